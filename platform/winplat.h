@@ -1,0 +1,26 @@
+// Services of the platform layer that have no Win32 counterpart: the system root, the process-wide
+// message-box handler, and resetting process state between tests.
+#pragma once
+
+#include "win32.h"
+
+// Directory that stands for the machine: $SPECTRINE_ROOT, else $XDG_DATA_HOME/spectrine, else
+// ~/.local/share/spectrine. Copies at most size - 1 characters and returns the full length.
+WINPLAT_API DWORD WinplatGetSystemRoot(LPSTR buffer, DWORD size);
+
+// Native Linux path of a Windows-style path: '\' becomes '/', and each component that does not
+// exist with its exact name is replaced by an existing one that matches case-insensitively.
+// Returns the length written (0 on failure or when the buffer is too small).
+WINPLAT_API DWORD WinplatNativePath(LPCSTR path, LPSTR buffer, DWORD size);
+
+// Receives every MessageBoxA call; returns the button pressed (IDOK, IDYES, ...).
+typedef int (*WinplatMessageBoxHandler)(HWND owner, LPCSTR text, LPCSTR caption, UINT type,
+                                        void* context);
+// Installs the handler (null restores the default: the text goes to standard error and the
+// default button is answered). Returns the previous handler.
+WINPLAT_API WinplatMessageBoxHandler WinplatSetMessageBoxHandler(WinplatMessageBoxHandler handler,
+                                                                 void* context);
+
+// Closes the registry database, forgets every open handle and window, and reads the environment
+// again ($SPECTRINE_ROOT, $SPECTRINE_WINVER). For tests that switch system roots in one process.
+WINPLAT_API void WinplatResetProcessState(void);
