@@ -11,5 +11,5 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSPECTRINE_TESTS=OFF
       -DCMAKE_INSTALL_PREFIX="$prefix"
 cmake --build "$build"
 cmake --install "$build"
-"$prefix/lib/spectrine/spectrine-install" --fresh --root "$SPECTRINE_ROOT" --suite "$prefix/lib/spectrine"
+"$prefix/lib/spectrine/spectrine-install" --root "$SPECTRINE_ROOT" --suite "$prefix/lib/spectrine"
 "$prefix/bin/regcmd" 'SOFTWARE\Kalvenmor\Spectrine\95.4'

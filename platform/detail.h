@@ -1,0 +1,29 @@
+// Internal contract between the parts of the platform layer (not installed, not for modules).
+#pragma once
+
+#include <string>
+
+#include "win32.h"
+
+namespace winplat::detail {
+
+// Emulated system family, from $SPECTRINE_WINVER or [System] Version= in <root>/system.ini.
+enum class Family { Win95, Win98, NT4, NT5 };
+Family family();
+inline bool isNtFamily() { return family() == Family::NT4 || family() == Family::NT5; }
+
+// The system root (no trailing '/'), read once per process state.
+const std::string& systemRoot();
+
+// Per-part reset hooks, all called by WinplatResetProcessState.
+void resetSystemRoot();
+void resetVersion();
+void resetRegistry();
+void resetWindows();
+void resetFiles();
+
+// Copies `text` into a caller's buffer of `size` bytes, always terminated when size > 0.
+// Returns the number of characters copied (without the terminator).
+size_t copyBounded(char* out, size_t size, const std::string& text);
+
+}  // namespace winplat::detail
