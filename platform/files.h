@@ -1,0 +1,78 @@
+// Kernel objects of the platform layer (open files, directory searches) and their process-wide
+// handle table (internal).
+#pragma once
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "win32.h"
+
+namespace winplat::detail {
+
+// An owned file descriptor, closed when the owner goes.
+class UniqueFd {
+public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : fd_(fd) {}
+    UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept {
+        if (this != &other) reset(std::exchange(other.fd_, -1));
+        return *this;
+    }
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    ~UniqueFd() { reset(); }
+
+    int get() const { return fd_; }
+    explicit operator bool() const { return fd_ >= 0; }
+    void reset(int fd = -1);
+
+private:
+    int fd_ = -1;
+};
+
+enum class ObjectKind { File, Find };
+
+// Something a HANDLE stands for. The table shares ownership with calls in progress, so closing
+// a handle while another thread uses it never frees the object under that thread.
+class KernelObject {
+public:
+    virtual ~KernelObject() = default;
+    virtual ObjectKind kind() const = 0;
+};
+
+// Enters `object` in the table and returns its new handle. Handles are never reused within a
+// process, so a stale handle can only miss.
+HANDLE insertObject(std::shared_ptr<KernelObject> object);
+// The object of `handle` if it is open and of `kind`, else null (unknown, stale, or another kind).
+std::shared_ptr<KernelObject> lookupObject(HANDLE handle, ObjectKind kind);
+// Removes `handle` from the table if it is open and of `kind`; false otherwise.
+bool removeObject(HANDLE handle, ObjectKind kind);
+
+// FILETIME of a Unix time.
+FILETIME fileTimeFromUnix(int64_t seconds, long nanoseconds);
+
+// Creation, last access and last write times of a file (creation is the birth time when the file
+// system records one, else the last status change).
+struct FileTimes {
+    FILETIME creation{};
+    FILETIME access{};
+    FILETIME write{};
+};
+FileTimes fileTimesOf(int dirfd, const char* path, int flags);
+
+// Replaces the contents of the file `nativePath` (creating it if needed) through a temporary
+// file beside it and a rename, so readers and crashes see the old or the new file, never a mix.
+// An existing file keeps its permission bits; a symbolic link is followed, not replaced.
+// Returns 0 or an errno.
+int replaceFileAtomically(const std::string& nativePath, std::string_view contents);
+
+// FILE_ATTRIBUTE_* of a stat result; `name` is the entry's own name (a leading '.' hides it).
+DWORD attributesOf(const struct stat& st, std::string_view name);
+
+}  // namespace winplat::detail
