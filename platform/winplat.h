@@ -24,3 +24,9 @@ WINPLAT_API WinplatMessageBoxHandler WinplatSetMessageBoxHandler(WinplatMessageB
 // Closes the registry database, forgets every open handle and window, and reads the environment
 // again ($SPECTRINE_ROOT, $SPECTRINE_WINVER). For tests that switch system roots in one process.
 WINPLAT_API void WinplatResetProcessState(void);
+
+// snprintf and strtod in the C locale whatever the process's locale is, for every number that
+// is stored or written as text (registry values, INI and INF files, logs, profile texts).
+WINPLAT_API int WinplatFormatC(char* out, size_t size, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));
+WINPLAT_API double WinplatParseDoubleC(const char* text, char** end);

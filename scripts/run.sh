@@ -12,4 +12,10 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSPECTRINE_TESTS=OFF
 cmake --build "$build"
 cmake --install "$build"
 "$prefix/lib/spectrine/spectrine-install" --root "$SPECTRINE_ROOT" --suite "$prefix/lib/spectrine"
-"$prefix/bin/regcmd" 'SOFTWARE\Kalvenmor\Spectrine\95.4'
+suite_key='SOFTWARE\Kalvenmor\Spectrine\95.4'
+echo "== $suite_key"
+"$prefix/bin/regcmd" "$suite_key"
+"$prefix/bin/regcmd" "$suite_key" | sed -n 's/^\*\([^*]*\)\*.*/\1/p' | while IFS= read -r sub; do
+  echo "== $suite_key\\$sub"
+  "$prefix/bin/regcmd" "$suite_key\\$sub"
+done

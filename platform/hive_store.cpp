@@ -1,0 +1,326 @@
+#include "hive_store.h"
+
+#include <cctype>
+#include <chrono>
+
+namespace winplat {
+
+namespace {
+
+constexpr const char* kSchema = R"sql(
+CREATE TABLE IF NOT EXISTS keys(
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
+  parent INTEGER REFERENCES keys(id),
+  name TEXT NOT NULL COLLATE NOCASE,
+  class TEXT NOT NULL DEFAULT '',
+  written INTEGER NOT NULL DEFAULT 0,
+  UNIQUE(parent, name));
+CREATE TABLE IF NOT EXISTS vals(
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
+  key INTEGER NOT NULL REFERENCES keys(id) ON DELETE CASCADE,
+  name TEXT NOT NULL COLLATE NOCASE,
+  type INTEGER NOT NULL,
+  data BLOB NOT NULL,
+  UNIQUE(key, name));
+INSERT OR IGNORE INTO keys(id, parent, name) VALUES
+  (1, NULL, 'HKEY_CLASSES_ROOT'), (2, NULL, 'HKEY_CURRENT_USER'),
+  (3, NULL, 'HKEY_LOCAL_MACHINE'), (4, NULL, 'HKEY_USERS'),
+  (5, NULL, 'HKEY_PERFORMANCE_DATA'), (6, NULL, 'HKEY_CURRENT_CONFIG'),
+  (7, NULL, 'HKEY_DYN_DATA');
+)sql";
+
+// FILETIME units (100 ns since 1601) of now.
+sqlite3_int64 nowFileTime() {
+    using namespace std::chrono;
+    auto since1970 = duration_cast<nanoseconds>(system_clock::now().time_since_epoch()).count();
+    return since1970 / 100 + 116444736000000000LL;
+}
+
+std::string cacheKey(KeyId parent, std::string_view name) {
+    std::string k = std::to_string(parent);
+    k.push_back('\\');
+    for (char c : name) k.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+    return k;
+}
+
+std::string str(std::string_view v) { return std::string(v); }
+
+}  // namespace
+
+LONG win32FromSqlite(int code) {
+    switch (code & 0xff) {
+        case SQLITE_OK:
+        case SQLITE_DONE:
+        case SQLITE_ROW:
+            return ERROR_SUCCESS;
+        case SQLITE_NOMEM:
+            return ERROR_OUTOFMEMORY;
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+        case SQLITE_FORMAT:
+            return ERROR_BADDB;
+        case SQLITE_READONLY:
+        case SQLITE_PERM:
+        case SQLITE_AUTH:
+            return ERROR_ACCESS_DENIED;
+        case SQLITE_CONSTRAINT:
+            return (code == SQLITE_CONSTRAINT_FOREIGNKEY) ? ERROR_KEY_DELETED : ERROR_INVALID_PARAMETER;
+        case SQLITE_TOOBIG:
+            return ERROR_INVALID_PARAMETER;
+        default:  // I/O, full disk, busy past the timeout, cannot open
+            return ERROR_REGISTRY_IO_FAILED;
+    }
+}
+
+HiveStore::HiveStore(const std::string& path) : db_(path) {
+    if (db_.status() != SQLITE_OK) {
+        status_ = db_.status() == SQLITE_CANTOPEN ? ERROR_REGISTRY_IO_FAILED : win32FromSqlite(db_.status());
+        return;
+    }
+    int rc = SQLITE_OK;
+    if (path != ":memory:") {
+        // WAL lets readers and one writer of other processes go on together; NORMAL syncs at
+        // checkpoints, which WAL keeps crash-safe (a torn write is rolled back on open).
+        rc = db_.exec("PRAGMA journal_mode=WAL");
+        if (rc == SQLITE_OK) rc = db_.exec("PRAGMA synchronous=NORMAL");
+    }
+    if (rc == SQLITE_OK) rc = db_.exec("PRAGMA foreign_keys=ON");
+    if (rc == SQLITE_OK) {
+        WriteTransaction tx(db_);
+        rc = tx.status();
+        if (rc == SQLITE_OK) rc = db_.exec(kSchema);
+        if (rc == SQLITE_OK) rc = tx.commit();
+    }
+    if (rc != SQLITE_OK) status_ = win32FromSqlite(rc);
+}
+
+LONG HiveStore::fail(int sqliteCode) { return win32FromSqlite(sqliteCode); }
+
+LONG HiveStore::keyExists(KeyId id) {
+    auto st = db_.prepare("SELECT 1 FROM keys WHERE id=?1");
+    if (!st.valid()) return fail(db_.lastError());
+    int rc = st.bind(1, id).step();
+    if (rc == SQLITE_ROW) return ERROR_SUCCESS;
+    if (rc == SQLITE_DONE) return ERROR_KEY_DELETED;
+    return fail(rc);
+}
+
+LONG HiveStore::childOf(KeyId parent, std::string_view name, KeyId& child) {
+    auto st = db_.prepare("SELECT id FROM keys WHERE parent=?1 AND name=?2");
+    if (!st.valid()) return fail(db_.lastError());
+    int rc = st.bind(1, parent).bind(2, str(name)).step();
+    if (rc == SQLITE_ROW) {
+        child = st.integer(0);
+        childCache_[cacheKey(parent, name)] = child;
+        return ERROR_SUCCESS;
+    }
+    return rc == SQLITE_DONE ? ERROR_FILE_NOT_FOUND : fail(rc);
+}
+
+LONG HiveStore::openPath(KeyId from, const std::vector<std::string_view>& components, KeyId& id) {
+    // Fast path: every step known from earlier walks; one query proves the end still exists.
+    KeyId at = from;
+    bool cached = true;
+    for (auto c : components) {
+        auto it = childCache_.find(cacheKey(at, c));
+        if (it == childCache_.end()) {
+            cached = false;
+            break;
+        }
+        at = it->second;
+    }
+    if (cached) {
+        LONG rc = keyExists(at);
+        if (rc == ERROR_SUCCESS) {
+            id = at;
+            return rc;
+        }
+        if (rc != ERROR_KEY_DELETED) return rc;
+        forgetChildren();
+    }
+
+    LONG rc = keyExists(from);
+    if (rc != ERROR_SUCCESS) return rc;
+    at = from;
+    for (auto c : components) {
+        KeyId next = 0;
+        rc = childOf(at, c, next);
+        if (rc != ERROR_SUCCESS) return rc;
+        at = next;
+    }
+    id = at;
+    return ERROR_SUCCESS;
+}
+
+LONG HiveStore::createPath(KeyId from, const std::vector<std::string_view>& components,
+                           const std::string& className, KeyId& id, bool& created) {
+    created = false;
+    if (openPath(from, components, id) == ERROR_SUCCESS) return ERROR_SUCCESS;
+
+    WriteTransaction tx(db_);
+    if (tx.status() != SQLITE_OK) return fail(tx.status());
+    LONG rc = keyExists(from);
+    if (rc != ERROR_SUCCESS) return rc;
+    KeyId at = from;
+    for (size_t i = 0; i < components.size(); ++i) {
+        KeyId next = 0;
+        rc = childOf(at, components[i], next);
+        if (rc == ERROR_FILE_NOT_FOUND) {
+            auto ins = db_.prepare("INSERT INTO keys(parent, name, class, written) VALUES(?1, ?2, ?3, ?4)");
+            if (!ins.valid()) return fail(db_.lastError());
+            bool last = i + 1 == components.size();
+            int src = ins.bind(1, at).bind(2, str(components[i])).bind(3, last ? className : std::string())
+                          .bind(4, nowFileTime()).step();
+            if (src != SQLITE_DONE) return fail(src);
+            next = sqlite3_last_insert_rowid(db_.handle());
+            created = true;
+        } else if (rc != ERROR_SUCCESS) {
+            return rc;
+        }
+        at = next;
+    }
+    int crc = tx.commit();
+    if (crc != SQLITE_OK) {
+        forgetChildren();
+        created = false;
+        return fail(crc);
+    }
+    id = at;
+    return ERROR_SUCCESS;
+}
+
+LONG HiveStore::queryValue(KeyId key, std::string_view name, const ValueSink& sink) {
+    {
+        auto st = db_.prepare("SELECT type, data FROM vals WHERE key=?1 AND name=?2");
+        if (!st.valid()) return fail(db_.lastError());
+        int rc = st.bind(1, key).bind(2, str(name)).step();
+        if (rc == SQLITE_ROW) {
+            sink(static_cast<DWORD>(st.integer(0)), static_cast<const BYTE*>(st.blob(1)), st.bytes(1));
+            return ERROR_SUCCESS;
+        }
+        if (rc != SQLITE_DONE) return fail(rc);
+    }
+    LONG rc = keyExists(key);
+    return rc == ERROR_SUCCESS ? ERROR_FILE_NOT_FOUND : rc;
+}
+
+LONG HiveStore::setValue(KeyId key, std::string_view name, DWORD type, const BYTE* data, size_t size) {
+    // The upsert keeps the row (and so the value's place in enumeration) when it exists; the
+    // foreign key refuses a key deleted meanwhile.
+    auto st = db_.prepare(
+        "INSERT INTO vals(key, name, type, data) VALUES(?1, ?2, ?3, ?4) "
+        "ON CONFLICT(key, name) DO UPDATE SET type=excluded.type, data=excluded.data");
+    if (!st.valid()) return fail(db_.lastError());
+    int rc = st.bind(1, key).bind(2, str(name)).bind(3, type).bindBlob(4, data, size).step();
+    return rc == SQLITE_DONE ? ERROR_SUCCESS : fail(rc);
+}
+
+LONG HiveStore::deleteValue(KeyId key, std::string_view name) {
+    auto st = db_.prepare("DELETE FROM vals WHERE key=?1 AND name=?2");
+    if (!st.valid()) return fail(db_.lastError());
+    int rc = st.bind(1, key).bind(2, str(name)).step();
+    if (rc != SQLITE_DONE) return fail(rc);
+    if (sqlite3_changes(db_.handle()) > 0) return ERROR_SUCCESS;
+    LONG krc = keyExists(key);
+    return krc == ERROR_SUCCESS ? ERROR_FILE_NOT_FOUND : krc;
+}
+
+LONG HiveStore::deleteKey(KeyId key, bool withSubtree) {
+    WriteTransaction tx(db_);
+    if (tx.status() != SQLITE_OK) return fail(tx.status());
+    LONG rc = keyExists(key);
+    if (rc != ERROR_SUCCESS) return rc;
+    if (!withSubtree) {
+        auto st = db_.prepare("SELECT 1 FROM keys WHERE parent=?1 LIMIT 1");
+        if (!st.valid()) return fail(db_.lastError());
+        int src = st.bind(1, key).step();
+        if (src == SQLITE_ROW) return ERROR_ACCESS_DENIED;
+        if (src != SQLITE_DONE) return fail(src);
+    }
+    // Values go with their keys (ON DELETE CASCADE); the parent references are checked at the
+    // end of the statement, when the whole subtree is gone.
+    auto del = db_.prepare(
+        "WITH RECURSIVE sub(id) AS (SELECT ?1 UNION ALL "
+        "SELECT k.id FROM keys k JOIN sub ON k.parent = sub.id) "
+        "DELETE FROM keys WHERE id IN (SELECT id FROM sub)");
+    if (!del.valid()) return fail(db_.lastError());
+    int src = del.bind(1, key).step();
+    if (src != SQLITE_DONE) return fail(src);
+    int crc = tx.commit();
+    forgetChildren();
+    return crc == SQLITE_OK ? ERROR_SUCCESS : fail(crc);
+}
+
+LONG HiveStore::enumKey(KeyId key, DWORD index, std::string& name, std::string& className) {
+    auto st = db_.prepare("SELECT name, class FROM keys WHERE parent=?1 ORDER BY id LIMIT 1 OFFSET ?2");
+    if (!st.valid()) return fail(db_.lastError());
+    int rc = st.bind(1, key).bind(2, index).step();
+    if (rc == SQLITE_ROW) {
+        name = st.text(0);
+        className = st.text(1);
+        return ERROR_SUCCESS;
+    }
+    if (rc != SQLITE_DONE) return fail(rc);
+    LONG krc = keyExists(key);
+    return krc == ERROR_SUCCESS ? ERROR_NO_MORE_ITEMS : krc;
+}
+
+LONG HiveStore::enumValue(KeyId key, DWORD index, std::string& name, const ValueSink& sink) {
+    {
+        auto st = db_.prepare("SELECT name, type, data FROM vals WHERE key=?1 ORDER BY id LIMIT 1 OFFSET ?2");
+        if (!st.valid()) return fail(db_.lastError());
+        int rc = st.bind(1, key).bind(2, index).step();
+        if (rc == SQLITE_ROW) {
+            name = st.text(0);
+            sink(static_cast<DWORD>(st.integer(1)), static_cast<const BYTE*>(st.blob(2)), st.bytes(2));
+            return ERROR_SUCCESS;
+        }
+        if (rc != SQLITE_DONE) return fail(rc);
+    }
+    LONG krc = keyExists(key);
+    return krc == ERROR_SUCCESS ? ERROR_NO_MORE_ITEMS : krc;
+}
+
+LONG HiveStore::queryInfo(KeyId key, KeyInfo& info) {
+    // One read transaction so the counts and maxima describe the same moment.
+    if (int rc = db_.exec("BEGIN"); rc != SQLITE_OK) return fail(rc);
+    struct EndRead {
+        Database& db;
+        ~EndRead() { db.exec("COMMIT"); }
+    } end{db_};
+
+    auto k = db_.prepare("SELECT class, written FROM keys WHERE id=?1");
+    if (!k.valid()) return fail(db_.lastError());
+    int rc = k.bind(1, key).step();
+    if (rc == SQLITE_DONE) return ERROR_KEY_DELETED;
+    if (rc != SQLITE_ROW) return fail(rc);
+    info.className = k.text(0);
+    sqlite3_int64 ft = k.integer(1);
+    info.lastWrite.dwLowDateTime = static_cast<DWORD>(ft & 0xffffffff);
+    info.lastWrite.dwHighDateTime = static_cast<DWORD>(static_cast<uint64_t>(ft) >> 32);
+
+    auto sub = db_.prepare(
+        "SELECT count(*), coalesce(max(length(CAST(name AS BLOB))), 0), "
+        "coalesce(max(length(CAST(class AS BLOB))), 0) FROM keys WHERE parent=?1");
+    if (!sub.valid()) return fail(db_.lastError());
+    rc = sub.bind(1, key).step();
+    if (rc != SQLITE_ROW) return fail(rc);
+    info.subKeys = static_cast<DWORD>(sub.integer(0));
+    info.maxSubKeyLen = static_cast<DWORD>(sub.integer(1));
+    info.maxClassLen = static_cast<DWORD>(sub.integer(2));
+
+    auto val = db_.prepare(
+        "SELECT count(*), coalesce(max(length(CAST(name AS BLOB))), 0), "
+        "coalesce(max(length(data)), 0) FROM vals WHERE key=?1");
+    if (!val.valid()) return fail(db_.lastError());
+    rc = val.bind(1, key).step();
+    if (rc != SQLITE_ROW) return fail(rc);
+    info.values = static_cast<DWORD>(val.integer(0));
+    info.maxValueNameLen = static_cast<DWORD>(val.integer(1));
+    info.maxValueLen = static_cast<DWORD>(val.integer(2));
+    return ERROR_SUCCESS;
+}
+
+void HiveStore::forgetChildren() { childCache_.clear(); }
+
+}  // namespace winplat

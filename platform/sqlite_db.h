@@ -1,0 +1,101 @@
+// A small RAII wrapper over one SQLite connection with cached prepared statements.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+namespace winplat {
+
+// One prepared statement in use: binds, steps, and resets itself when it goes out of scope so
+// the cached statement can be used again.
+class Statement {
+public:
+    explicit Statement(sqlite3_stmt* stmt) : stmt_(stmt) {}
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    ~Statement() {
+        if (stmt_) {
+            sqlite3_reset(stmt_);
+            sqlite3_clear_bindings(stmt_);
+        }
+    }
+
+    Statement& bind(int i, sqlite3_int64 v) {
+        sqlite3_bind_int64(stmt_, i, v);
+        return *this;
+    }
+    Statement& bind(int i, const std::string& s) {
+        sqlite3_bind_text(stmt_, i, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+        return *this;
+    }
+    Statement& bindBlob(int i, const void* data, size_t size) {
+        // A zero-length blob is still a blob (not NULL): empty values are stored as such.
+        sqlite3_bind_blob(stmt_, i, size ? data : "", static_cast<int>(size), SQLITE_TRANSIENT);
+        return *this;
+    }
+    // SQLITE_ROW, SQLITE_DONE or an error code.
+    int step() { return sqlite3_step(stmt_); }
+    sqlite3_int64 integer(int col) const { return sqlite3_column_int64(stmt_, col); }
+    std::string text(int col) const {
+        auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, col));
+        return p ? std::string(p, sqlite3_column_bytes(stmt_, col)) : std::string();
+    }
+    const void* blob(int col) const { return sqlite3_column_blob(stmt_, col); }
+    size_t bytes(int col) const { return static_cast<size_t>(sqlite3_column_bytes(stmt_, col)); }
+    bool valid() const { return stmt_ != nullptr; }
+
+private:
+    sqlite3_stmt* stmt_;
+};
+
+class Database {
+public:
+    // Opens (creating when missing) the database at `path`; ":memory:" opens a private one.
+    // On failure `status()` is the SQLite code and `message()` says why.
+    explicit Database(const std::string& path);
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    int status() const { return status_; }
+    const std::string& message() const { return message_; }
+    int exec(const char* sql);
+    // A cached statement for `sql`; invalid when preparing failed (see lastError()).
+    Statement prepare(const char* sql);
+    int lastError() const { return sqlite3_extended_errcode(db_); }
+    sqlite3* handle() const { return db_; }
+
+private:
+    sqlite3* db_ = nullptr;
+    int status_ = SQLITE_OK;
+    std::string message_;
+    std::unordered_map<const char*, sqlite3_stmt*> cache_;
+};
+
+// BEGIN IMMEDIATE ... COMMIT; rolls back when destroyed without commit().
+class WriteTransaction {
+public:
+    explicit WriteTransaction(Database& db) : db_(db) { status_ = db_.exec("BEGIN IMMEDIATE"); }
+    ~WriteTransaction() {
+        if (status_ == SQLITE_OK && !done_) db_.exec("ROLLBACK");
+    }
+    WriteTransaction(const WriteTransaction&) = delete;
+    WriteTransaction& operator=(const WriteTransaction&) = delete;
+    int status() const { return status_; }
+    int commit() {
+        done_ = true;
+        int rc = db_.exec("COMMIT");
+        if (rc != SQLITE_OK) db_.exec("ROLLBACK");
+        return rc;
+    }
+
+private:
+    Database& db_;
+    int status_;
+    bool done_ = false;
+};
+
+}  // namespace winplat

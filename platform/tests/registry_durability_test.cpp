@@ -1,0 +1,154 @@
+// The registry database across processes: restarts, concurrent writers, a writer killed midway,
+// and damaged or unreadable files.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "fresh_root.h"
+#include "win32.h"
+#include "winplat.h"
+
+namespace {
+
+using spx::test::FreshRootTest;
+
+class RegistryDurability : public FreshRootTest {
+protected:
+    static LONG writeString(const char* path, const char* name, const std::string& text) {
+        HKEY k = nullptr;
+        LONG rc = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr);
+        if (rc) return rc;
+        rc = RegSetValueExA(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                            static_cast<DWORD>(text.size() + 1));
+        RegCloseKey(k);
+        return rc;
+    }
+    static LONG readString(const char* path, const char* name, std::string& out) {
+        HKEY k = nullptr;
+        LONG rc = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &k);
+        if (rc) return rc;
+        DWORD size = 0;
+        rc = RegQueryValueExA(k, name, nullptr, nullptr, nullptr, &size);
+        if (rc == ERROR_SUCCESS) {
+            std::vector<char> buf(size + 1);
+            rc = RegQueryValueExA(k, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buf.data()), &size);
+            out.assign(buf.data());
+        }
+        RegCloseKey(k);
+        return rc;
+    }
+    // Runs `body` in a child process with its own connection; returns the child's pid.
+    template <typename F>
+    static pid_t spawn(F body) {
+        WinplatResetProcessState();  // no connection is shared across fork
+        pid_t pid = fork();
+        if (pid == 0) {
+            WinplatResetProcessState();
+            _exit(body());
+        }
+        return pid;
+    }
+};
+
+TEST_F(RegistryDurability, ValuesAndKeysSurviveARestart) {
+    ASSERT_EQ(writeString("Software\\Persist", "Name", "kept"), ERROR_SUCCESS);
+    WinplatResetProcessState();
+    std::string back;
+    ASSERT_EQ(readString("SOFTWARE\\persist", "name", back), ERROR_SUCCESS);
+    EXPECT_EQ(back, "kept");
+    struct stat st{};
+    EXPECT_EQ(stat(rootPath("registry.db").c_str(), &st), 0);
+}
+
+TEST_F(RegistryDurability, TwoProcessesWritingAtOnceBothLand) {
+    constexpr int kEach = 150;
+    std::vector<pid_t> kids;
+    for (int p = 0; p < 2; ++p) {
+        kids.push_back(spawn([p] {
+            for (int i = 0; i < kEach; ++i) {
+                std::string key = "Software\\Shared\\P" + std::to_string(p);
+                std::string name = "v" + std::to_string(i);
+                if (writeString(key.c_str(), name.c_str(), name) != ERROR_SUCCESS) return 1;
+                if (writeString("Software\\Shared", name.c_str(), std::to_string(p)) != ERROR_SUCCESS) return 2;
+            }
+            return 0;
+        }));
+    }
+    for (pid_t pid : kids) {
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+    }
+    WinplatResetProcessState();
+    for (int p = 0; p < 2; ++p) {
+        std::string key = "Software\\Shared\\P" + std::to_string(p);
+        HKEY k = nullptr;
+        ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &k), ERROR_SUCCESS);
+        DWORD values = 0;
+        ASSERT_EQ(RegQueryInfoKeyA(k, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr,
+                                   nullptr, nullptr, nullptr),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(values, static_cast<DWORD>(kEach));
+        RegCloseKey(k);
+    }
+}
+
+TEST_F(RegistryDurability, WriterKilledMidwayLeavesOldOrNewValue) {
+    const std::string a(200000, 'A'), b(200000, 'B');
+    ASSERT_EQ(writeString("Software\\Torn", "Big", a), ERROR_SUCCESS);
+    for (int round = 0; round < 5; ++round) {
+        SCOPED_TRACE(round);
+        pid_t pid = spawn([&] {
+            for (int i = 0;; ++i) writeString("Software\\Torn", "Big", (i % 2) ? a : b);
+            return 0;
+        });
+        usleep(30000 + round * 17000);
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        WinplatResetProcessState();
+        std::string back;
+        ASSERT_EQ(readString("Software\\Torn", "Big", back), ERROR_SUCCESS);
+        EXPECT_TRUE(back == a || back == b) << "torn value of size " << back.size();
+    }
+}
+
+TEST_F(RegistryDurability, DamagedDatabaseIsRefusedNotReplaced) {
+    writeFile("registry.db", std::string(8192, 'x'));
+    HKEY k = nullptr;
+    EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr),
+              ERROR_BADDB);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "", 0, KEY_READ, &k), ERROR_BADDB);
+    EXPECT_EQ(readFile("registry.db"), std::string(8192, 'x')) << "the damaged file must be left for repair";
+}
+
+TEST_F(RegistryDurability, UnreadableDatabaseGivesAnError) {
+    if (geteuid() == 0) {
+        // root reads every file; make the path a directory instead, which no one can open as a file
+        ASSERT_EQ(mkdir(rootPath("registry.db").c_str(), 0755), 0);
+    } else {
+        writeFile("registry.db", "");
+        chmod(rootPath("registry.db").c_str(), 0);
+    }
+    HKEY k = nullptr;
+    LONG rc = RegOpenKeyExA(HKEY_LOCAL_MACHINE, "", 0, KEY_READ, &k);
+    EXPECT_TRUE(rc == ERROR_REGISTRY_IO_FAILED || rc == ERROR_ACCESS_DENIED) << rc;
+}
+
+TEST_F(RegistryDurability, MissingRootFolderIsCreated) {
+    std::string nested = root() + "/not/yet";
+    setenv("SPECTRINE_ROOT", nested.c_str(), 1);
+    WinplatResetProcessState();
+    EXPECT_EQ(writeString("Software", "v", "x"), ERROR_SUCCESS);
+    struct stat st{};
+    EXPECT_EQ(stat((nested + "/registry.db").c_str(), &st), 0);
+}
+
+}  // namespace

@@ -1,0 +1,226 @@
+// Registry keys: creation, opening, enumeration order, deletion by family, stale handles.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "fresh_root.h"
+#include "win32.h"
+#include "winplat.h"
+
+namespace {
+
+using spx::test::FreshRootTest;
+
+class RegistryKeys : public FreshRootTest {
+protected:
+    void TearDown() override {
+        unsetenv("SPECTRINE_WINVER");
+        FreshRootTest::TearDown();
+    }
+    static void useFamily(const char* family) {
+        setenv("SPECTRINE_WINVER", family, 1);
+        WinplatResetProcessState();
+    }
+    static HKEY create(HKEY parent, const char* path) {
+        HKEY k = nullptr;
+        EXPECT_EQ(RegCreateKeyExA(parent, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr),
+                  ERROR_SUCCESS)
+            << path;
+        return k;
+    }
+    static std::vector<std::string> subkeys(HKEY k) {
+        std::vector<std::string> names;
+        for (DWORD i = 0;; ++i) {
+            char name[256];
+            DWORD size = sizeof name;
+            LONG rc = RegEnumKeyExA(k, i, name, &size, nullptr, nullptr, nullptr, nullptr);
+            if (rc != ERROR_SUCCESS) {
+                EXPECT_EQ(rc, ERROR_NO_MORE_ITEMS);
+                break;
+            }
+            EXPECT_EQ(size, std::strlen(name));
+            names.push_back(name);
+        }
+        return names;
+    }
+};
+
+TEST_F(RegistryKeys, CreateReportsDispositionAndOpenIsCaseInsensitive) {
+    HKEY k = nullptr;
+    DWORD disp = 0xdeadbeef;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Kalvenmor\\Spectrine\\95.4\\", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &k, &disp),
+              ERROR_SUCCESS);
+    EXPECT_EQ(disp, static_cast<DWORD>(REG_CREATED_NEW_KEY));
+    RegCloseKey(k);
+    disp = 0xdeadbeef;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\kalvenmor\\SPECTRINE\\95.4", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &k, &disp),
+              ERROR_SUCCESS);
+    EXPECT_EQ(disp, static_cast<DWORD>(REG_OPENED_EXISTING_KEY));
+    RegCloseKey(k);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "software\\KALVENMOR\\spectrine\\95.4", 0, KEY_READ, &k),
+              ERROR_SUCCESS);
+    RegCloseKey(k);
+    // The same path under another root does not exist.
+    k = reinterpret_cast<HKEY>(0xdeadbeef);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Kalvenmor", 0, KEY_READ, &k), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(k, nullptr);
+}
+
+TEST_F(RegistryKeys, OpenMissingAndNullArguments) {
+    HKEY k;
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "No\\Such\\Key", 0, KEY_READ, &k), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "x", 0, KEY_READ, nullptr), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "x", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, nullptr, nullptr),
+              ERROR_INVALID_PARAMETER);
+    std::string tooLong(300, 'k');
+    EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, tooLong.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k,
+                              nullptr),
+              ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, tooLong.c_str(), 0, KEY_READ, &k), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(RegistryKeys, EnumerationFollowsCreationOrder) {
+    HKEY parent = create(HKEY_CURRENT_USER, "Order");
+    for (const char* n : {"zeta", "Alpha", "mid", "Beta"}) RegCloseKey(create(parent, n));
+    EXPECT_EQ(subkeys(parent), (std::vector<std::string>{"zeta", "Alpha", "mid", "Beta"}));
+    // Deleting one keeps the order of the rest; a new one goes last.
+    EXPECT_EQ(RegDeleteKeyA(parent, "ALPHA"), ERROR_SUCCESS);
+    RegCloseKey(create(parent, "alpha"));
+    EXPECT_EQ(subkeys(parent), (std::vector<std::string>{"zeta", "mid", "Beta", "alpha"}));
+    RegCloseKey(parent);
+}
+
+TEST_F(RegistryKeys, EnumKeyShortBufferAndClass) {
+    HKEY parent = create(HKEY_CURRENT_USER, "E");
+    HKEY child = nullptr;
+    char cls[] = "MyClass";
+    ASSERT_EQ(RegCreateKeyExA(parent, "Child", 0, cls, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr), ERROR_SUCCESS);
+    RegCloseKey(child);
+    char name[4];
+    std::memset(name, 0xbd, sizeof name);
+    DWORD size = sizeof name;
+    EXPECT_EQ(RegEnumKeyExA(parent, 0, name, &size, nullptr, nullptr, nullptr, nullptr), ERROR_MORE_DATA);
+    char name2[16], cls2[16];
+    DWORD size2 = sizeof name2, clsSize = sizeof cls2;
+    EXPECT_EQ(RegEnumKeyExA(parent, 0, name2, &size2, nullptr, cls2, &clsSize, nullptr), ERROR_SUCCESS);
+    EXPECT_STREQ(name2, "Child");
+    EXPECT_STREQ(cls2, "MyClass");
+    EXPECT_EQ(clsSize, 7u);
+    RegCloseKey(parent);
+}
+
+TEST_F(RegistryKeys, QueryInfoCountsAndMaxima) {
+    HKEY k = create(HKEY_CURRENT_USER, "Info");
+    RegCloseKey(create(k, "ab"));
+    RegCloseKey(create(k, "abcdef"));
+    RegSetValueExA(k, "v", 0, REG_SZ, reinterpret_cast<const BYTE*>("12345"), 6);
+    RegSetValueExA(k, "value", 0, REG_BINARY, reinterpret_cast<const BYTE*>("1"), 1);
+    DWORD subKeys = 0xdeadbeef, maxSub = 0xdeadbeef, values = 0xdeadbeef, maxName = 0xdeadbeef, maxData = 0xdeadbeef;
+    ASSERT_EQ(RegQueryInfoKeyA(k, nullptr, nullptr, nullptr, &subKeys, &maxSub, nullptr, &values, &maxName,
+                               &maxData, nullptr, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(subKeys, 2u);
+    EXPECT_EQ(maxSub, 6u);
+    EXPECT_EQ(values, 2u);
+    EXPECT_EQ(maxName, 5u);
+    EXPECT_EQ(maxData, 6u);
+    RegCloseKey(k);
+}
+
+TEST_F(RegistryKeys, NinetyFiveFamilyDeletesWholeSubtree) {
+    useFamily("98");
+    HKEY k = create(HKEY_LOCAL_MACHINE, "Tree\\A\\B\\C");
+    RegSetValueExA(k, "deep", 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2);
+    RegCloseKey(k);
+    EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Tree\\A"), ERROR_SUCCESS);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Tree\\A\\B", 0, KEY_READ, &k), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Tree", 0, KEY_READ, &k), ERROR_SUCCESS);
+    RegCloseKey(k);
+}
+
+TEST_F(RegistryKeys, NtFamilyRefusesKeyWithSubkeys) {
+    useFamily("NT5");
+    RegCloseKey(create(HKEY_LOCAL_MACHINE, "Tree\\A\\B"));
+    EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Tree\\A"), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Tree\\A\\B"), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Tree\\A"), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Tree\\A"), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(RegistryKeys, NtFamilyEnforcesAccessRights) {
+    useFamily("NT4");
+    RegCloseKey(create(HKEY_LOCAL_MACHINE, "Rights"));
+    HKEY k = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Rights", 0, KEY_READ, &k), ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExA(k, "v", 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2), ERROR_ACCESS_DENIED);
+    RegCloseKey(k);
+    useFamily("95");
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Rights", 0, KEY_READ, &k), ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExA(k, "v", 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2), ERROR_SUCCESS);
+    RegCloseKey(k);
+}
+
+TEST_F(RegistryKeys, RootsCannotBeDeleted) {
+    EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, ""), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, nullptr), ERROR_INVALID_PARAMETER);
+}
+
+TEST_F(RegistryKeys, HandleOfDeletedKeyReportsKeyDeleted) {
+    HKEY k = create(HKEY_CURRENT_USER, "Doomed");
+    ASSERT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "Doomed"), ERROR_SUCCESS);
+    DWORD size = 0;
+    EXPECT_EQ(RegQueryValueExA(k, "x", nullptr, nullptr, nullptr, &size), ERROR_KEY_DELETED);
+    EXPECT_EQ(RegSetValueExA(k, "x", 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2), ERROR_KEY_DELETED);
+    HKEY sub = nullptr;
+    EXPECT_EQ(RegCreateKeyExA(k, "sub", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &sub, nullptr), ERROR_KEY_DELETED);
+    char name[8];
+    DWORD nameSize = sizeof name;
+    EXPECT_EQ(RegEnumKeyExA(k, 0, name, &nameSize, nullptr, nullptr, nullptr, nullptr), ERROR_KEY_DELETED);
+    EXPECT_EQ(RegCloseKey(k), ERROR_SUCCESS);
+    // A key of the same name made again is a new key.
+    RegCloseKey(create(HKEY_CURRENT_USER, "Doomed"));
+}
+
+TEST_F(RegistryKeys, StaleAndUnknownHandlesAreHarmless) {
+    HKEY k = create(HKEY_CURRENT_USER, "Stale");
+    ASSERT_EQ(RegCloseKey(k), ERROR_SUCCESS);
+    EXPECT_EQ(RegCloseKey(k), ERROR_INVALID_HANDLE);
+    DWORD size = 0;
+    EXPECT_EQ(RegQueryValueExA(k, "x", nullptr, nullptr, nullptr, &size), ERROR_INVALID_HANDLE);
+    HKEY bogus = reinterpret_cast<HKEY>(static_cast<uintptr_t>(0x12345678));
+    EXPECT_EQ(RegSetValueExA(bogus, "x", 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegOpenKeyExA(nullptr, "x", 0, KEY_READ, &k), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegCloseKey(HKEY_LOCAL_MACHINE), ERROR_SUCCESS);
+}
+
+TEST_F(RegistryKeys, DynDataIsVolatileAndAbsentOnNt) {
+    useFamily("95");
+    HKEY k = create(HKEY_DYN_DATA, "Config Manager\\Enum\\C29A1234");
+    RegSetValueExA(k, "HardWareKey", 0, REG_SZ, reinterpret_cast<const BYTE*>("MONITOR"), 8);
+    RegCloseKey(k);
+    ASSERT_EQ(RegOpenKeyExA(HKEY_DYN_DATA, "Config Manager\\Enum\\C29A1234", 0, KEY_READ, &k), ERROR_SUCCESS);
+    RegCloseKey(k);
+    WinplatResetProcessState();  // as a new process
+    EXPECT_EQ(RegOpenKeyExA(HKEY_DYN_DATA, "Config Manager\\Enum\\C29A1234", 0, KEY_READ, &k), ERROR_FILE_NOT_FOUND);
+    useFamily("NT5");
+    EXPECT_EQ(RegOpenKeyExA(HKEY_DYN_DATA, "Config Manager", 0, KEY_READ, &k), ERROR_INVALID_HANDLE);
+}
+
+TEST_F(RegistryKeys, OpenWithEmptyPathGivesNewHandleToSameKey) {
+    HKEY k = create(HKEY_CURRENT_USER, "Same");
+    HKEY again = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(k, "", 0, KEY_ALL_ACCESS, &again), ERROR_SUCCESS);
+    EXPECT_NE(again, k);
+    RegSetValueExA(again, "v", 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2);
+    RegCloseKey(again);
+    DWORD size = 0;
+    EXPECT_EQ(RegQueryValueExA(k, "v", nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
+    RegCloseKey(k);
+}
+
+}  // namespace
