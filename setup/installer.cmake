@@ -1,0 +1,17 @@
+# The installer that lays out a system root and writes the installation settings.
+set(INSTALLER_DIR ${CMAKE_CURRENT_SOURCE_DIR}/installer)
+add_library(installer_steps STATIC ${INSTALLER_DIR}/install_steps.cpp)
+target_include_directories(installer_steps PUBLIC ${INSTALLER_DIR})
+target_link_libraries(installer_steps PUBLIC vltutil winplat)
+
+add_executable(spectrine-install ${INSTALLER_DIR}/installer_main.cpp)
+target_link_libraries(spectrine-install PRIVATE installer_steps)
+install(TARGETS spectrine-install RUNTIME DESTINATION ${SPECTRINE_SUITE_DIR})
+
+if(SPECTRINE_TESTS)
+  file(GLOB INSTALLER_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/installer_*_test.cpp)
+  spectrine_add_test(installer_tests ${INSTALLER_TESTS})
+  if(TARGET installer_tests)
+    target_link_libraries(installer_tests PRIVATE installer_steps)
+  endif()
+endif()

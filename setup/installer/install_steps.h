@@ -1,0 +1,27 @@
+// The installation steps, one function each, shared by the installer program and its tests.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace installer {
+
+struct Report {
+    std::vector<std::string> lines;  // what was done, for the user
+    std::string error;               // why the installation stopped
+};
+
+// Lays out the system root (Windows, system and colour folders, LUT folder) and writes the
+// installation settings "AppFile", "InfFile" and "LutDir" for the suite installed in
+// `suiteFolder`. Leaves settings already pointing elsewhere replaced by the new ones.
+bool installSuite(const std::string& suiteFolder, Report& report);
+
+// Paths the settings take for a suite folder and a system root.
+struct InstallLayout {
+    std::string appFile;
+    std::string infFile;
+    std::string lutDir;
+};
+InstallLayout layoutFor(const std::string& suiteFolder, const std::string& systemRoot);
+
+}  // namespace installer

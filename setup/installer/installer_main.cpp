@@ -1,0 +1,57 @@
+// spectrine-install: lays out a system root for an installed suite folder and writes the
+// installation settings into the suite key.
+//   spectrine-install [--root DIR] [--suite DIR]
+// The root defaults to the platform's ($SPECTRINE_ROOT or ~/.local/share/spectrine); the suite
+// folder defaults to the folder this program was started from.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "install_steps.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+int usage(const char* self) {
+    std::fprintf(stderr, "Usage: %s [--root DIR] [--suite DIR]\n", self);
+    return 2;
+}
+
+std::string ownFolder() {
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? fs::current_path().string() : exe.parent_path().string();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string root, suite = ownFolder();
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if ((arg == "--root" || arg == "--suite") && i + 1 < argc) {
+            (arg == "--root" ? root : suite) = argv[++i];
+        } else {
+            return usage(argv[0]);
+        }
+    }
+    if (!root.empty()) {
+        std::error_code ec;
+        fs::create_directories(root, ec);
+        // The platform reads the root from the environment at its first call.
+        setenv("SPECTRINE_ROOT", fs::absolute(root).string().c_str(), 1);
+    }
+    installer::Report report;
+    bool ok = installer::installSuite(fs::absolute(suite).lexically_normal().string(), report);
+    for (const auto& line : report.lines) std::printf("%s\n", line.c_str());
+    if (!ok) {
+        std::fprintf(stderr, "spectrine-install: %s\n", report.error.c_str());
+        return 1;
+    }
+    return 0;
+}
