@@ -1,0 +1,203 @@
+// SortMonitors: reads one monitor INF file and merges it into the process-wide result.
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+#include "monorder_internal.h"
+#include "win32.h"
+
+namespace monorder::detail {
+
+void MergeState::clear() {
+    tree = MakeEmpty(tree);
+    header.clear();
+    trailer.clear();
+    headerTaken = false;
+    trailerTaken = false;
+}
+
+MergeState& mergeState() {
+    static MergeState state;
+    return state;
+}
+
+void printMessage(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(stdout, format, args);
+    va_end(args);
+    std::fflush(stdout);
+}
+
+namespace {
+
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE handle) : handle_(handle) {}
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    ~FileHandle() {
+        if (valid()) CloseHandle(handle_);
+    }
+    bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+    HANDLE get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+// The whole content of the file, or false when it cannot be opened or read.
+bool readWholeFile(const char* path, std::string& content) {
+    FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return false;
+    DWORD high = 0;
+    const DWORD size = GetFileSize(file.get(), &high);
+    if (size != INVALID_FILE_SIZE && high == 0) content.reserve(size);
+    std::vector<char> chunk(64 * 1024);
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr))
+            return false;
+        if (got == 0) return true;
+        content.append(chunk.data(), got);
+    }
+}
+
+// Splits text the way a text-mode reader with a line buffer of MONORDER_MAX_LINE + 1 bytes
+// sees it: Ctrl-Z ends the text, CR LF ends a line like LF, a longer line comes in pieces of
+// MONORDER_MAX_LINE characters, and a NUL byte ends the line's text.
+class TextLines {
+public:
+    explicit TextLines(std::string_view text) : rest_(text.substr(0, text.find('\x1a'))) {}
+
+    bool next(std::string_view& line) {
+        if (piece_.empty()) {
+            if (rest_.empty()) return false;
+            const size_t newline = rest_.find('\n');
+            if (newline == std::string_view::npos) {
+                piece_ = rest_;
+                rest_ = {};
+            } else {
+                piece_ = rest_.substr(0, newline);
+                rest_.remove_prefix(newline + 1);
+                if (!piece_.empty() && piece_.back() == '\r') piece_.remove_suffix(1);
+            }
+            if (piece_.empty()) {  // an empty line
+                line = {};
+                return true;
+            }
+        }
+        line = piece_.substr(0, MONORDER_MAX_LINE);
+        piece_.remove_prefix(line.size());
+        line = line.substr(0, line.find('\0'));
+        return true;
+    }
+
+private:
+    std::string_view rest_;
+    std::string_view piece_;
+};
+
+// Characters that cannot stand in a model line; each becomes '_'.
+constexpr std::string_view kReplaced = "\\/:*?\"<>|";
+
+// The line without leading blanks and tabs, with every character of kReplaced made '_'.
+void cleanLine(std::string_view raw, std::string& line) {
+    const size_t start = raw.find_first_not_of(" \t");
+    line.assign(start == std::string_view::npos ? std::string_view{} : raw.substr(start));
+    for (char& c : line)
+        if (kReplaced.find(c) != std::string_view::npos) c = '_';
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        auto fold = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; };
+        if (fold(a[i]) != fold(b[i])) return false;
+    }
+    return true;
+}
+
+// "[Monitors]" in any letter case; trailing blanks and tabs are tolerated.
+bool isMonitorsSection(std::string_view line) {
+    const size_t end = line.find_last_not_of(" \t");
+    return end != std::string_view::npos && equalsIgnoringCase(line.substr(0, end + 1), "[Monitors]");
+}
+
+void insertModel(MergeState& state, const std::string& line) {
+    char* key = static_cast<char*>(std::malloc(line.size() + 1));
+    if (!key) {
+        printMessage("%s", "Out of space!!!");
+        return;
+    }
+    std::memcpy(key, line.c_str(), line.size() + 1);
+    state.tree = Insert(key, state.tree);
+}
+
+void merge(std::string_view text, MergeState& state) {
+    enum class Region { Before, Models, After } region = Region::Before;
+    bool ownsHeader = false;
+    bool ownsTrailer = false;
+    TextLines lines(text);
+    std::string_view raw;
+    std::string line;
+    while (lines.next(raw)) {
+        cleanLine(raw, line);
+        const bool comment = !line.empty() && line[0] == ';';
+        if (region == Region::Before) {
+            if (isMonitorsSection(line)) {
+                region = Region::Models;
+                continue;
+            }
+            if (comment) continue;
+            if (!state.headerTaken || ownsHeader) {
+                state.header.push_back(line);
+                state.headerTaken = ownsHeader = true;
+            }
+            continue;
+        }
+        if (region == Region::Models) {
+            if (line.empty() || comment) continue;
+            if (line[0] != '[') {
+                insertModel(state, line);
+                continue;
+            }
+            region = Region::After;
+        }
+        if (comment) continue;
+        if (!state.trailerTaken) {
+            state.trailer.reserve(state.trailer.size() + 2);
+            state.trailer.emplace_back(" ");
+            state.trailerTaken = ownsTrailer = true;
+        }
+        if (ownsTrailer) state.trailer.push_back(line);
+    }
+}
+
+}  // namespace
+
+}  // namespace monorder::detail
+
+MONORDER_API int SortMonitors(const char* path) {
+    using namespace monorder::detail;
+    try {
+        MergeState& state = mergeState();
+        if (!state.started) {
+            state.clear();
+            state.started = true;
+        }
+        std::string content;
+        if (!path || !readWholeFile(path, content)) {
+            printMessage("Couldn't open '%s' for reading.\n", path ? path : "(null)");
+            return 0;
+        }
+        merge(content, state);
+    } catch (...) {
+        // Out of memory while reading or merging: what was merged so far stays.
+        printMessage("%s", "Out of space!!!");
+    }
+    return 0;
+}
