@@ -7,17 +7,20 @@ namespace winplat {
 
 namespace {
 
+// Key ids are never reused (AUTOINCREMENT), which the child cache relies on. Value ids only give
+// the enumeration order: a new row always gets an id above every existing one, which is enough,
+// and leaving out AUTOINCREMENT saves writing its counter on every value write.
 constexpr const char* kSchema = R"sql(
 CREATE TABLE IF NOT EXISTS keys(
   id INTEGER PRIMARY KEY AUTOINCREMENT,
-  parent INTEGER REFERENCES keys(id),
+  parent INTEGER,
   name TEXT NOT NULL COLLATE NOCASE,
   class TEXT NOT NULL DEFAULT '',
   written INTEGER NOT NULL DEFAULT 0,
   UNIQUE(parent, name));
 CREATE TABLE IF NOT EXISTS vals(
-  id INTEGER PRIMARY KEY AUTOINCREMENT,
-  key INTEGER NOT NULL REFERENCES keys(id) ON DELETE CASCADE,
+  id INTEGER PRIMARY KEY,
+  key INTEGER NOT NULL,
   name TEXT NOT NULL COLLATE NOCASE,
   type INTEGER NOT NULL,
   data BLOB NOT NULL,
@@ -64,7 +67,7 @@ LONG win32FromSqlite(int code) {
         case SQLITE_AUTH:
             return ERROR_ACCESS_DENIED;
         case SQLITE_CONSTRAINT:
-            return (code == SQLITE_CONSTRAINT_FOREIGNKEY) ? ERROR_KEY_DELETED : ERROR_INVALID_PARAMETER;
+            return ERROR_INVALID_PARAMETER;
         case SQLITE_TOOBIG:
             return ERROR_INVALID_PARAMETER;
         default:  // I/O, full disk, busy past the timeout, cannot open
@@ -84,7 +87,6 @@ HiveStore::HiveStore(const std::string& path) : db_(path) {
         rc = db_.exec("PRAGMA journal_mode=WAL");
         if (rc == SQLITE_OK) rc = db_.exec("PRAGMA synchronous=NORMAL");
     }
-    if (rc == SQLITE_OK) rc = db_.exec("PRAGMA foreign_keys=ON");
     if (rc == SQLITE_OK) {
         WriteTransaction tx(db_);
         rc = tx.status();
@@ -205,14 +207,16 @@ LONG HiveStore::queryValue(KeyId key, std::string_view name, const ValueSink& si
 }
 
 LONG HiveStore::setValue(KeyId key, std::string_view name, DWORD type, const BYTE* data, size_t size) {
-    // The upsert keeps the row (and so the value's place in enumeration) when it exists; the
-    // foreign key refuses a key deleted meanwhile.
+    // The upsert keeps the row (and so the value's place in enumeration) when it exists, and
+    // writes nothing when the key was deleted meanwhile: one statement, one transaction.
     auto st = db_.prepare(
-        "INSERT INTO vals(key, name, type, data) VALUES(?1, ?2, ?3, ?4) "
+        "INSERT INTO vals(key, name, type, data) SELECT ?1, ?2, ?3, ?4 "
+        "WHERE EXISTS (SELECT 1 FROM keys WHERE id=?1) "
         "ON CONFLICT(key, name) DO UPDATE SET type=excluded.type, data=excluded.data");
     if (!st.valid()) return fail(db_.lastError());
     int rc = st.bind(1, key).bind(2, str(name)).bind(3, type).bindBlob(4, data, size).step();
-    return rc == SQLITE_DONE ? ERROR_SUCCESS : fail(rc);
+    if (rc != SQLITE_DONE) return fail(rc);
+    return sqlite3_changes(db_.handle()) > 0 ? ERROR_SUCCESS : ERROR_KEY_DELETED;
 }
 
 LONG HiveStore::deleteValue(KeyId key, std::string_view name) {
@@ -237,15 +241,18 @@ LONG HiveStore::deleteKey(KeyId key, bool withSubtree) {
         if (src == SQLITE_ROW) return ERROR_ACCESS_DENIED;
         if (src != SQLITE_DONE) return fail(src);
     }
-    // Values go with their keys (ON DELETE CASCADE); the parent references are checked at the
-    // end of the statement, when the whole subtree is gone.
-    auto del = db_.prepare(
-        "WITH RECURSIVE sub(id) AS (SELECT ?1 UNION ALL "
-        "SELECT k.id FROM keys k JOIN sub ON k.parent = sub.id) "
-        "DELETE FROM keys WHERE id IN (SELECT id FROM sub)");
-    if (!del.valid()) return fail(db_.lastError());
-    int src = del.bind(1, key).step();
-    if (src != SQLITE_DONE) return fail(src);
+    // The values of the subtree, then its keys, in the same transaction.
+    for (const char* sql : {"WITH RECURSIVE sub(id) AS (SELECT ?1 UNION ALL "
+                            "SELECT k.id FROM keys k JOIN sub ON k.parent = sub.id) "
+                            "DELETE FROM vals WHERE key IN (SELECT id FROM sub)",
+                            "WITH RECURSIVE sub(id) AS (SELECT ?1 UNION ALL "
+                            "SELECT k.id FROM keys k JOIN sub ON k.parent = sub.id) "
+                            "DELETE FROM keys WHERE id IN (SELECT id FROM sub)"}) {
+        auto del = db_.prepare(sql);
+        if (!del.valid()) return fail(db_.lastError());
+        int src = del.bind(1, key).step();
+        if (src != SQLITE_DONE) return fail(src);
+    }
     int crc = tx.commit();
     forgetChildren();
     return crc == SQLITE_OK ? ERROR_SUCCESS : fail(crc);
