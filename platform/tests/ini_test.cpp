@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <random>
 #include <string>
 
 #include "fresh_root.h"
@@ -289,6 +290,39 @@ TEST_F(IniTest, AnyBytesAreReadSafely) {
         Marked names;
         GetPrivateProfileSectionNamesA(names.bytes, 300, ini().c_str());
         EXPECT_TRUE(names.untouchedFrom(300));
+    }
+}
+
+TEST_F(IniTest, RandomBytesNeverOverrunBuffers) {
+    // Files made of INI punctuation and noise, read with every buffer size from 0 to 40.
+    std::mt19937 random(20240229);
+    const std::string alphabet = std::string("[]=;\"' \t\r\nabAB", 15) + std::string(1, '\0') + "\xEF\xBB\xBF";
+    for (int round = 0; round < 80; ++round) {
+        std::string content;
+        size_t length = random() % 200;
+        for (size_t i = 0; i < length; ++i) content += alphabet[random() % alphabet.size()];
+        writeFile("test.ini", content);
+        for (DWORD size = 0; size <= 40; ++size) {
+            SCOPED_TRACE(testing::Message() << "round " << round << " size " << size);
+            Marked a, b, c, d, e;
+            DWORD n = GetPrivateProfileStringA(nullptr, nullptr, "dflt", a.bytes, size, ini().c_str());
+            EXPECT_TRUE(a.untouchedFrom(size));
+            EXPECT_LE(n, size);
+            GetPrivateProfileStringA("a", nullptr, "dflt", b.bytes, size, ini().c_str());
+            EXPECT_TRUE(b.untouchedFrom(size));
+            n = GetPrivateProfileStringA("a", "b", "dflt", c.bytes, size, ini().c_str());
+            EXPECT_TRUE(c.untouchedFrom(size));
+            if (size > 0) {
+                EXPECT_EQ(n, std::strlen(c.bytes));
+            }
+            GetPrivateProfileSectionA("A", d.bytes, size, ini().c_str());
+            EXPECT_TRUE(d.untouchedFrom(size));
+            GetPrivateProfileSectionNamesA(e.bytes, size, ini().c_str());
+            EXPECT_TRUE(e.untouchedFrom(size));
+        }
+        // Whatever the file holds, a written key reads back.
+        EXPECT_TRUE(WritePrivateProfileStringA("a", "zz", "1", ini().c_str()));
+        EXPECT_EQ(GetPrivateProfileIntA("A", "ZZ", 0, ini().c_str()), 1u);
     }
 }
 
