@@ -68,9 +68,11 @@ public:
         return true;
     }
 
-    // Closes the file (reporting a failed close, which can mean lost data) and renames it over
-    // `target`.
+    // Puts the new bytes on disk before the rename makes them the target, so that after a
+    // system crash the target is the old file or the whole new one on any file system; then
+    // closes the file (a failed close can mean lost data) and renames it over `target`.
     bool commit(const char* target) {
+        if (!FlushFileBuffers(handle_)) return false;
         if (!closeHandle()) return false;
         if (!MoveFileExA(name_.c_str(), target, MOVEFILE_REPLACE_EXISTING)) return false;
         name_.clear();
