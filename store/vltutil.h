@@ -74,3 +74,7 @@ VLTUTIL_API int GetSpectrineOverallGamma(double* gamma);
 VLTUTIL_API int GetWhitePointFromTemperature(double* x, double* y, DWORD temperature);
 // Correlated colour temperature of (x, y), always stored; 1 when within 5000..11000 K.
 VLTUTIL_API int GetTemperatureFromWhitePoint(DWORD* temperature, double x, double y);
+
+// ---- Calibration records, look-up tables, monitor model records ----------------------------
+#include "calibration.h"
+#include "monitor_inf.h"
