@@ -70,6 +70,8 @@ std::string resolvePath(std::string_view path) {
     std::string in(path);
     for (char& c : in)
         if (c == '\\') c = '/';
+    // Most paths name what exists with its exact spelling: one lstat instead of a walk.
+    if (!in.empty() && exists(in)) return in;
     std::string out;
     size_t i = 0;
     if (!in.empty() && in[0] == '/') {
