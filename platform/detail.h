@@ -21,6 +21,11 @@ void resetVersion();
 void resetRegistry();
 void resetWindows();
 void resetFiles();
+void resetDisplay();
+
+// Fills the plug-and-play keys of the 95 family from the display backend's monitors
+// (display_pnp.cpp). The registry calls it when this process first uses HKEY_DYN_DATA.
+void fillPlugAndPlayKeys();
 
 // Copies `text` into a caller's buffer of `size` bytes, always terminated when size > 0.
 // Returns the number of characters copied (without the terminator).

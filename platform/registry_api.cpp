@@ -73,7 +73,10 @@ LONG resolve(RegistryState& s, HKEY h, OpenKey& out) {
         if (h == HKEY_DYN_DATA) {
             // Only the 95 family has the dynamic hive.
             if (isNtFamily()) return ERROR_INVALID_HANDLE;
-            if (!s.dynData) s.dynData = std::make_unique<HiveStore>(":memory:");
+            if (!s.dynData) {
+                s.dynData = std::make_unique<HiveStore>(":memory:");
+                detail::fillPlugAndPlayKeys();  // re-enters through the Reg* calls
+            }
             store = s.dynData.get();
         } else {
             store = &persistentHives(s);

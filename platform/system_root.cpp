@@ -56,6 +56,7 @@ WINPLAT_API void WinplatResetProcessState(void) {
     resetRegistry();
     resetWindows();
     resetFiles();
+    resetDisplay();
     resetVersion();
     resetSystemRoot();
 }

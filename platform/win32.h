@@ -461,3 +461,143 @@ WINPLAT_API LONG_PTR GetWindowLongPtrA(HWND hWnd, int nIndex);
 WINPLAT_API HWND GetActiveWindow(void);
 WINPLAT_API HWND SetActiveWindow(HWND hWnd);
 WINPLAT_API int MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
+
+// ---- Display -----------------------------------------------------------------------------
+// Device contexts of the display devices, their gamma ramps and capabilities, and the
+// multiple-monitor functions. Handles are entries of process-wide tables: a stale or unknown
+// HDC or HMONITOR makes a call fail, never crash.
+struct HDC__;
+typedef struct HDC__* HDC;
+struct HMONITOR__;
+typedef struct HMONITOR__* HMONITOR;
+
+typedef struct tagRECT {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+} RECT, *PRECT, *LPRECT;
+typedef const RECT* LPCRECT;
+
+typedef struct tagPOINT {
+    LONG x;
+    LONG y;
+} POINT, *PPOINT, *LPPOINT;
+
+#define ERROR_CALL_NOT_IMPLEMENTED 120L
+#define ERROR_NOT_SUPPORTED 50L
+#define ERROR_DC_NOT_FOUND 1425L
+#define ERROR_INVALID_MONITOR_HANDLE 1461L
+
+typedef struct _DISPLAY_DEVICEA {
+    DWORD cb;
+    CHAR DeviceName[32];
+    CHAR DeviceString[128];
+    DWORD StateFlags;
+    CHAR DeviceID[128];
+    CHAR DeviceKey[128];
+} DISPLAY_DEVICEA, *PDISPLAY_DEVICEA, *LPDISPLAY_DEVICEA;
+
+// The first form of the structure ended after StateFlags (168 bytes); callers that pass that
+// size get everything up to StateFlags.
+#define DISPLAY_DEVICE_ATTACHED_TO_DESKTOP 0x00000001
+#define DISPLAY_DEVICE_MULTI_DRIVER 0x00000002
+#define DISPLAY_DEVICE_PRIMARY_DEVICE 0x00000004
+#define DISPLAY_DEVICE_MIRRORING_DRIVER 0x00000008
+#define DISPLAY_DEVICE_VGA_COMPATIBLE 0x00000010
+#define DISPLAY_DEVICE_REMOVABLE 0x00000020
+#define DISPLAY_DEVICE_MODESPRUNED 0x08000000
+// Flags of a monitor entry (EnumDisplayDevicesA with an adapter's name).
+#define DISPLAY_DEVICE_ACTIVE 0x00000001
+#define DISPLAY_DEVICE_ATTACHED 0x00000002
+
+typedef struct tagMONITORINFO {
+    DWORD cbSize;
+    RECT rcMonitor;
+    RECT rcWork;
+    DWORD dwFlags;
+} MONITORINFO, *LPMONITORINFO;
+
+#define CCHDEVICENAME 32
+typedef struct tagMONITORINFOEXA {
+    DWORD cbSize;
+    RECT rcMonitor;
+    RECT rcWork;
+    DWORD dwFlags;
+    CHAR szDevice[CCHDEVICENAME];
+} MONITORINFOEXA, *LPMONITORINFOEXA;
+
+#define MONITORINFOF_PRIMARY 0x00000001
+#define MONITOR_DEFAULTTONULL 0x00000000
+#define MONITOR_DEFAULTTOPRIMARY 0x00000001
+#define MONITOR_DEFAULTTONEAREST 0x00000002
+
+typedef BOOL(CALLBACK* MONITORENUMPROC)(HMONITOR, HDC, LPRECT, LPARAM);
+
+// GetDeviceCaps indices.
+#define DRIVERVERSION 0
+#define TECHNOLOGY 2
+#define HORZSIZE 4
+#define VERTSIZE 6
+#define HORZRES 8
+#define VERTRES 10
+#define BITSPIXEL 12
+#define PLANES 14
+#define NUMBRUSHES 16
+#define NUMPENS 18
+#define NUMFONTS 22
+#define NUMCOLORS 24
+#define RASTERCAPS 38
+#define LOGPIXELSX 88
+#define LOGPIXELSY 90
+#define SIZEPALETTE 104
+#define NUMRESERVED 106
+#define COLORRES 108
+#define VREFRESH 116
+#define DESKTOPVERTRES 117
+#define DESKTOPHORZRES 118
+#define COLORMGMTCAPS 121
+#define DT_RASDISPLAY 1
+#define RC_BITBLT 0x0001
+#define RC_BITMAP64 0x0008
+#define RC_DI_BITMAP 0x0080
+#define RC_PALETTE 0x0100
+#define RC_DIBTODEV 0x0200
+#define RC_STRETCHBLT 0x0800
+#define CM_NONE 0x00000000
+#define CM_DEVICE_ICM 0x00000001
+#define CM_GAMMA_RAMP 0x00000002
+#define CM_CMYK_COLOR 0x00000004
+
+// GetSystemMetrics indices.
+#define SM_CXSCREEN 0
+#define SM_CYSCREEN 1
+#define SM_XVIRTUALSCREEN 76
+#define SM_YVIRTUALSCREEN 77
+#define SM_CXVIRTUALSCREEN 78
+#define SM_CYVIRTUALSCREEN 79
+#define SM_CMONITORS 80
+#define SM_SAMEDISPLAYFORMAT 81
+
+typedef struct _devicemodeA DEVMODEA;
+
+// A device context of the whole screen (any window: message-only windows have no place of
+// their own). Released with ReleaseDC.
+WINPLAT_API HDC GetDC(HWND hWnd);
+WINPLAT_API int ReleaseDC(HWND hWnd, HDC hDC);
+// "DISPLAY" (the whole screen) or a display device name ("\\.\DISPLAY1", ... as
+// EnumDisplayDevicesA reports them, in lpszDriver or in lpszDevice). Deleted with DeleteDC.
+WINPLAT_API HDC CreateDCA(LPCSTR lpszDriver, LPCSTR lpszDevice, LPCSTR lpszOutput,
+                          const DEVMODEA* lpInitData);
+WINPLAT_API BOOL DeleteDC(HDC hdc);
+WINPLAT_API int GetDeviceCaps(HDC hdc, int index);
+// Three arrays of 256 WORDs: red, green, blue.
+WINPLAT_API BOOL GetDeviceGammaRamp(HDC hdc, LPVOID lpRamp);
+WINPLAT_API BOOL SetDeviceGammaRamp(HDC hdc, LPVOID lpRamp);
+WINPLAT_API BOOL EnumDisplayDevicesA(LPCSTR lpDevice, DWORD iDevNum,
+                                     PDISPLAY_DEVICEA lpDisplayDevice, DWORD dwFlags);
+WINPLAT_API BOOL EnumDisplayMonitors(HDC hdc, LPCRECT lprcClip, MONITORENUMPROC lpfnEnum,
+                                     LPARAM dwData);
+WINPLAT_API BOOL GetMonitorInfoA(HMONITOR hMonitor, LPMONITORINFO lpmi);
+WINPLAT_API HMONITOR MonitorFromWindow(HWND hwnd, DWORD dwFlags);
+WINPLAT_API int GetSystemMetrics(int nIndex);

@@ -10,6 +10,28 @@
 
 namespace spx::test {
 
+// One monitor of the virtual display, as written to <root>/display.ini.
+struct VirtualMonitor {
+    int left = 0, top = 0, width = 1024, height = 768;
+    int bitsPerPixel = 32, planes = 1;
+    int gammaRamp = -1;       // 1 or 0; -1 leaves it to the depth (a ramp above 8 bits)
+    std::string description;  // not written when empty
+    std::vector<unsigned char> edid;  // not written when empty
+};
+
+// `count` monitors of 1024 x 768 side by side, the first at (0, 0).
+std::vector<VirtualMonitor> monitorsSideBySide(int count);
+// A 16-colour planar screen (4 bits per pixel, 1 plane) of 640 x 480, which has no ramp.
+VirtualMonitor sixteenColourScreen();
+// A 1024 x 768 true-colour screen whose card has no gamma ramp.
+VirtualMonitor screenWithoutRamp();
+
+// A valid 128-byte EDID block: maker letters ("SAM"), product code, size in centimetres,
+// chromaticities of the sRGB primaries, established timing 1280 x 1024 and a monitor name
+// descriptor (at most 13 characters); the checksum makes the bytes sum to 0 modulo 256.
+std::vector<unsigned char> makeEdid(const char* maker, unsigned product, int widthCm,
+                                    int heightCm, const std::string& name);
+
 struct CapturedMessageBox {
     std::string text;
     std::string caption;
@@ -17,7 +39,9 @@ struct CapturedMessageBox {
 };
 
 // Gives the test its own empty system root ($SPECTRINE_ROOT in a new temporary directory,
-// with the WINDOWS/SYSTEM/COLOR folders), resets the platform's process state, and captures
+// with the WINDOWS/SYSTEM/COLOR folders), selects the virtual display
+// ($SPECTRINE_DISPLAY=virtual: one 1024 x 768 monitor until display.ini says otherwise),
+// resets the platform's process state, and captures
 // message boxes (answered with `messageBoxAnswer`). The root is removed afterwards unless the
 // test failed or $SPECTRINE_KEEP_ROOT is set.
 class FreshRootTest : public ::testing::Test {
@@ -30,6 +54,10 @@ protected:
     std::string rootPath(const std::string& relative) const { return root_ + "/" + relative; }
     void writeFile(const std::string& relative, const std::string& content) const;
     std::string readFile(const std::string& relative) const;
+    // Writes <root>/display.ini for the virtual display (the fixture selects it); call before
+    // the first display or HKEY_DYN_DATA call of the test, or reset the process state after.
+    void writeDisplayIni(const std::vector<VirtualMonitor>& monitors,
+                         const std::string& adapter = "Virtual Display Adapter") const;
 
     std::vector<CapturedMessageBox> messageBoxes;
     int messageBoxAnswer = IDOK;
@@ -38,6 +66,8 @@ private:
     std::string root_;
     std::string savedRoot_;
     bool hadRoot_ = false;
+    std::string savedDisplay_;
+    bool hadDisplay_ = false;
 };
 
 // Removes a directory tree; used by the fixture and by tests that make their own folders.

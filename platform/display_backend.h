@@ -1,0 +1,85 @@
+// The display backends behind the Win32 display functions (internal). A backend reports the
+// monitors of the desktop and reads and loads their gamma ramps; display_api.cpp checks
+// arguments, hands out HDC and HMONITOR handles and turns results into Win32 codes.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "win32.h"
+
+namespace winplat::detail {
+
+// Red, green and blue, 256 entries each, as GetDeviceGammaRamp lays them out.
+using GammaRamp = std::array<WORD, 768>;
+
+// The ramp that changes nothing: entry i of each channel is i * 257 (0 to 65535).
+GammaRamp identityRamp();
+
+struct MonitorDesc {
+    RECT rect{};              // on the virtual desktop; the primary monitor starts at (0, 0)
+    int bitsPerPixel = 32;
+    int planes = 1;
+    bool primary = false;
+    bool hasRamp = true;      // the card lets the ramp be read and loaded
+    std::string description;  // the system's description of the monitor ("DeviceDesc")
+    std::vector<BYTE> edid;   // empty when the monitor reports none
+    // Plug-and-play identification; empty means derived from the EDID.
+    std::string hardwareId;
+    std::string matchingDeviceId;
+};
+
+class DisplayBackend {
+public:
+    virtual ~DisplayBackend() = default;
+    virtual const char* name() const = 0;
+    // In the one monitor order of the suite; exactly one is primary when there are any.
+    virtual const std::vector<MonitorDesc>& monitors() const = 0;
+    // The display adapter's description ("DeviceString" of the adapters, "DeviceDesc" of their
+    // plug-and-play keys).
+    virtual std::string adapterDescription() const = 0;
+    // False when the monitor has no ramp or the system refuses.
+    virtual bool getRamp(size_t monitor, GammaRamp& ramp) = 0;
+    virtual bool setRamp(size_t monitor, const GammaRamp& ramp) = 0;
+};
+
+// Monitors described by <root>/display.ini, ramps kept in the root (display_virtual.cpp).
+std::unique_ptr<DisplayBackend> makeVirtualDisplay(const std::string& root);
+// The X server of $DISPLAY through RandR; null when it does not answer (display_x11.cpp).
+std::unique_ptr<DisplayBackend> makeX11Display();
+
+// The backend of this process: $SPECTRINE_DISPLAY ("x11" or "virtual"), else x11 when $DISPLAY
+// answers, else virtual. Chosen at first use; the lock serialises every use of it.
+struct DisplayAccess {
+    DisplayBackend& backend;
+    std::unique_lock<std::recursive_mutex> lock;
+};
+DisplayAccess displayBackend();
+
+// Device names as EnumDisplayDevicesA reports them: "\\.\DISPLAY1" for monitor 0.
+std::string displayDeviceName(size_t monitor);
+
+// Plug-and-play identity of monitor n (display_pnp.cpp): its id ("SAM0412" from the EDID, or
+// "DEFAULT_MONITOR"), its key below "Enum\" ("MONITOR\SAM0412\0001", instances counted per
+// id), "HardwareID" and "MatchingDeviceID".
+struct MonitorPnp {
+    std::string id;
+    std::string enumKey;
+    std::string hardwareId;
+    std::string matchingDeviceId;
+};
+MonitorPnp monitorPnp(const std::vector<MonitorDesc>& monitors, size_t n);
+// The display adapter's id for DeviceID and its plug-and-play key ("ROOT\VIRTUAL_DISPLAY").
+std::string adapterPnpId(const DisplayBackend& backend);
+
+// Plug-and-play id of an EDID block: three letters of the maker and the product code in
+// hexadecimal ("SAM0412"); empty when the block is too short or the letters are not letters.
+std::string edidPnpId(const std::vector<BYTE>& edid);
+// The monitor name descriptor (tag 0xFC) of an EDID block; empty when there is none.
+std::string edidMonitorName(const std::vector<BYTE>& edid);
+
+}  // namespace winplat::detail

@@ -1,0 +1,169 @@
+// The plug-and-play keys of the 95 family, built from the display backend's monitors: what the
+// configuration manager lists under HKEY_DYN_DATA "Config Manager\Enum" (volatile, built once
+// per process), the device keys under HKEY_LOCAL_MACHINE "Enum\" and the driver class keys
+// under "System\CurrentControlSet\Services\Class\". Each display device is one adapter with
+// one monitor, in the suite's monitor order; class keys are numbered by that order, so the
+// first monitor's is "Monitor\0000".
+#include <cstdio>
+#include <string>
+
+#include "detail.h"
+#include "display_backend.h"
+
+namespace winplat::detail {
+namespace {
+
+constexpr const char* kClassRoot = "System\\CurrentControlSet\\Services\\Class\\";
+
+// An open registry key, closed when the owner goes.
+class RegKey {
+public:
+    RegKey(HKEY parent, const std::string& path) {
+        if (RegCreateKeyExA(parent, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                            KEY_ALL_ACCESS, nullptr, &key_, nullptr) != ERROR_SUCCESS)
+            key_ = nullptr;
+    }
+    RegKey(const RegKey&) = delete;
+    RegKey& operator=(const RegKey&) = delete;
+    ~RegKey() {
+        if (key_) RegCloseKey(key_);
+    }
+
+    void setText(const char* name, const std::string& value) {
+        if (key_)
+            RegSetValueExA(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                           static_cast<DWORD>(value.size() + 1));
+    }
+    void setBinary(const char* name, const BYTE* data, size_t size) {
+        if (key_) RegSetValueExA(key_, name, 0, REG_BINARY, data, static_cast<DWORD>(size));
+    }
+    void remove(const char* name) {
+        if (key_) RegDeleteValueA(key_, name);
+    }
+
+private:
+    HKEY key_ = nullptr;
+};
+
+std::string fourDigits(size_t n) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%04u", static_cast<unsigned>(n % 10000));
+    return text;
+}
+
+// Names of the configuration manager's entries: eight hexadecimal digits, as the system's own.
+std::string entryName(size_t n) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(0xC1A00000u + n * 0x40u));
+    return text;
+}
+
+void listDevice(size_t entry, const std::string& enumKey) {
+    RegKey dyn(HKEY_DYN_DATA, std::string("Config Manager\\Enum\\") + entryName(entry));
+    dyn.setText("HardWareKey", enumKey);
+    const BYTE noProblem[4] = {0, 0, 0, 0};
+    dyn.setBinary("Problem", noProblem, sizeof noProblem);
+}
+
+}  // namespace
+
+std::string edidPnpId(const std::vector<BYTE>& edid) {
+    if (edid.size() < 12) return {};
+    unsigned maker = static_cast<unsigned>(edid[8]) << 8 | edid[9];
+    std::string id;
+    for (int shift : {10, 5, 0}) {
+        unsigned letter = (maker >> shift) & 0x1F;
+        if (letter < 1 || letter > 26) return {};
+        id += static_cast<char>('A' + letter - 1);
+    }
+    char product[8];
+    std::snprintf(product, sizeof product, "%04X", static_cast<unsigned>(edid[10] | edid[11] << 8));
+    return id + product;
+}
+
+std::string edidMonitorName(const std::vector<BYTE>& edid) {
+    if (edid.size() < 128) return {};
+    for (size_t at = 54; at + 18 <= 126; at += 18) {
+        if (edid[at] || edid[at + 1] || edid[at + 2] || edid[at + 3] != 0xFC) continue;
+        std::string name;
+        for (size_t i = at + 5; i < at + 18 && edid[i] != 0x0A; ++i)
+            if (edid[i] >= 0x20 && edid[i] < 0x7F) name += static_cast<char>(edid[i]);
+        while (!name.empty() && name.back() == ' ') name.pop_back();
+        return name;
+    }
+    return {};
+}
+
+MonitorPnp monitorPnp(const std::vector<MonitorDesc>& monitors, size_t n) {
+    auto idOf = [&](size_t i) {
+        std::string id = edidPnpId(monitors[i].edid);
+        return id.empty() ? std::string("DEFAULT_MONITOR") : id;
+    };
+    MonitorPnp pnp;
+    pnp.id = idOf(n);
+    size_t instance = 0;
+    for (size_t i = 0; i <= n; ++i)
+        if (idOf(i) == pnp.id) ++instance;
+    pnp.enumKey = "MONITOR\\" + pnp.id + "\\" + fourDigits(instance);
+    bool fromEdid = pnp.id != "DEFAULT_MONITOR";
+    const MonitorDesc& m = monitors[n];
+    pnp.hardwareId = !m.hardwareId.empty() ? m.hardwareId
+                     : fromEdid           ? "MONITOR\\" + pnp.id + ",*PNP09FF"
+                                          : "Monitor\\Default";
+    pnp.matchingDeviceId = !m.matchingDeviceId.empty() ? m.matchingDeviceId
+                           : fromEdid                  ? "*PNP09FF"
+                                                       : "Monitor\\Default";
+    return pnp;
+}
+
+std::string adapterPnpId(const DisplayBackend& backend) {
+    std::string id = "ROOT\\";
+    for (const char* c = backend.name(); *c; ++c)
+        id += static_cast<char>(*c >= 'a' && *c <= 'z' ? *c - 'a' + 'A' : *c);
+    return id + "_DISPLAY";
+}
+
+void fillPlugAndPlayKeys() {
+    auto access = displayBackend();
+    const auto& monitors = access.backend.monitors();
+    std::string adapter = access.backend.adapterDescription();
+    std::string adapterId = adapterPnpId(access.backend);
+    RegKey list(HKEY_DYN_DATA, "Config Manager\\Enum");  // present even without devices
+    size_t entry = 0;
+    for (size_t n = 0; n < monitors.size(); ++n) {
+        const MonitorDesc& m = monitors[n];
+
+        std::string adapterKey = adapterId + "\\" + fourDigits(n);
+        {
+            RegKey device(HKEY_LOCAL_MACHINE, "Enum\\" + adapterKey);
+            device.setText("Class", "Display");
+            device.setText("DeviceDesc", adapter);
+            device.setText("Driver", "Display\\" + fourDigits(n));
+            device.setText("Mfg", "(Standard display types)");
+            device.setText("HardwareID", adapterId);
+            RegKey driver(HKEY_LOCAL_MACHINE, kClassRoot + std::string("Display\\") + fourDigits(n));
+            driver.setText("DriverDesc", adapter);
+        }
+        listDevice(entry++, adapterKey);
+
+        MonitorPnp pnp = monitorPnp(monitors, n);
+        {
+            RegKey device(HKEY_LOCAL_MACHINE, "Enum\\" + pnp.enumKey);
+            device.setText("Class", "Monitor");
+            device.setText("DeviceDesc", m.description);
+            device.setText("Driver", "Monitor\\" + fourDigits(n));
+            device.setText("Mfg", "(Standard monitor types)");
+            device.setText("HardwareID", pnp.hardwareId);
+            device.setText("MatchingDeviceID", pnp.matchingDeviceId);
+            if (m.edid.empty())
+                device.remove("EDID");
+            else
+                device.setBinary("EDID", m.edid.data(), std::min<size_t>(m.edid.size(), 128));
+            RegKey driver(HKEY_LOCAL_MACHINE, kClassRoot + std::string("Monitor\\") + fourDigits(n));
+            driver.setText("DriverDesc", m.description);
+        }
+        listDevice(entry++, pnp.enumKey);
+    }
+}
+
+}  // namespace winplat::detail
