@@ -1,4 +1,5 @@
 // SortMonitors: reads one monitor INF file and merges it into the process-wide result.
+#include <array>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -104,12 +105,18 @@ private:
 // Characters that cannot stand in a model line; each becomes '_'.
 constexpr std::string_view kReplaced = "\\/:*?\"<>|";
 
+constexpr std::array<bool, 256> kReplacedTable = [] {
+    std::array<bool, 256> table{};
+    for (char c : kReplaced) table[static_cast<unsigned char>(c)] = true;
+    return table;
+}();
+
 // The line without leading blanks and tabs, with every character of kReplaced made '_'.
 void cleanLine(std::string_view raw, std::string& line) {
     const size_t start = raw.find_first_not_of(" \t");
     line.assign(start == std::string_view::npos ? std::string_view{} : raw.substr(start));
     for (char& c : line)
-        if (kReplaced.find(c) != std::string_view::npos) c = '_';
+        if (kReplacedTable[static_cast<unsigned char>(c)]) c = '_';
 }
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
@@ -127,20 +134,33 @@ bool isMonitorsSection(std::string_view line) {
     return end != std::string_view::npos && equalsIgnoringCase(line.substr(0, end + 1), "[Monitors]");
 }
 
-void insertModel(MergeState& state, const std::string& line) {
-    char* key = static_cast<char*>(std::malloc(line.size() + 1));
-    if (!key) {
-        printMessage("%s", "Out of space!!!");
-        return;
+// The model lines of one file in the order read, kept in one block of NUL-terminated text.
+class ModelLines {
+public:
+    void add(const std::string& line) {
+        offsets_.push_back(text_.size());
+        text_.append(line.c_str(), line.size() + 1);
     }
-    std::memcpy(key, line.c_str(), line.size() + 1);
-    state.tree = Insert(key, state.tree);
-}
+    std::vector<std::string_view> views() const {
+        std::vector<std::string_view> lines;
+        lines.reserve(offsets_.size());
+        for (size_t i = 0; i < offsets_.size(); ++i) {
+            const size_t end = i + 1 < offsets_.size() ? offsets_[i + 1] : text_.size();
+            lines.emplace_back(text_.data() + offsets_[i], end - offsets_[i] - 1);
+        }
+        return lines;
+    }
+
+private:
+    std::string text_;
+    std::vector<size_t> offsets_;
+};
 
 void merge(std::string_view text, MergeState& state) {
     enum class Region { Before, Models, After } region = Region::Before;
     bool ownsHeader = false;
     bool ownsTrailer = false;
+    ModelLines models;
     TextLines lines(text);
     std::string_view raw;
     std::string line;
@@ -162,7 +182,7 @@ void merge(std::string_view text, MergeState& state) {
         if (region == Region::Models) {
             if (line.empty() || comment) continue;
             if (line[0] != '[') {
-                insertModel(state, line);
+                models.add(line);
                 continue;
             }
             region = Region::After;
@@ -175,6 +195,7 @@ void merge(std::string_view text, MergeState& state) {
         }
         if (ownsTrailer) state.trailer.push_back(line);
     }
+    state.tree = insertAll(state.tree, models.views());
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "monorder.h"
@@ -14,6 +15,12 @@ int compareLines(const char* a, const char* b);
 
 // The keys of `tree` in order, walked without recursion.
 std::vector<const char*> inOrder(const MonitorNode* tree);
+
+// Adds copies of `lines` (in the order read) to the tree with the result of inserting them one
+// by one: a line equal to one already in the tree, or to an earlier one of `lines`, is left
+// out. A line whose copy or node cannot be allocated is left out after "Out of space!!!".
+// Returns the new root.
+MonitorTree insertAll(MonitorTree tree, const std::vector<std::string_view>& lines);
 
 // What SortMonitors has merged so far in this process.
 struct MergeState {

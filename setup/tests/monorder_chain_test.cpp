@@ -54,9 +54,11 @@ protected:
         writeFile("first.inf", "[Version]\nSignature=$CHICAGO$\n[Monitors]\n" +
                                    joinLines(slice(shuffled, 0, half)) + "[Strings]\nx=1\n");
         writeFile("second.inf", "[Monitors]\n" + joinLines(slice(shuffled, half, shuffled.size())));
-        EXPECT_EQ(SortMonitors("first.inf"), 0);
-        EXPECT_EQ(SortMonitors("second.inf"), 0);
-        EXPECT_EQ(printed(), "");
+        EXPECT_EQ(printedBy([] {
+                      EXPECT_EQ(SortMonitors("first.inf"), 0);
+                      EXPECT_EQ(SortMonitors("second.inf"), 0);
+                  }),
+                  "");
     }
 
     std::vector<std::string> chainFiles() const {

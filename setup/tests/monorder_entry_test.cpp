@@ -47,8 +47,8 @@ private:
 TEST_F(MonorderEntry, MainSortsEveryArgumentThenWrites) {
     char program[] = "monorder", a[] = "a.inf", b[] = "b.inf", missing[] = "missing.inf";
     char* argv[] = {program, a, missing, b, nullptr};
-    EXPECT_EQ(Main(4, argv), 0);
-    EXPECT_EQ(printed(), "Couldn't open 'missing.inf' for reading.\n");
+    EXPECT_EQ(printedBy([&] { EXPECT_EQ(Main(4, argv), 0); }),
+              "Couldn't open 'missing.inf' for reading.\n");
     EXPECT_EQ(readFile("spectrine.inf"),
               joinLines({"[Version]", "From=a", "[Monitors]", "A=1", "B=2", " ", "[Strings]"}));
 }
@@ -56,33 +56,34 @@ TEST_F(MonorderEntry, MainSortsEveryArgumentThenWrites) {
 TEST_F(MonorderEntry, MainWithoutFilesWritesNothing) {
     char program[] = "monorder";
     char* argv[] = {program, nullptr};
-    EXPECT_EQ(Main(1, argv), 0);
-    EXPECT_EQ(Main(0, nullptr), 0);
-    EXPECT_EQ(Main(3, nullptr), 0);
-    EXPECT_EQ(printed(), "");
+    EXPECT_EQ(printedBy([&] {
+                  EXPECT_EQ(Main(1, argv), 0);
+                  EXPECT_EQ(Main(0, nullptr), 0);
+                  EXPECT_EQ(Main(3, nullptr), 0);
+              }),
+              "");
     EXPECT_FALSE(exists("spectrine.inf"));
 }
 
 TEST_F(MonorderEntry, MainStopsAtTheEndOfArgv) {
     char program[] = "monorder", c[] = "c.inf";
     char* argv[] = {program, c, nullptr};
-    EXPECT_EQ(Main(7, argv), 0);  // argc claims more than argv holds
-    EXPECT_EQ(printed(), "");
+    // argc claims more than argv holds
+    EXPECT_EQ(printedBy([&] { EXPECT_EQ(Main(7, argv), 0); }), "");
     EXPECT_EQ(readFile("spectrine.inf"), joinLines({"[Monitors]", "C=3"}));
 }
 
 TEST_F(MonorderEntry, MainIsSplitsTheListWithoutWritingToIt) {
     const ReadOnlyText paths("a.inf|missing.inf|b.inf");
-    EXPECT_EQ(MainIS(3, paths.get()), 0);
+    EXPECT_EQ(printedBy([&] { EXPECT_EQ(MainIS(3, paths.get()), 0); }),
+              "Couldn't open 'missing.inf' for reading.\n");
     EXPECT_STREQ(paths.get(), "a.inf|missing.inf|b.inf");
-    EXPECT_EQ(printed(), "Couldn't open 'missing.inf' for reading.\n");
     EXPECT_EQ(readFile("spectrine.inf"),
               joinLines({"[Version]", "From=a", "[Monitors]", "A=1", "B=2", " ", "[Strings]"}));
 }
 
 TEST_F(MonorderEntry, MainIsTakesNoMorePathsThanTheListHolds) {
-    EXPECT_EQ(MainIS(12, "b.inf|c.inf"), 0);
-    EXPECT_EQ(printed(), "");
+    EXPECT_EQ(printedBy([] { EXPECT_EQ(MainIS(12, "b.inf|c.inf"), 0); }), "");
     EXPECT_EQ(readFile("spectrine.inf"), joinLines({"[Monitors]", "A=1", "C=3"}));
 }
 
@@ -92,17 +93,18 @@ TEST_F(MonorderEntry, MainIsTakesOnlyCountPaths) {
 }
 
 TEST_F(MonorderEntry, MainIsSkipsEmptyPieces) {
-    EXPECT_EQ(MainIS(2, "|c.inf||b.inf|"), 0);
-    EXPECT_EQ(printed(), "");
+    EXPECT_EQ(printedBy([] { EXPECT_EQ(MainIS(2, "|c.inf||b.inf|"), 0); }), "");
     EXPECT_EQ(readFile("spectrine.inf"), joinLines({"[Monitors]", "A=1", "C=3"}));
 }
 
 TEST_F(MonorderEntry, MainIsWithNoCountOrNoTextWritesNothing) {
-    EXPECT_EQ(MainIS(0, "a.inf|b.inf"), 0);
-    EXPECT_EQ(MainIS(-3, "a.inf"), 0);
-    EXPECT_EQ(MainIS(2, nullptr), 0);
-    EXPECT_EQ(MainIS(1, ""), 0);
-    EXPECT_EQ(printed(), "");
+    EXPECT_EQ(printedBy([] {
+                  EXPECT_EQ(MainIS(0, "a.inf|b.inf"), 0);
+                  EXPECT_EQ(MainIS(-3, "a.inf"), 0);
+                  EXPECT_EQ(MainIS(2, nullptr), 0);
+                  EXPECT_EQ(MainIS(1, ""), 0);
+              }),
+              "");
     EXPECT_FALSE(exists("spectrine.inf"));
 }
 

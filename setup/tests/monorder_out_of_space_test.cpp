@@ -72,15 +72,20 @@ TEST_F(MonorderOutOfSpaceMerge, FailingAllocationsDuringTheMerge) {
     writeFile("a.inf", "[Version]\n[Monitors]\nB=2\nA=1\nC=3\n[Strings]\n");
     int failures = 0;
     for (int n = 0; n < 64; ++n) {
-        allocationsBeforeFailure = n;
-        EXPECT_EQ(SortMonitors("a.inf"), 0);
-        const bool failed = allocationsBeforeFailure < 0;
-        allocationsBeforeFailure = -1;
-        const std::string out = printed();
-        SCOPED_TRACE(::testing::Message() << "allocation " << n << " printed " << out);
+        SCOPED_TRACE(::testing::Message() << "allocation " << n);
+        bool failed = false;
+        const std::string out = printedBy([&] {
+            allocationsBeforeFailure = n;
+            SortMonitors("a.inf");
+            failed = allocationsBeforeFailure < 0;
+            allocationsBeforeFailure = -1;
+        });
         if (failed) {
             ++failures;
-            EXPECT_TRUE(out == "Out of space!!!" || out == "Couldn't open 'a.inf' for reading.\n");
+            // Some allocations have a fallback (sorting without a buffer): nothing to say then.
+            EXPECT_TRUE(out == "Out of space!!!" || out == "" ||
+                        out == "Couldn't open 'a.inf' for reading.\n")
+                << out;
         } else {
             EXPECT_EQ(out, "");
         }

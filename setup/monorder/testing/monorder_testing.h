@@ -14,10 +14,10 @@
 
 namespace monorder::test {
 
-// A fresh system root that is also the current directory (where the chain is written), with
-// standard output captured. The sorter's merged result lives for the whole process, so a test
-// that merges files must be the only one in its process, as ctest runs them; when several run
-// in one process the later ones are skipped rather than fail for a foreign reason.
+// A fresh system root that is also the current directory (where the chain is written). The
+// sorter's merged result lives for the whole process, so a test that merges files must be the
+// only one in its process, as ctest runs them; when several run in one process the later ones
+// are skipped rather than fail for a foreign reason.
 class SorterTest : public spx::test::FreshRootTest {
 protected:
     void SetUp() override {
@@ -27,20 +27,19 @@ protected:
             GTEST_SKIP() << "merges process-wide state: run each test in its own process (ctest)";
         savedDirectory_ = std::filesystem::current_path();
         std::filesystem::current_path(root());
-        ::testing::internal::CaptureStdout();
-        capturing_ = true;
     }
     void TearDown() override {
-        if (capturing_) ::testing::internal::GetCapturedStdout();
         if (!savedDirectory_.empty()) std::filesystem::current_path(savedDirectory_);
         FreshRootTest::TearDown();
     }
 
-    // What the sorter printed since the last call.
-    std::string printed() {
-        std::string text = ::testing::internal::GetCapturedStdout();
+    // What `call` prints to standard output. Only the call is captured, so that the test's own
+    // failure reports stay visible.
+    template <class Call>
+    static std::string printedBy(Call&& call) {
         ::testing::internal::CaptureStdout();
-        return text;
+        call();
+        return ::testing::internal::GetCapturedStdout();
     }
 
     // Names of the files in the root, sorted.
