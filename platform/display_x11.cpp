@@ -1,6 +1,225 @@
-// The X11 display for now answers nothing; the RandR backend follows.
+// The X11 display: each active RandR CRTC is a monitor, in the order of the outputs that drive
+// them; ramps go through the CRTC's gamma table, resampled when it does not have 256 entries;
+// the EDID comes from the output's "EDID" property and the depth from the screen.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
 #include "display_backend.h"
+#include "gamma_resample.h"
 
 namespace winplat::detail {
-std::unique_ptr<DisplayBackend> makeX11Display() { return nullptr; }
+namespace {
+
+struct DisplayCloser {
+    void operator()(Display* d) const { XCloseDisplay(d); }
+};
+using DisplayPtr = std::unique_ptr<Display, DisplayCloser>;
+
+template <typename T, void (*Free)(T*)>
+struct XFreeWith {
+    void operator()(T* p) const {
+        if (p) Free(p);
+    }
+};
+using ScreenResources = std::unique_ptr<XRRScreenResources, XFreeWith<XRRScreenResources, XRRFreeScreenResources>>;
+using OutputInfo = std::unique_ptr<XRROutputInfo, XFreeWith<XRROutputInfo, XRRFreeOutputInfo>>;
+using CrtcInfo = std::unique_ptr<XRRCrtcInfo, XFreeWith<XRRCrtcInfo, XRRFreeCrtcInfo>>;
+using CrtcGamma = std::unique_ptr<XRRCrtcGamma, XFreeWith<XRRCrtcGamma, XRRFreeGamma>>;
+
+void freeXData(unsigned char* p) { XFree(p); }
+using XData = std::unique_ptr<unsigned char, XFreeWith<unsigned char, freeXData>>;
+
+// Catches the X errors of a group of requests instead of letting Xlib end the process; the
+// previous handler is back when the trap goes. Callers hold the display lock.
+class ErrorTrap {
+public:
+    explicit ErrorTrap(Display* display) : display_(display) {
+        failed_ = false;
+        previous_ = XSetErrorHandler(&ErrorTrap::handler);
+    }
+    ErrorTrap(const ErrorTrap&) = delete;
+    ErrorTrap& operator=(const ErrorTrap&) = delete;
+    ~ErrorTrap() {
+        XSync(display_, False);
+        XSetErrorHandler(previous_);
+    }
+    // Waits for the server's answers so far; true when none was an error.
+    bool ok() {
+        XSync(display_, False);
+        return !failed_;
+    }
+
+private:
+    static int handler(Display*, XErrorEvent*) {
+        failed_ = true;
+        return 0;
+    }
+    static inline bool failed_ = false;
+    Display* display_;
+    int (*previous_)(Display*, XErrorEvent*) = nullptr;
+};
+
+std::vector<BYTE> outputEdid(Display* display, RROutput output) {
+    for (const char* name : {"EDID", "EdidData"}) {
+        Atom atom = XInternAtom(display, name, True);
+        if (atom == None) continue;
+        Atom type = None;
+        int format = 0;
+        unsigned long items = 0, after = 0;
+        unsigned char* raw = nullptr;
+        // 64 longs: 256 bytes, a block and one extension.
+        if (XRRGetOutputProperty(display, output, atom, 0, 64, False, False, AnyPropertyType,
+                                 &type, &format, &items, &after, &raw) != Success)
+            continue;
+        XData data(raw);
+        if (format == 8 && items > 0) return std::vector<BYTE>(raw, raw + std::min(items, 256ul));
+    }
+    return {};
+}
+
+// Bits per pixel of the screen's depth (24-bit depth is stored in 32-bit pixels).
+int bitsPerPixelOf(Display* display, int depth) {
+    int count = 0;
+    XPixmapFormatValues* formats = XListPixmapFormats(display, &count);
+    int bits = depth;
+    for (int i = 0; i < count; ++i)
+        if (formats[i].depth == depth) bits = formats[i].bits_per_pixel;
+    if (formats) XFree(formats);
+    return bits;
+}
+
+class X11Display final : public DisplayBackend {
+public:
+    explicit X11Display(DisplayPtr display) : display_(std::move(display)) { probe(); }
+
+    const char* name() const override { return "x11"; }
+    const std::vector<MonitorDesc>& monitors() const override { return monitors_; }
+    std::string adapterDescription() const override { return adapter_; }
+
+    bool getRamp(size_t monitor, GammaRamp& ramp) override {
+        if (monitor >= crtcs_.size() || !monitors_[monitor].hasRamp) return false;
+        Display* d = display_.get();
+        ErrorTrap trap(d);
+        int size = XRRGetCrtcGammaSize(d, crtcs_[monitor]);
+        CrtcGamma gamma(size > 0 ? XRRGetCrtcGamma(d, crtcs_[monitor]) : nullptr);
+        if (!trap.ok() || !gamma || gamma->size != size) return false;
+        const unsigned short* channels[3] = {gamma->red, gamma->green, gamma->blue};
+        for (size_t c = 0; c < 3; ++c) {
+            std::vector<uint16_t> channel =
+                resampleChannel(channels[c], static_cast<size_t>(size), 256);
+            std::copy(channel.begin(), channel.end(), ramp.begin() + 256 * c);
+        }
+        return true;
+    }
+
+    bool setRamp(size_t monitor, const GammaRamp& ramp) override {
+        if (monitor >= crtcs_.size() || !monitors_[monitor].hasRamp) return false;
+        Display* d = display_.get();
+        ErrorTrap trap(d);
+        int size = XRRGetCrtcGammaSize(d, crtcs_[monitor]);
+        if (size <= 0) return false;
+        CrtcGamma gamma(XRRAllocGamma(size));
+        if (!gamma) return false;
+        unsigned short* channels[3] = {gamma->red, gamma->green, gamma->blue};
+        for (size_t c = 0; c < 3; ++c) {
+            std::vector<uint16_t> channel =
+                resampleChannel(ramp.data() + 256 * c, 256, static_cast<size_t>(size));
+            std::copy(channel.begin(), channel.end(), channels[c]);
+        }
+        XRRSetCrtcGamma(d, crtcs_[monitor], gamma.get());
+        return trap.ok();
+    }
+
+private:
+    void probe() {
+        Display* d = display_.get();
+        ErrorTrap trap(d);
+        int screen = DefaultScreen(d);
+        Window root = RootWindow(d, screen);
+        int depth = DefaultDepth(d, screen);
+        int bits = bitsPerPixelOf(d, depth);
+        adapter_ = ServerVendor(d);
+
+        int event = 0, error = 0, major = 0, minor = 0;
+        bool randr = XRRQueryExtension(d, &event, &error) && XRRQueryVersion(d, &major, &minor) &&
+                     (major > 1 || (major == 1 && minor >= 2));
+        if (!randr) {
+            // Without RandR 1.2 the screen is the one monitor, and there is no ramp to reach.
+            MonitorDesc m;
+            m.rect = {0, 0, DisplayWidth(d, screen), DisplayHeight(d, screen)};
+            m.bitsPerPixel = bits;
+            m.primary = true;
+            m.hasRamp = false;
+            m.description = "Default Monitor";
+            monitors_.push_back(m);
+            crtcs_.push_back(None);
+            return;
+        }
+
+        if (major > 1 || minor >= 4) {
+            XRRProviderResources* providers = XRRGetProviderResources(d, root);
+            if (providers && providers->nproviders > 0) {
+                ScreenResources res(XRRGetScreenResourcesCurrent(d, root));
+                XRRProviderInfo* info =
+                    res ? XRRGetProviderInfo(d, res.get(), providers->providers[0]) : nullptr;
+                if (info && info->name && *info->name) adapter_ = info->name;
+                if (info) XRRFreeProviderInfo(info);
+            }
+            if (providers) XRRFreeProviderResources(providers);
+        }
+
+        ScreenResources res(XRRGetScreenResourcesCurrent(d, root));
+        if (!res) return;
+        RROutput primaryOutput = XRRGetOutputPrimary(d, root);
+        long primary = -1;
+        for (int o = 0; o < res->noutput; ++o) {
+            OutputInfo output(XRRGetOutputInfo(d, res.get(), res->outputs[o]));
+            if (!output || output->crtc == None) continue;
+            if (std::find(crtcs_.begin(), crtcs_.end(), output->crtc) != crtcs_.end()) continue;
+            CrtcInfo crtc(XRRGetCrtcInfo(d, res.get(), output->crtc));
+            if (!crtc || crtc->mode == None || crtc->width == 0 || crtc->height == 0) continue;
+            MonitorDesc m;
+            m.rect = {crtc->x, crtc->y, crtc->x + static_cast<LONG>(crtc->width),
+                      crtc->y + static_cast<LONG>(crtc->height)};
+            m.bitsPerPixel = bits;
+            m.hasRamp = XRRGetCrtcGammaSize(d, output->crtc) > 1;
+            m.edid = outputEdid(d, res->outputs[o]);
+            m.description = edidMonitorName(m.edid);
+            if (m.description.empty())
+                m.description = edidPnpId(m.edid).empty() ? "Default Monitor" : "Plug and Play Monitor";
+            if (res->outputs[o] == primaryOutput) primary = static_cast<long>(monitors_.size());
+            monitors_.push_back(std::move(m));
+            crtcs_.push_back(output->crtc);
+        }
+        if (monitors_.empty()) return;
+        if (primary < 0) primary = 0;
+        // Desktop coordinates start at the primary monitor's top left corner, as on Windows.
+        MonitorDesc& p = monitors_[static_cast<size_t>(primary)];
+        p.primary = true;
+        LONG dx = p.rect.left, dy = p.rect.top;
+        for (MonitorDesc& m : monitors_)
+            m.rect = {m.rect.left - dx, m.rect.top - dy, m.rect.right - dx, m.rect.bottom - dy};
+    }
+
+    DisplayPtr display_;
+    std::vector<MonitorDesc> monitors_;
+    std::vector<RRCrtc> crtcs_;
+    std::string adapter_;
+};
+
+}  // namespace
+
+std::unique_ptr<DisplayBackend> makeX11Display() {
+    const char* name = std::getenv("DISPLAY");
+    if (!name || !*name) return nullptr;
+    DisplayPtr display(XOpenDisplay(name));
+    if (!display) return nullptr;
+    return std::make_unique<X11Display>(std::move(display));
+}
+
 }  // namespace winplat::detail
