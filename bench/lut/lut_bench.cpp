@@ -5,9 +5,9 @@
 
 #include <cmath>
 #include <cstdio>
-#include <map>
 #include <string>
 
+#include "ratio_reporter.h"
 #include "vltutil.h"
 
 namespace {
@@ -52,25 +52,16 @@ void PlainPowLoop(benchmark::State& state) {
 BENCHMARK(SixTables)->MinTime(1.0);
 BENCHMARK(PlainPowLoop)->MinTime(1.0);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> nsPerOp;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const auto& run : runs) nsPerOp[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    spx::bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto ours = reporter.nsPerOp.find("SixTables/min_time:1.000");
-    auto floor = reporter.nsPerOp.find("PlainPowLoop/min_time:1.000");
-    if (ours != reporter.nsPerOp.end() && floor != reporter.nsPerOp.end() && floor->second > 0)
+    const double ours = reporter.ns("SixTables/min_time:1.000");
+    const double floor = reporter.ns("PlainPowLoop/min_time:1.000");
+    if (ours > 0 && floor > 0)
         std::printf("\nlook-up tables %8.0f ns per table vs pow() loop %8.0f ns per table: ratio %.2f\n",
-                    ours->second / 6, floor->second / 6, ours->second / floor->second);
+                    ours / 6, floor / 6, ours / floor);
     return 0;
 }

@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <map>
 #include <string>
 
+#include "ratio_reporter.h"
 #include "vltutil.h"
 #include "winplat.h"
 
@@ -118,27 +118,16 @@ BENCHMARK(RawSqliteRead)->MinTime(1.0);
 BENCHMARK(StoreWrite)->MinTime(1.0);
 BENCHMARK(RawSqliteWrite)->MinTime(1.0);
 
-// Keeps each benchmark's time per iteration to print the ratios after the run.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> nsPerOp;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const auto& run : runs) nsPerOp[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    spx::bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     auto ratio = [&](const char* ours, const char* peer) {
-        auto a = reporter.nsPerOp.find(ours), b = reporter.nsPerOp.find(peer);
-        if (a == reporter.nsPerOp.end() || b == reporter.nsPerOp.end() || b->second <= 0) return;
-        std::printf("%-10s %10.0f ns vs raw SQLite %10.0f ns: ratio %.2f\n", ours, a->second, b->second,
-                    a->second / b->second);
+        const double a = reporter.ns(ours), b = reporter.ns(peer);
+        if (a <= 0 || b <= 0) return;
+        std::printf("%-10s %10.0f ns vs raw SQLite %10.0f ns: ratio %.2f\n", ours, a, b, a / b);
     };
     std::printf("\n");
     ratio("StoreRead/min_time:1.000", "RawSqliteRead/min_time:1.000");
