@@ -463,6 +463,44 @@ WINPLAT_API BOOL GetMonitorInfoA(HMONITOR hMonitor, LPMONITORINFO lpmi) {
     return TRUE;
 }
 
+WINPLAT_API HMONITOR MonitorFromRect(LPCRECT lprc, DWORD dwFlags) {
+    if (refuseOnOldFamilies()) return nullptr;
+    if (!lprc) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    auto access = displayBackend();
+    const auto& monitors = access.backend.monitors();
+    RECT r = *lprc;
+    if (r.right <= r.left || r.bottom <= r.top) r = {r.left, r.top, r.left + 1, r.top + 1};
+    // The monitor with the largest share of the rectangle; else, as the flags say, the primary
+    // monitor or the nearest one (by the squared distance between the edges).
+    long best = -1, nearest = -1;
+    int64_t bestArea = 0;
+    uint64_t nearestDistance = UINT64_MAX;
+    for (size_t i = 0; i < monitors.size(); ++i) {
+        const RECT& m = monitors[i].rect;
+        RECT common;
+        if (intersect(common, m, r)) {
+            int64_t area = int64_t{common.right - common.left} * (common.bottom - common.top);
+            if (area > bestArea) bestArea = area, best = static_cast<long>(i);
+            continue;
+        }
+        int64_t dx = r.right <= m.left ? m.left - r.right : m.right <= r.left ? r.left - m.right : 0;
+        int64_t dy = r.bottom <= m.top ? m.top - r.bottom : m.bottom <= r.top ? r.top - m.bottom : 0;
+        auto distance = static_cast<uint64_t>(dx * dx + dy * dy);
+        if (distance < nearestDistance) nearestDistance = distance, nearest = static_cast<long>(i);
+    }
+    if (best < 0 && (dwFlags & MONITOR_DEFAULTTOPRIMARY)) best = primaryIndex(monitors);
+    else if (best < 0 && (dwFlags & MONITOR_DEFAULTTONEAREST)) best = nearest;
+    return best < 0 ? nullptr : monitorHandle(state(), static_cast<size_t>(best));
+}
+
+WINPLAT_API HMONITOR MonitorFromPoint(POINT pt, DWORD dwFlags) {
+    RECT r{pt.x, pt.y, pt.x + 1, pt.y + 1};
+    return MonitorFromRect(&r, dwFlags);
+}
+
 WINPLAT_API HMONITOR MonitorFromWindow(HWND hwnd, DWORD dwFlags) {
     if (refuseOnOldFamilies()) return nullptr;
     // Windows without a place of their own (message-only windows) lie at the desktop's origin,

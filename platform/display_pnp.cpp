@@ -4,8 +4,10 @@
 // under "System\CurrentControlSet\Services\Class\". Each display device is one adapter with
 // one monitor, in the suite's monitor order; class keys are numbered by that order, so the
 // first monitor's is "Monitor\0000".
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "detail.h"
 #include "display_backend.h"
@@ -30,18 +32,27 @@ public:
     }
 
     void setText(const char* name, const std::string& value) {
-        if (key_)
-            RegSetValueExA(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                           static_cast<DWORD>(value.size() + 1));
+        set(name, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), value.size() + 1);
     }
     void setBinary(const char* name, const BYTE* data, size_t size) {
-        if (key_) RegSetValueExA(key_, name, 0, REG_BINARY, data, static_cast<DWORD>(size));
+        set(name, REG_BINARY, data, size);
     }
     void remove(const char* name) {
         if (key_) RegDeleteValueA(key_, name);
     }
 
 private:
+    // Writes only what differs: the persistent keys are rebuilt by every process.
+    void set(const char* name, DWORD type, const BYTE* data, size_t size) {
+        if (!key_) return;
+        std::vector<BYTE> old(size + 1);
+        DWORD oldType = 0, oldSize = static_cast<DWORD>(old.size());
+        if (RegQueryValueExA(key_, name, nullptr, &oldType, old.data(), &oldSize) == ERROR_SUCCESS &&
+            oldType == type && oldSize == size && std::equal(data, data + size, old.begin()))
+            return;
+        RegSetValueExA(key_, name, 0, type, data, static_cast<DWORD>(size));
+    }
+
     HKEY key_ = nullptr;
 };
 

@@ -599,5 +599,8 @@ WINPLAT_API BOOL EnumDisplayDevicesA(LPCSTR lpDevice, DWORD iDevNum,
 WINPLAT_API BOOL EnumDisplayMonitors(HDC hdc, LPCRECT lprcClip, MONITORENUMPROC lpfnEnum,
                                      LPARAM dwData);
 WINPLAT_API BOOL GetMonitorInfoA(HMONITOR hMonitor, LPMONITORINFO lpmi);
+// Windows have no place on the desktop yet: every window lies on the primary monitor.
 WINPLAT_API HMONITOR MonitorFromWindow(HWND hwnd, DWORD dwFlags);
+WINPLAT_API HMONITOR MonitorFromRect(LPCRECT lprc, DWORD dwFlags);
+WINPLAT_API HMONITOR MonitorFromPoint(POINT pt, DWORD dwFlags);
 WINPLAT_API int GetSystemMetrics(int nIndex);

@@ -22,7 +22,8 @@ WINPLAT_API WinplatMessageBoxHandler WinplatSetMessageBoxHandler(WinplatMessageB
                                                                  void* context);
 
 // Closes the registry database, forgets every open handle and window, and reads the environment
-// again ($SPECTRINE_ROOT, $SPECTRINE_WINVER). For tests that switch system roots in one process.
+// again ($SPECTRINE_ROOT, $SPECTRINE_WINVER, $SPECTRINE_DISPLAY, the display's monitors). For
+// tests that switch system roots in one process.
 WINPLAT_API void WinplatResetProcessState(void);
 
 // snprintf and strtod in the C locale whatever the process's locale is, for every number that

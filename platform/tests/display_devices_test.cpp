@@ -529,6 +529,44 @@ TEST_F(DisplayDevices, WindowsLieOnThePrimaryMonitor) {
     DestroyWindow(window);
 }
 
+TEST_F(DisplayDevices, RectanglesAndPointsBelongToTheMonitorWithTheLargestShare) {
+    writeThreeMixed();  // third (-800..0, -100..500), first (0..1280, 0..1024), second (1280..)
+    seen.clear();
+    stopAfter = 0;
+    ASSERT_TRUE(EnumDisplayMonitors(nullptr, nullptr, recordMonitor, 0x5150));
+    HMONITOR first = seen[0].monitor, second = seen[1].monitor, third = seen[2].monitor;
+    struct Case {
+        const char* name;
+        RECT rect;
+        HMONITOR onNull, onPrimary, onNearest;
+    } cases[] = {
+        {"inside the second", {1300, 10, 1400, 20}, second, second, second},
+        {"mostly on the first", {1000, 0, 1300, 10}, first, first, first},
+        {"mostly on the second", {1200, 0, 1500, 10}, second, second, second},
+        {"on the third", {-10, -50, -5, -40}, third, third, third},
+        {"empty rectangle on the third", {-10, -50, -10, -50}, third, third, third},
+        {"right of everything", {5000, 0, 5100, 10}, nullptr, first, second},
+        {"left of everything", {-5000, 0, -4000, 10}, nullptr, first, third},
+        {"below the first", {100, 3000, 200, 3100}, nullptr, first, first},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(MonitorFromRect(&c.rect, MONITOR_DEFAULTTONULL), c.onNull);
+        EXPECT_EQ(MonitorFromRect(&c.rect, MONITOR_DEFAULTTOPRIMARY), c.onPrimary);
+        EXPECT_EQ(MonitorFromRect(&c.rect, MONITOR_DEFAULTTONEAREST), c.onNearest);
+        POINT corner{c.rect.left, c.rect.top};
+        RECT pointRect{corner.x, corner.y, corner.x + 1, corner.y + 1};
+        EXPECT_EQ(MonitorFromPoint(corner, MONITOR_DEFAULTTONEAREST),
+                  MonitorFromRect(&pointRect, MONITOR_DEFAULTTONEAREST));
+    }
+    EXPECT_EQ(MonitorFromPoint(POINT{1279, 0}, MONITOR_DEFAULTTONULL), first);
+    EXPECT_EQ(MonitorFromPoint(POINT{1280, 0}, MONITOR_DEFAULTTONULL), second);
+    EXPECT_EQ(MonitorFromPoint(POINT{1280, 768}, MONITOR_DEFAULTTONULL), nullptr);
+    SetLastError(kMarker);
+    EXPECT_EQ(MonitorFromRect(nullptr, MONITOR_DEFAULTTONEAREST), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+}
+
 TEST_F(DisplayDevices, WindowsNinetyFiveAndNt4HaveNoMultipleMonitorFunctions) {
     writeDisplayIni(spx::test::monitorsSideBySide(2));
     for (const char* family : {"95", "NT4"}) {
@@ -553,6 +591,9 @@ TEST_F(DisplayDevices, WindowsNinetyFiveAndNt4HaveNoMultipleMonitorFunctions) {
         EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CALL_NOT_IMPLEMENTED));
         SetLastError(kMarker);
         EXPECT_EQ(MonitorFromWindow(nullptr, MONITOR_DEFAULTTOPRIMARY), nullptr);
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CALL_NOT_IMPLEMENTED));
+        SetLastError(kMarker);
+        EXPECT_EQ(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), nullptr);
         EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CALL_NOT_IMPLEMENTED));
 
         // The screen is the primary monitor; the desktop metrics do not exist.
