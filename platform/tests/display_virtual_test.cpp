@@ -240,4 +240,61 @@ TEST_F(VirtualDisplay, AnotherProcessReadsBackTheRampOneProcessLoaded) {
     EXPECT_EQ(rc, 0);
 }
 
+// Which display a process gets: $SPECTRINE_DISPLAY, else X11 when $DISPLAY answers.
+class DisplayChoice : public FreshRootTest {
+protected:
+    void SetUp() override {
+        FreshRootTest::SetUp();
+        if (const char* d = std::getenv("DISPLAY")) saved_ = d, had_ = true;
+    }
+    void TearDown() override {
+        if (had_)
+            setenv("DISPLAY", saved_.c_str(), 1);
+        else
+            unsetenv("DISPLAY");
+        FreshRootTest::TearDown();
+    }
+    static std::string adapterId() {
+        DISPLAY_DEVICEA dd{};
+        dd.cb = sizeof dd;
+        if (!EnumDisplayDevicesA(nullptr, 0, &dd, 0)) return "<none>";
+        return dd.DeviceID;
+    }
+
+private:
+    std::string saved_;
+    bool had_ = false;
+};
+
+TEST_F(DisplayChoice, WithoutAnXServerTheDisplayIsTheVirtualOne) {
+    struct Case {
+        const char* choice;   // $SPECTRINE_DISPLAY, null: unset
+        const char* display;  // $DISPLAY, null: unset
+        const char* adapter;
+    } cases[] = {
+        {nullptr, nullptr, "ROOT\\VIRTUAL_DISPLAY"},
+        {nullptr, ":987", "ROOT\\VIRTUAL_DISPLAY"},  // nothing answers there
+        {"", nullptr, "ROOT\\VIRTUAL_DISPLAY"},
+        {"something", nullptr, "ROOT\\VIRTUAL_DISPLAY"},
+        {"VIRTUAL", ":987", "ROOT\\VIRTUAL_DISPLAY"},
+        {"x11", ":987", "<none>"},  // asked for, and not there: no monitor at all
+        {"x11", nullptr, "<none>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.choice ? c.choice : "(unset)") + " " +
+                     (c.display ? c.display : "(unset)"));
+        if (c.choice)
+            setenv("SPECTRINE_DISPLAY", c.choice, 1);
+        else
+            unsetenv("SPECTRINE_DISPLAY");
+        if (c.display)
+            setenv("DISPLAY", c.display, 1);
+        else
+            unsetenv("DISPLAY");
+        WinplatResetProcessState();
+        EXPECT_EQ(adapterId(), c.adapter);
+        EXPECT_EQ(GetSystemMetrics(SM_CMONITORS), std::string(c.adapter) == "<none>" ? 0 : 1);
+    }
+}
+
 }  // namespace

@@ -269,6 +269,19 @@ TEST_F(X11Display, TheActiveCrtcIsTheMonitor) {
     EXPECT_FALSE(EnumDisplayDevicesA(nullptr, 1, &dd, 0));
 }
 
+TEST_F(X11Display, ChosenWhenDisplayAnswersAndNothingElseIsAsked) {
+    unsetenv("SPECTRINE_DISPLAY");
+    WinplatResetProcessState();
+    DISPLAY_DEVICEA dd{};
+    dd.cb = sizeof dd;
+    ASSERT_TRUE(EnumDisplayDevicesA(nullptr, 0, &dd, 0));
+    EXPECT_STREQ(dd.DeviceID, "ROOT\\X11_DISPLAY");
+    setenv("SPECTRINE_DISPLAY", "virtual", 1);
+    WinplatResetProcessState();
+    ASSERT_TRUE(EnumDisplayDevicesA(nullptr, 0, &dd, 0));
+    EXPECT_STREQ(dd.DeviceID, "ROOT\\VIRTUAL_DISPLAY");
+}
+
 TEST_F(X11Display, TwoMonitorsSideBySideAndThePrimaryAtTheOrigin) {
     addSecondMonitor();
     EXPECT_EQ(GetSystemMetrics(SM_CMONITORS), 2);
