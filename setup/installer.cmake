@@ -2,16 +2,20 @@
 set(INSTALLER_DIR ${CMAKE_CURRENT_SOURCE_DIR}/installer)
 add_library(installer_steps STATIC ${INSTALLER_DIR}/install_steps.cpp)
 target_include_directories(installer_steps PUBLIC ${INSTALLER_DIR})
-target_link_libraries(installer_steps PUBLIC vltutil winplat)
+target_link_libraries(installer_steps PUBLIC vltutil winplat monorder)
 
 add_executable(spectrine-install ${INSTALLER_DIR}/installer_main.cpp)
 target_link_libraries(spectrine-install PRIVATE installer_steps)
 install(TARGETS spectrine-install RUNTIME DESTINATION ${SPECTRINE_SUITE_DIR})
+# The monitor INF sources the installer sorts into the suite's INF chain.
+file(GLOB SUITE_INF_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/data/inf/*.inf)
+install(FILES ${SUITE_INF_SOURCES} DESTINATION ${SPECTRINE_SUITE_DIR}/inf)
 
 if(SPECTRINE_TESTS)
   file(GLOB INSTALLER_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/installer_*_test.cpp)
   spectrine_add_test(installer_tests ${INSTALLER_TESTS})
   if(TARGET installer_tests)
     target_link_libraries(installer_tests PRIVATE installer_steps)
+    target_compile_definitions(installer_tests PRIVATE SUITE_INF_SOURCES="${PROJECT_SOURCE_DIR}/data/inf")
   endif()
 endif()

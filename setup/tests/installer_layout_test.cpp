@@ -2,28 +2,54 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
+
 #include "fresh_root.h"
 #include "install_steps.h"
 #include "vltutil.h"
 
 namespace {
 
-using Installer = spx::test::FreshRootTest;
+namespace fs = std::filesystem;
 
-TEST_F(Installer, WritesTheThreeSettingsAndFolders) {
+// A suite folder inside the test's root with the shipped INF sources in its "inf" folder.
+class Installer : public spx::test::FreshRootTest {
+protected:
+    void SetUp() override {
+        FreshRootTest::SetUp();
+        suite = root() + "/suite";
+        fs::create_directories(suite + "/inf");
+        for (const auto& e : fs::directory_iterator(SUITE_INF_SOURCES))
+            fs::copy_file(e.path(), suite + "/inf/" + e.path().filename().string());
+    }
+    std::string suite;
+};
+
+TEST_F(Installer, WritesTheThreeSettingsFoldersAndTheInfChain) {
     installer::Report report;
-    ASSERT_TRUE(installer::installSuite("/opt/spectrine/lib/spectrine", report)) << report.error;
+    ASSERT_TRUE(installer::installSuite(suite, report)) << report.error;
     char out[MAX_PATH];
     ASSERT_EQ(GetSpectrineExeFile(out, sizeof out), 1);
-    EXPECT_STREQ(out, "/opt/spectrine/lib/spectrine/huevista");
+    EXPECT_EQ(std::string(out), suite + "/huevista");
     ASSERT_EQ(GetSpectrineInfFile(out, sizeof out), 1);
-    EXPECT_STREQ(out, "/opt/spectrine/lib/spectrine/spectrine.inf");
+    EXPECT_EQ(std::string(out), suite + "/spectrine.inf");
+    // The chain holds the averages the wizard falls back on.
+    char record[512];
+    EXPECT_GT(GetPrivateProfileStringA("Monitors", "CRT Average", "", record, sizeof record, out), 0u);
+    EXPECT_GT(GetPrivateProfileStringA("Monitors", "LCD Average", "", record, sizeof record, out), 0u);
     ASSERT_GT(GetSpectrineRegString("Settings", "LutDir", out, sizeof out), 0);
     EXPECT_EQ(std::string(out), root() + "/LUT");
     struct stat st{};
     EXPECT_EQ(stat((root() + "/LUT").c_str(), &st), 0);
     EXPECT_EQ(stat((root() + "/WINDOWS/SYSTEM/COLOR").c_str(), &st), 0);
     EXPECT_FALSE(report.lines.empty());
+}
+
+TEST_F(Installer, MissingInfSourcesStopTheInstallation) {
+    fs::remove_all(suite + "/inf");
+    installer::Report report;
+    EXPECT_FALSE(installer::installSuite(suite, report));
+    EXPECT_NE(report.error.find("INF"), std::string::npos) << report.error;
 }
 
 TEST_F(Installer, RefusesPathsTheSettingsCannotHold) {
