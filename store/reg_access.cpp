@@ -102,15 +102,6 @@ bool readDword(LPCSTR subkey, LPCSTR name, DWORD& value) {
     return true;
 }
 
-bool readFourBytes(LPCSTR subkey, LPCSTR name, DWORD& value) {
-    DWORD v = 0, size = sizeof v;
-    if (GetSpectrineRegValue(subkey, name, nullptr, reinterpret_cast<LPBYTE>(&v), &size) != ERROR_SUCCESS)
-        return false;
-    if (size != sizeof v) return false;
-    value = v;
-    return true;
-}
-
 LONG writeDword(LPCSTR subkey, LPCSTR name, DWORD value) {
     return WriteSpectrineRegValue(subkey, name, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
 }

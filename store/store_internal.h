@@ -17,8 +17,6 @@ std::string monitorValueName(const char* base, int monitor);
 
 // Reads a REG_DWORD of exactly four bytes; false when absent or of another type.
 bool readDword(LPCSTR subkey, LPCSTR name, DWORD& value);
-// Reads four bytes of any type (the switches that only need four bytes to be read).
-bool readFourBytes(LPCSTR subkey, LPCSTR name, DWORD& value);
 LONG writeDword(LPCSTR subkey, LPCSTR name, DWORD value);
 
 // Decimal reader for numbers stored as text. Skips blanks and tabs, takes an optional '-',

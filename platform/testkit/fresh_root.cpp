@@ -41,8 +41,14 @@ void FreshRootTest::SetUp() {
     WinplatSetMessageBoxHandler(captureMessageBox, &captureContext);
 }
 
+void FreshRootTest::useFamily(const char* family) {
+    setenv("SPECTRINE_WINVER", family, 1);
+    WinplatResetProcessState();
+}
+
 void FreshRootTest::TearDown() {
     WinplatSetMessageBoxHandler(nullptr, nullptr);
+    unsetenv("SPECTRINE_WINVER");  // back to the default family for whatever runs next
     WinplatResetProcessState();
     if (hadRoot_)
         setenv("SPECTRINE_ROOT", savedRoot_.c_str(), 1);

@@ -58,6 +58,9 @@ protected:
     // the first display or HKEY_DYN_DATA call of the test, or reset the process state after.
     void writeDisplayIni(const std::vector<VirtualMonitor>& monitors,
                          const std::string& adapter = "Virtual Display Adapter") const;
+    // Emulates another system family ("95", "98", "NT4", "NT5") from here to the end of the
+    // test, as a new process would see it.
+    static void useFamily(const char* family);
 
     std::vector<CapturedMessageBox> messageBoxes;
     int messageBoxAnswer = IDOK;

@@ -18,14 +18,6 @@ constexpr DWORD kMarker = 0xdeadbeef;
 
 class DisplayDevices : public FreshRootTest {
 protected:
-    void TearDown() override {
-        unsetenv("SPECTRINE_WINVER");
-        FreshRootTest::TearDown();
-    }
-    static void useFamily(const char* family) {
-        setenv("SPECTRINE_WINVER", family, 1);
-        WinplatResetProcessState();
-    }
     // Three monitors of different sizes and depths: 1280 x 1024 at (0, 0), 1024 x 768 to its
     // right, 800 x 600 to the left of the primary and above the desktop's top.
     void writeThreeMixed() const {

@@ -15,14 +15,6 @@ using spx::test::VirtualMonitor;
 
 class DisplayPnp : public FreshRootTest {
 protected:
-    void TearDown() override {
-        unsetenv("SPECTRINE_WINVER");
-        FreshRootTest::TearDown();
-    }
-    static void useFamily(const char* family) {
-        setenv("SPECTRINE_WINVER", family, 1);
-        WinplatResetProcessState();
-    }
 };
 
 // An open key closed at the end of the scope.

@@ -191,7 +191,6 @@ protected:
             setenv("DISPLAY", savedDisplay_.c_str(), 1);
         else
             unsetenv("DISPLAY");
-        unsetenv("SPECTRINE_WINVER");
         FreshRootTest::TearDown();
     }
     static void addSecondMonitor() {

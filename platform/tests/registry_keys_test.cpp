@@ -16,14 +16,6 @@ using spx::test::FreshRootTest;
 
 class RegistryKeys : public FreshRootTest {
 protected:
-    void TearDown() override {
-        unsetenv("SPECTRINE_WINVER");
-        FreshRootTest::TearDown();
-    }
-    static void useFamily(const char* family) {
-        setenv("SPECTRINE_WINVER", family, 1);
-        WinplatResetProcessState();
-    }
     static HKEY create(HKEY parent, const char* path) {
         HKEY k = nullptr;
         EXPECT_EQ(RegCreateKeyExA(parent, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr),

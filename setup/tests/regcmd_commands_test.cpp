@@ -143,8 +143,7 @@ TEST_F(RegCommands, RecursiveDeleteRemovesNestedTree) {
 }
 
 TEST_F(RegCommands, RecursiveDeleteWorksOnTheNtFamilyToo) {
-    setenv("SPECTRINE_WINVER", "NT4", 1);
-    WinplatResetProcessState();
+    useFamily("NT4");
     setString(HKEY_LOCAL_MACHINE, "SOFTWARE\\T\\A\\B\\C", "v", "1");
     Outcome plain = run("-SOFTWARE\\T");
     EXPECT_EQ(plain.result, 7) << "the NT family refuses a key with subkeys";
@@ -152,7 +151,6 @@ TEST_F(RegCommands, RecursiveDeleteWorksOnTheNtFamilyToo) {
     Outcome o = run("!SOFTWARE\\T");
     EXPECT_EQ(o.result, 0);
     EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\T"));
-    unsetenv("SPECTRINE_WINVER");
 }
 
 TEST_F(RegCommands, DeletesNeverNameARoot) {

@@ -311,12 +311,10 @@ TEST_F(DeleteAllCalibration, WithoutTheSubkeyReportsNothingDeleted) {
 }
 
 TEST_F(DeleteAllCalibration, GammaSetsAreRemovedOnTheNtFamilyToo) {
-    setenv("SPECTRINE_WINVER", "NT5", 1);
-    WinplatResetProcessState();
+    useFamily("NT5");
     ASSERT_EQ(WriteSpectrineGamma(2, "Set B", "b", 2.0, 2.0, 2.0, "t"), 1);
     ASSERT_EQ(WriteSpectrineRegString("Calibration", "Win98Profile", "p.icm"), 1);
     EXPECT_EQ(DeleteAllSpectrineCalibration(), 1);
-    unsetenv("SPECTRINE_WINVER");
     char name[64];
     EXPECT_EQ(EnumSpectrineRegKey("Calibration", 0, name, sizeof name), ERROR_NO_MORE_ITEMS);
     EXPECT_EQ(raw("Calibration", "Win98Profile"), std::string("p.icm", 6));
