@@ -1,6 +1,7 @@
 // Internal contract between the parts of the platform layer (not installed, not for modules).
 #pragma once
 
+#include <new>
 #include <string>
 
 #include "win32.h"
@@ -30,5 +31,20 @@ void fillPlugAndPlayKeys();
 // Copies `text` into a caller's buffer of `size` bytes, always terminated when size > 0.
 // Returns the number of characters copied (without the terminator).
 size_t copyBounded(char* out, size_t size, const std::string& text);
+
+// Runs the body of an exported call so that no exception leaves the library: running out of
+// memory (or any other exception) gives the call's failure value, with ERROR_NOT_ENOUGH_MEMORY
+// (ERROR_GEN_FAILURE) as the last error.
+template <typename R, typename Body>
+R guardedCall(R onFailure, Body&& body) noexcept {
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    } catch (...) {
+        SetLastError(ERROR_GEN_FAILURE);
+    }
+    return onFailure;
+}
 
 }  // namespace winplat::detail

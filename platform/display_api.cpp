@@ -233,307 +233,335 @@ void resetDisplay() {
 using namespace winplat::detail;
 
 WINPLAT_API HDC GetDC(HWND hWnd) {
-    if (hWnd && !IsWindow(hWnd)) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return nullptr;
-    }
-    auto access = displayBackend();
-    if (access.backend.monitors().empty()) {
-        SetLastError(ERROR_DC_NOT_FOUND);
-        return nullptr;
-    }
-    return newContext(state(), {kWholeScreen, true});
+    return winplat::detail::guardedCall(HDC{}, [&]() -> HDC {
+        if (hWnd && !IsWindow(hWnd)) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return nullptr;
+        }
+        auto access = displayBackend();
+        if (access.backend.monitors().empty()) {
+            SetLastError(ERROR_DC_NOT_FOUND);
+            return nullptr;
+        }
+        return newContext(state(), {kWholeScreen, true});
+    });
 }
 
 WINPLAT_API int ReleaseDC(HWND, HDC hDC) {
-    auto access = displayBackend();
-    DisplayState& s = state();
-    auto it = s.contexts.find(reinterpret_cast<uintptr_t>(hDC));
-    if (it == s.contexts.end() || !it->second.fromGetDC) return 0;
-    s.contexts.erase(it);
-    return 1;
+    return winplat::detail::guardedCall(0, [&]() -> int {
+        auto access = displayBackend();
+        DisplayState& s = state();
+        auto it = s.contexts.find(reinterpret_cast<uintptr_t>(hDC));
+        if (it == s.contexts.end() || !it->second.fromGetDC) return 0;
+        s.contexts.erase(it);
+        return 1;
+    });
 }
 
 WINPLAT_API HDC CreateDCA(LPCSTR lpszDriver, LPCSTR lpszDevice, LPCSTR, const DEVMODEA*) {
-    auto access = displayBackend();
-    const auto& monitors = access.backend.monitors();
-    bool driverIsDisplay = lpszDriver && strcasecmp(lpszDriver, "DISPLAY") == 0;
-    long device = -1;
-    bool wholeScreen = false;
-    if (long n = deviceIndexOf(lpszDriver, monitors.size()); n >= 0) {
-        device = n;
-    } else if ((!lpszDriver || driverIsDisplay) && lpszDevice) {
-        device = deviceIndexOf(lpszDevice, monitors.size());
-    } else if (driverIsDisplay) {
-        wholeScreen = true;
-    }
-    // Display device names came with the multiple-monitor systems.
-    if (device >= 0 && !multiMonitorFamily()) device = -1;
-    if (monitors.empty() || (device < 0 && !wholeScreen)) {
-        SetLastError(monitors.empty() ? ERROR_DC_NOT_FOUND : ERROR_INVALID_PARAMETER);
-        return nullptr;
-    }
-    return newContext(state(), {wholeScreen ? kWholeScreen : device, false});
+    return winplat::detail::guardedCall(HDC{}, [&]() -> HDC {
+        auto access = displayBackend();
+        const auto& monitors = access.backend.monitors();
+        bool driverIsDisplay = lpszDriver && strcasecmp(lpszDriver, "DISPLAY") == 0;
+        long device = -1;
+        bool wholeScreen = false;
+        if (long n = deviceIndexOf(lpszDriver, monitors.size()); n >= 0) {
+            device = n;
+        } else if ((!lpszDriver || driverIsDisplay) && lpszDevice) {
+            device = deviceIndexOf(lpszDevice, monitors.size());
+        } else if (driverIsDisplay) {
+            wholeScreen = true;
+        }
+        // Display device names came with the multiple-monitor systems.
+        if (device >= 0 && !multiMonitorFamily()) device = -1;
+        if (monitors.empty() || (device < 0 && !wholeScreen)) {
+            SetLastError(monitors.empty() ? ERROR_DC_NOT_FOUND : ERROR_INVALID_PARAMETER);
+            return nullptr;
+        }
+        return newContext(state(), {wholeScreen ? kWholeScreen : device, false});
+    });
 }
 
 WINPLAT_API BOOL DeleteDC(HDC hdc) {
-    auto access = displayBackend();
-    DisplayState& s = state();
-    auto it = s.contexts.find(reinterpret_cast<uintptr_t>(hdc));
-    if (it == s.contexts.end() || it->second.fromGetDC) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    s.contexts.erase(it);
-    return TRUE;
+    return winplat::detail::guardedCall(FALSE, [&]() -> BOOL {
+        auto access = displayBackend();
+        DisplayState& s = state();
+        auto it = s.contexts.find(reinterpret_cast<uintptr_t>(hdc));
+        if (it == s.contexts.end() || it->second.fromGetDC) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return FALSE;
+        }
+        s.contexts.erase(it);
+        return TRUE;
+    });
 }
 
 WINPLAT_API int GetDeviceCaps(HDC hdc, int index) {
-    auto access = displayBackend();
-    const auto& monitors = access.backend.monitors();
-    long m = contextMonitor(state(), monitors, hdc);
-    if (m < 0) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return 0;
-    }
-    return deviceCaps(monitors[static_cast<size_t>(m)], index);
+    return winplat::detail::guardedCall(0, [&]() -> int {
+        auto access = displayBackend();
+        const auto& monitors = access.backend.monitors();
+        long m = contextMonitor(state(), monitors, hdc);
+        if (m < 0) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return 0;
+        }
+        return deviceCaps(monitors[static_cast<size_t>(m)], index);
+    });
 }
 
 WINPLAT_API BOOL GetDeviceGammaRamp(HDC hdc, LPVOID lpRamp) {
-    if (family() == Family::NT4) {
-        SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-        return FALSE;
-    }
-    auto access = displayBackend();
-    long m = contextMonitor(state(), access.backend.monitors(), hdc);
-    if (m < 0) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    if (!lpRamp) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    GammaRamp ramp{};
-    if (!access.backend.getRamp(static_cast<size_t>(m), ramp)) {
-        SetLastError(ERROR_NOT_SUPPORTED);
-        return FALSE;
-    }
-    std::memcpy(lpRamp, ramp.data(), sizeof ramp);
-    return TRUE;
+    return winplat::detail::guardedCall(FALSE, [&]() -> BOOL {
+        if (family() == Family::NT4) {
+            SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+            return FALSE;
+        }
+        auto access = displayBackend();
+        long m = contextMonitor(state(), access.backend.monitors(), hdc);
+        if (m < 0) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return FALSE;
+        }
+        if (!lpRamp) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
+        GammaRamp ramp{};
+        if (!access.backend.getRamp(static_cast<size_t>(m), ramp)) {
+            SetLastError(ERROR_NOT_SUPPORTED);
+            return FALSE;
+        }
+        std::memcpy(lpRamp, ramp.data(), sizeof ramp);
+        return TRUE;
+    });
 }
 
 WINPLAT_API BOOL SetDeviceGammaRamp(HDC hdc, LPVOID lpRamp) {
-    if (family() == Family::NT4) {
-        SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-        return FALSE;
-    }
-    auto access = displayBackend();
-    long m = contextMonitor(state(), access.backend.monitors(), hdc);
-    if (m < 0) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    if (!lpRamp) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    GammaRamp ramp{};
-    std::memcpy(ramp.data(), lpRamp, sizeof ramp);
-    if (!access.backend.setRamp(static_cast<size_t>(m), ramp)) {
-        SetLastError(ERROR_NOT_SUPPORTED);
-        return FALSE;
-    }
-    return TRUE;
+    return winplat::detail::guardedCall(FALSE, [&]() -> BOOL {
+        if (family() == Family::NT4) {
+            SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+            return FALSE;
+        }
+        auto access = displayBackend();
+        long m = contextMonitor(state(), access.backend.monitors(), hdc);
+        if (m < 0) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return FALSE;
+        }
+        if (!lpRamp) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
+        GammaRamp ramp{};
+        std::memcpy(ramp.data(), lpRamp, sizeof ramp);
+        if (!access.backend.setRamp(static_cast<size_t>(m), ramp)) {
+            SetLastError(ERROR_NOT_SUPPORTED);
+            return FALSE;
+        }
+        return TRUE;
+    });
 }
 
 WINPLAT_API BOOL EnumDisplayDevicesA(LPCSTR lpDevice, DWORD iDevNum, PDISPLAY_DEVICEA dd, DWORD) {
-    if (refuseOnOldFamilies()) return FALSE;
-    if (!dd || dd->cb < offsetof(DISPLAY_DEVICEA, DeviceID)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    auto access = displayBackend();
-    const auto& monitors = access.backend.monitors();
-    std::string name, text, id, key;
-    DWORD flags = 0;
-    if (!lpDevice) {
-        if (iDevNum >= monitors.size()) return FALSE;
-        name = displayDeviceName(iDevNum);
-        text = access.backend.adapterDescription();
-        flags = DISPLAY_DEVICE_ATTACHED_TO_DESKTOP |
-                (monitors[iDevNum].primary ? DISPLAY_DEVICE_PRIMARY_DEVICE : 0);
-        id = adapterPnpId(access.backend);
-        char index[16];
-        std::snprintf(index, sizeof index, "%04u", static_cast<unsigned>(iDevNum));
-        key = std::string("System\\CurrentControlSet\\Services\\Class\\Display\\") + index;
-    } else {
-        long adapter = deviceIndexOf(lpDevice, monitors.size());
-        if (adapter < 0 || iDevNum != 0) return FALSE;
-        auto n = static_cast<size_t>(adapter);
-        name = displayDeviceName(n) + "\\Monitor0";
-        text = monitors[n].description;
-        flags = DISPLAY_DEVICE_ACTIVE | DISPLAY_DEVICE_ATTACHED;
-        MonitorPnp pnp = monitorPnp(monitors, n);
-        id = "MONITOR\\" + pnp.id + "\\{4D36E96E-E325-11CE-BFC1-08002BE10318}\\" +
-             pnp.enumKey.substr(pnp.enumKey.rfind('\\') + 1);
-        char index[16];
-        std::snprintf(index, sizeof index, "%04u", static_cast<unsigned>(n));
-        key = std::string("System\\CurrentControlSet\\Services\\Class\\Monitor\\") + index;
-    }
-    putField(dd->DeviceName, name);
-    putField(dd->DeviceString, text);
-    dd->StateFlags = flags;
-    if (dd->cb >= offsetof(DISPLAY_DEVICEA, DeviceKey)) putField(dd->DeviceID, id);
-    if (dd->cb >= sizeof(DISPLAY_DEVICEA)) putField(dd->DeviceKey, key);
-    return TRUE;
+    return winplat::detail::guardedCall(FALSE, [&]() -> BOOL {
+        if (refuseOnOldFamilies()) return FALSE;
+        if (!dd || dd->cb < offsetof(DISPLAY_DEVICEA, DeviceID)) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
+        auto access = displayBackend();
+        const auto& monitors = access.backend.monitors();
+        std::string name, text, id, key;
+        DWORD flags = 0;
+        if (!lpDevice) {
+            if (iDevNum >= monitors.size()) return FALSE;
+            name = displayDeviceName(iDevNum);
+            text = access.backend.adapterDescription();
+            flags = DISPLAY_DEVICE_ATTACHED_TO_DESKTOP |
+                    (monitors[iDevNum].primary ? DISPLAY_DEVICE_PRIMARY_DEVICE : 0);
+            id = adapterPnpId(access.backend);
+            char index[16];
+            std::snprintf(index, sizeof index, "%04u", static_cast<unsigned>(iDevNum));
+            key = std::string("System\\CurrentControlSet\\Services\\Class\\Display\\") + index;
+        } else {
+            long adapter = deviceIndexOf(lpDevice, monitors.size());
+            if (adapter < 0 || iDevNum != 0) return FALSE;
+            auto n = static_cast<size_t>(adapter);
+            name = displayDeviceName(n) + "\\Monitor0";
+            text = monitors[n].description;
+            flags = DISPLAY_DEVICE_ACTIVE | DISPLAY_DEVICE_ATTACHED;
+            MonitorPnp pnp = monitorPnp(monitors, n);
+            id = "MONITOR\\" + pnp.id + "\\{4D36E96E-E325-11CE-BFC1-08002BE10318}\\" +
+                 pnp.enumKey.substr(pnp.enumKey.rfind('\\') + 1);
+            char index[16];
+            std::snprintf(index, sizeof index, "%04u", static_cast<unsigned>(n));
+            key = std::string("System\\CurrentControlSet\\Services\\Class\\Monitor\\") + index;
+        }
+        putField(dd->DeviceName, name);
+        putField(dd->DeviceString, text);
+        dd->StateFlags = flags;
+        if (dd->cb >= offsetof(DISPLAY_DEVICEA, DeviceKey)) putField(dd->DeviceID, id);
+        if (dd->cb >= sizeof(DISPLAY_DEVICEA)) putField(dd->DeviceKey, key);
+        return TRUE;
+    });
 }
 
 WINPLAT_API BOOL EnumDisplayMonitors(HDC hdc, LPCRECT lprcClip, MONITORENUMPROC lpfnEnum,
                                      LPARAM dwData) {
-    if (refuseOnOldFamilies()) return FALSE;
-    if (!lpfnEnum) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    struct Visit {
-        HMONITOR monitor;
-        RECT rect;
-    };
-    std::vector<Visit> visits;
-    {
-        auto access = displayBackend();
-        DisplayState& s = state();
-        const auto& monitors = access.backend.monitors();
-        // The area the context covers, in desktop coordinates, and its origin there.
-        RECT limit{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
-        POINT origin{0, 0};
-        if (hdc) {
-            auto it = s.contexts.find(reinterpret_cast<uintptr_t>(hdc));
-            if (it == s.contexts.end()) {
-                SetLastError(ERROR_INVALID_HANDLE);
-                return FALSE;
+    return winplat::detail::guardedCall(FALSE, [&]() -> BOOL {
+        if (refuseOnOldFamilies()) return FALSE;
+        if (!lpfnEnum) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
+        struct Visit {
+            HMONITOR monitor;
+            RECT rect;
+        };
+        std::vector<Visit> visits;
+        {
+            auto access = displayBackend();
+            DisplayState& s = state();
+            const auto& monitors = access.backend.monitors();
+            // The area the context covers, in desktop coordinates, and its origin there.
+            RECT limit{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+            POINT origin{0, 0};
+            if (hdc) {
+                auto it = s.contexts.find(reinterpret_cast<uintptr_t>(hdc));
+                if (it == s.contexts.end()) {
+                    SetLastError(ERROR_INVALID_HANDLE);
+                    return FALSE;
+                }
+                if (it->second.monitor == kWholeScreen) {
+                    limit = virtualScreen(monitors);
+                } else if (static_cast<size_t>(it->second.monitor) < monitors.size()) {
+                    limit = monitors[static_cast<size_t>(it->second.monitor)].rect;
+                    origin = {limit.left, limit.top};
+                }
             }
-            if (it->second.monitor == kWholeScreen) {
-                limit = virtualScreen(monitors);
-            } else if (static_cast<size_t>(it->second.monitor) < monitors.size()) {
-                limit = monitors[static_cast<size_t>(it->second.monitor)].rect;
-                origin = {limit.left, limit.top};
+            if (lprcClip) {
+                RECT clip{lprcClip->left + origin.x, lprcClip->top + origin.y,
+                          lprcClip->right + origin.x, lprcClip->bottom + origin.y};
+                if (!intersect(limit, limit, clip)) return TRUE;
+            }
+            for (size_t i = 0; i < monitors.size(); ++i) {
+                RECT r;
+                if (!intersect(r, monitors[i].rect, limit)) continue;
+                r = {r.left - origin.x, r.top - origin.y, r.right - origin.x, r.bottom - origin.y};
+                visits.push_back({monitorHandle(s, i), r});
             }
         }
-        if (lprcClip) {
-            RECT clip{lprcClip->left + origin.x, lprcClip->top + origin.y,
-                      lprcClip->right + origin.x, lprcClip->bottom + origin.y};
-            if (!intersect(limit, limit, clip)) return TRUE;
-        }
-        for (size_t i = 0; i < monitors.size(); ++i) {
-            RECT r;
-            if (!intersect(r, monitors[i].rect, limit)) continue;
-            r = {r.left - origin.x, r.top - origin.y, r.right - origin.x, r.bottom - origin.y};
-            visits.push_back({monitorHandle(s, i), r});
-        }
-    }
-    // The callback runs without the lock: it may call any display function.
-    for (Visit& v : visits)
-        if (!lpfnEnum(v.monitor, hdc, &v.rect, dwData)) return FALSE;
-    return TRUE;
+        // The callback runs without the lock: it may call any display function.
+        for (Visit& v : visits)
+            if (!lpfnEnum(v.monitor, hdc, &v.rect, dwData)) return FALSE;
+        return TRUE;
+    });
 }
 
 WINPLAT_API BOOL GetMonitorInfoA(HMONITOR hMonitor, LPMONITORINFO lpmi) {
-    if (refuseOnOldFamilies()) return FALSE;
-    if (!lpmi || (lpmi->cbSize != sizeof(MONITORINFO) && lpmi->cbSize != sizeof(MONITORINFOEXA))) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    auto access = displayBackend();
-    const auto& monitors = access.backend.monitors();
-    long m = monitorIndex(state(), hMonitor, monitors.size());
-    if (m < 0) {
-        SetLastError(ERROR_INVALID_MONITOR_HANDLE);
-        return FALSE;
-    }
-    const MonitorDesc& desc = monitors[static_cast<size_t>(m)];
-    lpmi->rcMonitor = desc.rect;
-    lpmi->rcWork = desc.rect;  // no task bar takes room from the desktop
-    lpmi->dwFlags = desc.primary ? MONITORINFOF_PRIMARY : 0;
-    if (lpmi->cbSize == sizeof(MONITORINFOEXA)) {
-        auto* ex = reinterpret_cast<LPMONITORINFOEXA>(lpmi);
-        putField(ex->szDevice, displayDeviceName(static_cast<size_t>(m)));
-    }
-    return TRUE;
+    return winplat::detail::guardedCall(FALSE, [&]() -> BOOL {
+        if (refuseOnOldFamilies()) return FALSE;
+        if (!lpmi || (lpmi->cbSize != sizeof(MONITORINFO) && lpmi->cbSize != sizeof(MONITORINFOEXA))) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
+        auto access = displayBackend();
+        const auto& monitors = access.backend.monitors();
+        long m = monitorIndex(state(), hMonitor, monitors.size());
+        if (m < 0) {
+            SetLastError(ERROR_INVALID_MONITOR_HANDLE);
+            return FALSE;
+        }
+        const MonitorDesc& desc = monitors[static_cast<size_t>(m)];
+        lpmi->rcMonitor = desc.rect;
+        lpmi->rcWork = desc.rect;  // no task bar takes room from the desktop
+        lpmi->dwFlags = desc.primary ? MONITORINFOF_PRIMARY : 0;
+        if (lpmi->cbSize == sizeof(MONITORINFOEXA)) {
+            auto* ex = reinterpret_cast<LPMONITORINFOEXA>(lpmi);
+            putField(ex->szDevice, displayDeviceName(static_cast<size_t>(m)));
+        }
+        return TRUE;
+    });
 }
 
 WINPLAT_API HMONITOR MonitorFromRect(LPCRECT lprc, DWORD dwFlags) {
-    if (refuseOnOldFamilies()) return nullptr;
-    if (!lprc) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return nullptr;
-    }
-    auto access = displayBackend();
-    const auto& monitors = access.backend.monitors();
-    RECT r = *lprc;
-    if (r.right <= r.left || r.bottom <= r.top) r = {r.left, r.top, r.left + 1, r.top + 1};
-    // The monitor with the largest share of the rectangle; else, as the flags say, the primary
-    // monitor or the nearest one (by the squared distance between the edges).
-    long best = -1, nearest = -1;
-    int64_t bestArea = 0;
-    uint64_t nearestDistance = UINT64_MAX;
-    for (size_t i = 0; i < monitors.size(); ++i) {
-        const RECT& m = monitors[i].rect;
-        RECT common;
-        if (intersect(common, m, r)) {
-            int64_t area = int64_t{common.right - common.left} * (common.bottom - common.top);
-            if (area > bestArea) bestArea = area, best = static_cast<long>(i);
-            continue;
+    return winplat::detail::guardedCall(HMONITOR{}, [&]() -> HMONITOR {
+        if (refuseOnOldFamilies()) return nullptr;
+        if (!lprc) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return nullptr;
         }
-        int64_t dx = r.right <= m.left ? m.left - r.right : m.right <= r.left ? r.left - m.right : 0;
-        int64_t dy = r.bottom <= m.top ? m.top - r.bottom : m.bottom <= r.top ? r.top - m.bottom : 0;
-        auto distance = static_cast<uint64_t>(dx * dx + dy * dy);
-        if (distance < nearestDistance) nearestDistance = distance, nearest = static_cast<long>(i);
-    }
-    if (best < 0 && (dwFlags & MONITOR_DEFAULTTOPRIMARY)) best = primaryIndex(monitors);
-    else if (best < 0 && (dwFlags & MONITOR_DEFAULTTONEAREST)) best = nearest;
-    return best < 0 ? nullptr : monitorHandle(state(), static_cast<size_t>(best));
+        auto access = displayBackend();
+        const auto& monitors = access.backend.monitors();
+        RECT r = *lprc;
+        if (r.right <= r.left || r.bottom <= r.top) r = {r.left, r.top, r.left + 1, r.top + 1};
+        // The monitor with the largest share of the rectangle; else, as the flags say, the primary
+        // monitor or the nearest one (by the squared distance between the edges).
+        long best = -1, nearest = -1;
+        int64_t bestArea = 0;
+        uint64_t nearestDistance = UINT64_MAX;
+        for (size_t i = 0; i < monitors.size(); ++i) {
+            const RECT& m = monitors[i].rect;
+            RECT common;
+            if (intersect(common, m, r)) {
+                int64_t area = int64_t{common.right - common.left} * (common.bottom - common.top);
+                if (area > bestArea) bestArea = area, best = static_cast<long>(i);
+                continue;
+            }
+            int64_t dx = r.right <= m.left ? m.left - r.right : m.right <= r.left ? r.left - m.right : 0;
+            int64_t dy = r.bottom <= m.top ? m.top - r.bottom : m.bottom <= r.top ? r.top - m.bottom : 0;
+            auto distance = static_cast<uint64_t>(dx * dx + dy * dy);
+            if (distance < nearestDistance) nearestDistance = distance, nearest = static_cast<long>(i);
+        }
+        if (best < 0 && (dwFlags & MONITOR_DEFAULTTOPRIMARY)) best = primaryIndex(monitors);
+        else if (best < 0 && (dwFlags & MONITOR_DEFAULTTONEAREST)) best = nearest;
+        return best < 0 ? nullptr : monitorHandle(state(), static_cast<size_t>(best));
+    });
 }
 
 WINPLAT_API HMONITOR MonitorFromPoint(POINT pt, DWORD dwFlags) {
-    RECT r{pt.x, pt.y, pt.x + 1, pt.y + 1};
-    return MonitorFromRect(&r, dwFlags);
+    return winplat::detail::guardedCall(HMONITOR{}, [&]() -> HMONITOR {
+        RECT r{pt.x, pt.y, pt.x + 1, pt.y + 1};
+        return MonitorFromRect(&r, dwFlags);
+    });
 }
 
 WINPLAT_API HMONITOR MonitorFromWindow(HWND hwnd, DWORD dwFlags) {
-    if (refuseOnOldFamilies()) return nullptr;
-    // Windows without a place of their own (message-only windows) lie at the desktop's origin,
-    // on the primary monitor; a handle that is no window has no place at all.
-    bool placed = hwnd && IsWindow(hwnd);
-    if (!placed && !(dwFlags & (MONITOR_DEFAULTTOPRIMARY | MONITOR_DEFAULTTONEAREST)))
-        return nullptr;
-    auto access = displayBackend();
-    long primary = primaryIndex(access.backend.monitors());
-    return primary < 0 ? nullptr : monitorHandle(state(), static_cast<size_t>(primary));
+    return winplat::detail::guardedCall(HMONITOR{}, [&]() -> HMONITOR {
+        if (refuseOnOldFamilies()) return nullptr;
+        // Windows without a place of their own (message-only windows) lie at the desktop's origin,
+        // on the primary monitor; a handle that is no window has no place at all.
+        bool placed = hwnd && IsWindow(hwnd);
+        if (!placed && !(dwFlags & (MONITOR_DEFAULTTOPRIMARY | MONITOR_DEFAULTTONEAREST)))
+            return nullptr;
+        auto access = displayBackend();
+        long primary = primaryIndex(access.backend.monitors());
+        return primary < 0 ? nullptr : monitorHandle(state(), static_cast<size_t>(primary));
+    });
 }
 
 WINPLAT_API int GetSystemMetrics(int nIndex) {
-    auto access = displayBackend();
-    const auto& monitors = access.backend.monitors();
-    long primary = primaryIndex(monitors);
-    RECT screen = primary >= 0 ? monitors[static_cast<size_t>(primary)].rect : RECT{};
-    RECT desktop = virtualScreen(monitors);
-    bool multi = multiMonitorFamily();
-    switch (nIndex) {
-        case SM_CXSCREEN: return screen.right - screen.left;
-        case SM_CYSCREEN: return screen.bottom - screen.top;
-        case SM_XVIRTUALSCREEN: return multi ? desktop.left : 0;
-        case SM_YVIRTUALSCREEN: return multi ? desktop.top : 0;
-        case SM_CXVIRTUALSCREEN: return multi ? desktop.right - desktop.left : 0;
-        case SM_CYVIRTUALSCREEN: return multi ? desktop.bottom - desktop.top : 0;
-        case SM_CMONITORS: return multi ? static_cast<int>(monitors.size()) : 0;
-        case SM_SAMEDISPLAYFORMAT: {
-            if (!multi) return 0;
-            for (const auto& m : monitors)
-                if (colourDepth(m) != colourDepth(monitors[0])) return 0;
-            return 1;
+    return winplat::detail::guardedCall(0, [&]() -> int {
+        auto access = displayBackend();
+        const auto& monitors = access.backend.monitors();
+        long primary = primaryIndex(monitors);
+        RECT screen = primary >= 0 ? monitors[static_cast<size_t>(primary)].rect : RECT{};
+        RECT desktop = virtualScreen(monitors);
+        bool multi = multiMonitorFamily();
+        switch (nIndex) {
+            case SM_CXSCREEN: return screen.right - screen.left;
+            case SM_CYSCREEN: return screen.bottom - screen.top;
+            case SM_XVIRTUALSCREEN: return multi ? desktop.left : 0;
+            case SM_YVIRTUALSCREEN: return multi ? desktop.top : 0;
+            case SM_CXVIRTUALSCREEN: return multi ? desktop.right - desktop.left : 0;
+            case SM_CYVIRTUALSCREEN: return multi ? desktop.bottom - desktop.top : 0;
+            case SM_CMONITORS: return multi ? static_cast<int>(monitors.size()) : 0;
+            case SM_SAMEDISPLAYFORMAT: {
+                if (!multi) return 0;
+                for (const auto& m : monitors)
+                    if (colourDepth(m) != colourDepth(monitors[0])) return 0;
+                return 1;
+            }
+            default: return 0;
         }
-        default: return 0;
-    }
+    });
 }

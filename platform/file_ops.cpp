@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "detail.h"
 #include "files.h"
 #include "paths.h"
 
@@ -197,145 +198,159 @@ int replaceFileAtomically(const std::string& nativePath, std::string_view conten
 using namespace winplat::detail;
 
 WINPLAT_API BOOL DeleteFileA(LPCSTR lpFileName) {
-    if (!lpFileName) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    if (!*lpFileName) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
-        return FALSE;
-    }
-    std::string path = resolvePath(lpFileName);
-    struct stat st {};
-    if (lstat(path.c_str(), &st) != 0) return failWithErrno(errno, path);
-    if (S_ISDIR(st.st_mode) || isReadOnlyFile(st)) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
-    if (::unlink(path.c_str()) != 0) return failWithErrno(errno, path);
-    return TRUE;
-}
-
-WINPLAT_API BOOL MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags) {
-    // Moving at the next restart (a null new name) has no meaning here.
-    if (!checkNames(lpExistingFileName, lpNewFileName)) return FALSE;
-    const std::string source = resolvePath(lpExistingFileName);
-    std::string destination = resolvePath(lpNewFileName);
-    struct stat st {};
-    if (lstat(source.c_str(), &st) != 0) return failWithErrno(errno, source);
-
-    if (destination == source) {
-        // The new name differs from the old one at most in case: rename to the name as given.
-        std::string_view given(lpNewFileName);
-        std::string literal = directoryPart(source) + "/" +
-                              std::string(given.substr(lastComponentStart(given)));
-        if (literal == source) return TRUE;
-        if (::rename(source.c_str(), literal.c_str()) != 0) return failWithErrno(errno, literal);
-        return TRUE;
-    }
-
-    int err = 0;
-    if (dwFlags & MOVEFILE_REPLACE_EXISTING) {
-        struct stat target {};
-        if (lstat(destination.c_str(), &target) == 0 &&
-            (S_ISDIR(target.st_mode) || isReadOnlyFile(target))) {
-            SetLastError(ERROR_ACCESS_DENIED);
+    return winplat::detail::guardedCall(FALSE, [&]() -> BOOL {
+        if (!lpFileName) {
+            SetLastError(ERROR_INVALID_PARAMETER);
             return FALSE;
         }
-        err = ::rename(source.c_str(), destination.c_str()) == 0 ? 0 : errno;
-    } else {
-        err = renameNoReplace(source, destination);
-    }
-    if (err == EXDEV && (dwFlags & MOVEFILE_COPY_ALLOWED) && S_ISREG(st.st_mode)) {
-        // Another file system: copy, then remove the original.
-        if (!copyFile(source, destination, !(dwFlags & MOVEFILE_REPLACE_EXISTING))) {
-            if (GetLastError() == ERROR_FILE_EXISTS) SetLastError(ERROR_ALREADY_EXISTS);
-            return FALSE;
-        }
-        if (::unlink(source.c_str()) != 0) return failWithErrno(errno, source);
-        return TRUE;
-    }
-    if (err == EXDEV) {
-        SetLastError(ERROR_ACCESS_DENIED);  // Windows: "not same device" without COPY_ALLOWED
-        return FALSE;
-    }
-    if (err != 0) return failWithErrno(err, destination, ERROR_ALREADY_EXISTS);
-    if (dwFlags & MOVEFILE_WRITE_THROUGH) {
-        UniqueFd dir(::open(directoryPart(destination).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (dir) fsync(dir.get());
-    }
-    return TRUE;
-}
-
-WINPLAT_API BOOL MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
-    return MoveFileExA(lpExistingFileName, lpNewFileName, MOVEFILE_COPY_ALLOWED);
-}
-
-WINPLAT_API BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExists) {
-    if (!checkNames(lpExistingFileName, lpNewFileName)) return FALSE;
-    return copyFile(resolvePath(lpExistingFileName), resolvePath(lpNewFileName), bFailIfExists);
-}
-
-WINPLAT_API BOOL CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES /*sa*/) {
-    if (!lpPathName) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    if (!*lpPathName) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
-        return FALSE;
-    }
-    std::string path = resolvePath(lpPathName);
-    if (::mkdir(path.c_str(), 0777) != 0) {
-        // A missing parent is a missing path, never a missing file.
-        if (errno == ENOENT) {
+        if (!*lpFileName) {
             SetLastError(ERROR_PATH_NOT_FOUND);
             return FALSE;
         }
-        return failWithErrno(errno, path, ERROR_ALREADY_EXISTS);
-    }
-    return TRUE;
+        std::string path = resolvePath(lpFileName);
+        struct stat st {};
+        if (lstat(path.c_str(), &st) != 0) return failWithErrno(errno, path);
+        if (S_ISDIR(st.st_mode) || isReadOnlyFile(st)) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return FALSE;
+        }
+        if (::unlink(path.c_str()) != 0) return failWithErrno(errno, path);
+        return TRUE;
+    });
+}
+
+WINPLAT_API BOOL MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags) {
+    return winplat::detail::guardedCall(FALSE, [&]() -> BOOL {
+        // Moving at the next restart (a null new name) has no meaning here.
+        if (!checkNames(lpExistingFileName, lpNewFileName)) return FALSE;
+        const std::string source = resolvePath(lpExistingFileName);
+        std::string destination = resolvePath(lpNewFileName);
+        struct stat st {};
+        if (lstat(source.c_str(), &st) != 0) return failWithErrno(errno, source);
+
+        if (destination == source) {
+            // The new name differs from the old one at most in case: rename to the name as given.
+            std::string_view given(lpNewFileName);
+            std::string literal = directoryPart(source) + "/" +
+                                  std::string(given.substr(lastComponentStart(given)));
+            if (literal == source) return TRUE;
+            if (::rename(source.c_str(), literal.c_str()) != 0) return failWithErrno(errno, literal);
+            return TRUE;
+        }
+
+        int err = 0;
+        if (dwFlags & MOVEFILE_REPLACE_EXISTING) {
+            struct stat target {};
+            if (lstat(destination.c_str(), &target) == 0 &&
+                (S_ISDIR(target.st_mode) || isReadOnlyFile(target))) {
+                SetLastError(ERROR_ACCESS_DENIED);
+                return FALSE;
+            }
+            err = ::rename(source.c_str(), destination.c_str()) == 0 ? 0 : errno;
+        } else {
+            err = renameNoReplace(source, destination);
+        }
+        if (err == EXDEV && (dwFlags & MOVEFILE_COPY_ALLOWED) && S_ISREG(st.st_mode)) {
+            // Another file system: copy, then remove the original.
+            if (!copyFile(source, destination, !(dwFlags & MOVEFILE_REPLACE_EXISTING))) {
+                if (GetLastError() == ERROR_FILE_EXISTS) SetLastError(ERROR_ALREADY_EXISTS);
+                return FALSE;
+            }
+            if (::unlink(source.c_str()) != 0) return failWithErrno(errno, source);
+            return TRUE;
+        }
+        if (err == EXDEV) {
+            SetLastError(ERROR_ACCESS_DENIED);  // Windows: "not same device" without COPY_ALLOWED
+            return FALSE;
+        }
+        if (err != 0) return failWithErrno(err, destination, ERROR_ALREADY_EXISTS);
+        if (dwFlags & MOVEFILE_WRITE_THROUGH) {
+            UniqueFd dir(::open(directoryPart(destination).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+            if (dir) fsync(dir.get());
+        }
+        return TRUE;
+    });
+}
+
+WINPLAT_API BOOL MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
+    return winplat::detail::guardedCall(FALSE, [&]() -> BOOL {
+        return MoveFileExA(lpExistingFileName, lpNewFileName, MOVEFILE_COPY_ALLOWED);
+    });
+}
+
+WINPLAT_API BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExists) {
+    return winplat::detail::guardedCall(FALSE, [&]() -> BOOL {
+        if (!checkNames(lpExistingFileName, lpNewFileName)) return FALSE;
+        return copyFile(resolvePath(lpExistingFileName), resolvePath(lpNewFileName), bFailIfExists);
+    });
+}
+
+WINPLAT_API BOOL CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES /*sa*/) {
+    return winplat::detail::guardedCall(FALSE, [&]() -> BOOL {
+        if (!lpPathName) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
+        if (!*lpPathName) {
+            SetLastError(ERROR_PATH_NOT_FOUND);
+            return FALSE;
+        }
+        std::string path = resolvePath(lpPathName);
+        if (::mkdir(path.c_str(), 0777) != 0) {
+            // A missing parent is a missing path, never a missing file.
+            if (errno == ENOENT) {
+                SetLastError(ERROR_PATH_NOT_FOUND);
+                return FALSE;
+            }
+            return failWithErrno(errno, path, ERROR_ALREADY_EXISTS);
+        }
+        return TRUE;
+    });
 }
 
 WINPLAT_API BOOL RemoveDirectoryA(LPCSTR lpPathName) {
-    if (!lpPathName) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    if (!*lpPathName) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
-        return FALSE;
-    }
-    std::string path = resolvePath(lpPathName);
-    struct stat st {};
-    if (lstat(path.c_str(), &st) != 0) return failWithErrno(errno, path);
-    if (!S_ISDIR(st.st_mode)) {
-        SetLastError(ERROR_DIRECTORY);
-        return FALSE;
-    }
-    if (::rmdir(path.c_str()) != 0) {
-        if (errno == EEXIST) errno = ENOTEMPTY;
-        return failWithErrno(errno, path);
-    }
-    return TRUE;
+    return winplat::detail::guardedCall(FALSE, [&]() -> BOOL {
+        if (!lpPathName) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
+        if (!*lpPathName) {
+            SetLastError(ERROR_PATH_NOT_FOUND);
+            return FALSE;
+        }
+        std::string path = resolvePath(lpPathName);
+        struct stat st {};
+        if (lstat(path.c_str(), &st) != 0) return failWithErrno(errno, path);
+        if (!S_ISDIR(st.st_mode)) {
+            SetLastError(ERROR_DIRECTORY);
+            return FALSE;
+        }
+        if (::rmdir(path.c_str()) != 0) {
+            if (errno == EEXIST) errno = ENOTEMPTY;
+            return failWithErrno(errno, path);
+        }
+        return TRUE;
+    });
 }
 
 WINPLAT_API DWORD GetFileAttributesA(LPCSTR lpFileName) {
-    if (!lpFileName) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return INVALID_FILE_ATTRIBUTES;
-    }
-    if (!*lpFileName) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
-        return INVALID_FILE_ATTRIBUTES;
-    }
-    std::string path = resolvePath(lpFileName);
-    struct stat st {};
-    if (stat(path.c_str(), &st) != 0 && lstat(path.c_str(), &st) != 0) {
-        failWithErrno(errno, path);
-        return INVALID_FILE_ATTRIBUTES;
-    }
-    std::string_view name(path);
-    while (name.size() > 1 && name.back() == '/') name.remove_suffix(1);
-    return attributesOf(st, name.substr(lastComponentStart(name)));
+    return winplat::detail::guardedCall(static_cast<DWORD>(INVALID_FILE_ATTRIBUTES), [&]() -> DWORD {
+        if (!lpFileName) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return INVALID_FILE_ATTRIBUTES;
+        }
+        if (!*lpFileName) {
+            SetLastError(ERROR_PATH_NOT_FOUND);
+            return INVALID_FILE_ATTRIBUTES;
+        }
+        std::string path = resolvePath(lpFileName);
+        struct stat st {};
+        if (stat(path.c_str(), &st) != 0 && lstat(path.c_str(), &st) != 0) {
+            failWithErrno(errno, path);
+            return INVALID_FILE_ATTRIBUTES;
+        }
+        std::string_view name(path);
+        while (name.size() > 1 && name.back() == '/') name.remove_suffix(1);
+        return attributesOf(st, name.substr(lastComponentStart(name)));
+    });
 }

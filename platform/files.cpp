@@ -1,4 +1,5 @@
 // Open files: CreateFileA and the calls on the handles it returns.
+#include "detail.h"
 #include "files.h"
 
 #include <fcntl.h>
@@ -82,220 +83,238 @@ WINPLAT_API HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD /
                                LPSECURITY_ATTRIBUTES /*lpSecurityAttributes*/,
                                DWORD dwCreationDisposition, DWORD dwFlagsAndAttributes,
                                HANDLE /*hTemplateFile*/) {
-    if (!lpFileName || dwCreationDisposition < CREATE_NEW ||
-        dwCreationDisposition > TRUNCATE_EXISTING ||
-        (dwCreationDisposition == TRUNCATE_EXISTING && !(dwDesiredAccess & GENERIC_WRITE))) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return INVALID_HANDLE_VALUE;
-    }
-    if (!*lpFileName) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
-        return INVALID_HANDLE_VALUE;
-    }
-    const bool canRead = dwDesiredAccess & GENERIC_READ;
-    const bool canWrite = dwDesiredAccess & GENERIC_WRITE;
-    const int flags = canRead && canWrite ? O_RDWR : (canWrite ? O_WRONLY : O_RDONLY);
-    const mode_t mode = (dwFlagsAndAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
-    const std::string path = resolvePath(lpFileName);
+    return winplat::detail::guardedCall(INVALID_HANDLE_VALUE, [&]() -> HANDLE {
+        if (!lpFileName || dwCreationDisposition < CREATE_NEW ||
+            dwCreationDisposition > TRUNCATE_EXISTING ||
+            (dwCreationDisposition == TRUNCATE_EXISTING && !(dwDesiredAccess & GENERIC_WRITE))) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return INVALID_HANDLE_VALUE;
+        }
+        if (!*lpFileName) {
+            SetLastError(ERROR_PATH_NOT_FOUND);
+            return INVALID_HANDLE_VALUE;
+        }
+        const bool canRead = dwDesiredAccess & GENERIC_READ;
+        const bool canWrite = dwDesiredAccess & GENERIC_WRITE;
+        const int flags = canRead && canWrite ? O_RDWR : (canWrite ? O_WRONLY : O_RDONLY);
+        const mode_t mode = (dwFlagsAndAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
+        const std::string path = resolvePath(lpFileName);
 
-    bool existed = false;
-    UniqueFd fd = openForDisposition(path, flags, mode, dwCreationDisposition, existed);
-    if (!fd) {
-        failWithErrno(errno, path, ERROR_FILE_EXISTS);
-        return INVALID_HANDLE_VALUE;
-    }
-    struct stat st {};
-    if (fstat(fd.get(), &st) != 0) {
-        failWithErrno(errno, path);
-        return INVALID_HANDLE_VALUE;
-    }
-    // A directory is no file, and a read-only file cannot be opened for writing (also for root).
-    if (S_ISDIR(st.st_mode) || (existed && canWrite && !(st.st_mode & S_IWUSR))) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return INVALID_HANDLE_VALUE;
-    }
-    bool truncate = dwCreationDisposition == TRUNCATE_EXISTING ||
-                    (dwCreationDisposition == CREATE_ALWAYS && existed);
-    if (truncate && S_ISREG(st.st_mode) && ftruncate(fd.get(), 0) != 0) {
-        failWithErrno(errno, path);
-        return INVALID_HANDLE_VALUE;
-    }
-    HANDLE handle = insertObject(std::make_shared<FileObject>(std::move(fd), canRead, canWrite));
-    bool reportExisting = existed && (dwCreationDisposition == CREATE_ALWAYS ||
-                                      dwCreationDisposition == OPEN_ALWAYS);
-    SetLastError(reportExisting ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
-    return handle;
+        bool existed = false;
+        UniqueFd fd = openForDisposition(path, flags, mode, dwCreationDisposition, existed);
+        if (!fd) {
+            failWithErrno(errno, path, ERROR_FILE_EXISTS);
+            return INVALID_HANDLE_VALUE;
+        }
+        struct stat st {};
+        if (fstat(fd.get(), &st) != 0) {
+            failWithErrno(errno, path);
+            return INVALID_HANDLE_VALUE;
+        }
+        // A directory is no file, and a read-only file cannot be opened for writing (also for root).
+        if (S_ISDIR(st.st_mode) || (existed && canWrite && !(st.st_mode & S_IWUSR))) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return INVALID_HANDLE_VALUE;
+        }
+        bool truncate = dwCreationDisposition == TRUNCATE_EXISTING ||
+                        (dwCreationDisposition == CREATE_ALWAYS && existed);
+        if (truncate && S_ISREG(st.st_mode) && ftruncate(fd.get(), 0) != 0) {
+            failWithErrno(errno, path);
+            return INVALID_HANDLE_VALUE;
+        }
+        HANDLE handle = insertObject(std::make_shared<FileObject>(std::move(fd), canRead, canWrite));
+        bool reportExisting = existed && (dwCreationDisposition == CREATE_ALWAYS ||
+                                          dwCreationDisposition == OPEN_ALWAYS);
+        SetLastError(reportExisting ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
+        return handle;
+    });
 }
 
 WINPLAT_API BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
                           LPDWORD lpNumberOfBytesRead, LPVOID lpOverlapped) {
-    if (lpNumberOfBytesRead) *lpNumberOfBytesRead = 0;
-    auto file = fileOf(hFile);
-    if (!file) return FALSE;
-    if (lpOverlapped || (!lpBuffer && nNumberOfBytesToRead > 0)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    if (!file->canRead()) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
-    auto* out = static_cast<char*>(lpBuffer);
-    DWORD total = 0;
-    while (total < nNumberOfBytesToRead) {
-        ssize_t n = ::read(file->fd(), out + total, nNumberOfBytesToRead - total);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            if (lpNumberOfBytesRead) *lpNumberOfBytesRead = total;
-            if (errno == EIO) {
-                SetLastError(ERROR_READ_FAULT);
-                return FALSE;
-            }
-            return failWithErrno(errno);
+    return winplat::detail::guardedCall(FALSE, [&]() -> BOOL {
+        if (lpNumberOfBytesRead) *lpNumberOfBytesRead = 0;
+        auto file = fileOf(hFile);
+        if (!file) return FALSE;
+        if (lpOverlapped || (!lpBuffer && nNumberOfBytesToRead > 0)) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
         }
-        if (n == 0) break;  // end of file: success with what was read
-        total += static_cast<DWORD>(n);
-    }
-    if (lpNumberOfBytesRead) *lpNumberOfBytesRead = total;
-    return TRUE;
+        if (!file->canRead()) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return FALSE;
+        }
+        auto* out = static_cast<char*>(lpBuffer);
+        DWORD total = 0;
+        while (total < nNumberOfBytesToRead) {
+            ssize_t n = ::read(file->fd(), out + total, nNumberOfBytesToRead - total);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                if (lpNumberOfBytesRead) *lpNumberOfBytesRead = total;
+                if (errno == EIO) {
+                    SetLastError(ERROR_READ_FAULT);
+                    return FALSE;
+                }
+                return failWithErrno(errno);
+            }
+            if (n == 0) break;  // end of file: success with what was read
+            total += static_cast<DWORD>(n);
+        }
+        if (lpNumberOfBytesRead) *lpNumberOfBytesRead = total;
+        return TRUE;
+    });
 }
 
 WINPLAT_API BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
                            LPDWORD lpNumberOfBytesWritten, LPVOID lpOverlapped) {
-    if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = 0;
-    auto file = fileOf(hFile);
-    if (!file) return FALSE;
-    if (lpOverlapped || (!lpBuffer && nNumberOfBytesToWrite > 0)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    if (!file->canWrite()) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
-    const auto* in = static_cast<const char*>(lpBuffer);
-    DWORD total = 0;
-    while (total < nNumberOfBytesToWrite) {
-        ssize_t n = ::write(file->fd(), in + total, nNumberOfBytesToWrite - total);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = total;
-            if (n < 0 && errno == EIO) {
-                SetLastError(ERROR_WRITE_FAULT);
-                return FALSE;
-            }
-            return failWithErrno(n == 0 ? ENOSPC : errno);
+    return winplat::detail::guardedCall(FALSE, [&]() -> BOOL {
+        if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = 0;
+        auto file = fileOf(hFile);
+        if (!file) return FALSE;
+        if (lpOverlapped || (!lpBuffer && nNumberOfBytesToWrite > 0)) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
         }
-        total += static_cast<DWORD>(n);
-    }
-    if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = total;
-    return TRUE;
+        if (!file->canWrite()) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return FALSE;
+        }
+        const auto* in = static_cast<const char*>(lpBuffer);
+        DWORD total = 0;
+        while (total < nNumberOfBytesToWrite) {
+            ssize_t n = ::write(file->fd(), in + total, nNumberOfBytesToWrite - total);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = total;
+                if (n < 0 && errno == EIO) {
+                    SetLastError(ERROR_WRITE_FAULT);
+                    return FALSE;
+                }
+                return failWithErrno(n == 0 ? ENOSPC : errno);
+            }
+            total += static_cast<DWORD>(n);
+        }
+        if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = total;
+        return TRUE;
+    });
 }
 
 WINPLAT_API BOOL FlushFileBuffers(HANDLE hFile) {
-    auto file = fileOf(hFile);
-    if (!file) return FALSE;
-    if (!file->canWrite()) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
-    if (fsync(file->fd()) != 0 && errno != EINVAL) return failWithErrno(errno);
-    return TRUE;
+    return winplat::detail::guardedCall(FALSE, [&]() -> BOOL {
+        auto file = fileOf(hFile);
+        if (!file) return FALSE;
+        if (!file->canWrite()) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return FALSE;
+        }
+        if (fsync(file->fd()) != 0 && errno != EINVAL) return failWithErrno(errno);
+        return TRUE;
+    });
 }
 
 WINPLAT_API DWORD SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh,
                                  DWORD dwMoveMethod) {
-    auto file = fileOf(hFile);
-    if (!file) return INVALID_SET_FILE_POINTER;
-    // Without a high part the distance is a signed 32-bit number; with one, the two halves form
-    // a signed 64-bit number.
-    int64_t distance = lpDistanceToMoveHigh
-                           ? static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(
-                                                       *lpDistanceToMoveHigh))
-                                                   << 32) |
-                                                  static_cast<uint32_t>(lDistanceToMove))
-                           : static_cast<int64_t>(lDistanceToMove);
-    int64_t base = 0;
-    switch (dwMoveMethod) {
-    case FILE_BEGIN:
-        break;
-    case FILE_CURRENT:
-        base = lseek(file->fd(), 0, SEEK_CUR);
-        break;
-    case FILE_END: {
-        struct stat st {};
-        base = fstat(file->fd(), &st) == 0 ? st.st_size : -1;
-        break;
-    }
-    default:
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return INVALID_SET_FILE_POINTER;
-    }
-    if (base < 0) {
-        failWithErrno(errno);
-        return INVALID_SET_FILE_POINTER;
-    }
-    if ((distance < 0 && base + distance < 0) ||
-        (distance > 0 && base > INT64_MAX - distance)) {
-        SetLastError(distance < 0 ? ERROR_NEGATIVE_SEEK : ERROR_INVALID_PARAMETER);
-        return INVALID_SET_FILE_POINTER;
-    }
-    off_t position = lseek(file->fd(), static_cast<off_t>(base + distance), SEEK_SET);
-    if (position < 0) {
-        failWithErrno(errno);
-        return INVALID_SET_FILE_POINTER;
-    }
-    auto low = static_cast<DWORD>(static_cast<uint64_t>(position) & 0xFFFFFFFFu);
-    if (lpDistanceToMoveHigh) *lpDistanceToMoveHigh = static_cast<LONG>(static_cast<uint64_t>(position) >> 32);
-    // A valid position whose low half looks like the failure value: tell callers it is none.
-    if (low == INVALID_SET_FILE_POINTER) SetLastError(ERROR_SUCCESS);
-    return low;
+    return winplat::detail::guardedCall(static_cast<DWORD>(INVALID_SET_FILE_POINTER), [&]() -> DWORD {
+        auto file = fileOf(hFile);
+        if (!file) return INVALID_SET_FILE_POINTER;
+        // Without a high part the distance is a signed 32-bit number; with one, the two halves form
+        // a signed 64-bit number.
+        int64_t distance = lpDistanceToMoveHigh
+                               ? static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(
+                                                           *lpDistanceToMoveHigh))
+                                                       << 32) |
+                                                      static_cast<uint32_t>(lDistanceToMove))
+                               : static_cast<int64_t>(lDistanceToMove);
+        int64_t base = 0;
+        switch (dwMoveMethod) {
+        case FILE_BEGIN:
+            break;
+        case FILE_CURRENT:
+            base = lseek(file->fd(), 0, SEEK_CUR);
+            break;
+        case FILE_END: {
+            struct stat st {};
+            base = fstat(file->fd(), &st) == 0 ? st.st_size : -1;
+            break;
+        }
+        default:
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return INVALID_SET_FILE_POINTER;
+        }
+        if (base < 0) {
+            failWithErrno(errno);
+            return INVALID_SET_FILE_POINTER;
+        }
+        if ((distance < 0 && base + distance < 0) ||
+            (distance > 0 && base > INT64_MAX - distance)) {
+            SetLastError(distance < 0 ? ERROR_NEGATIVE_SEEK : ERROR_INVALID_PARAMETER);
+            return INVALID_SET_FILE_POINTER;
+        }
+        off_t position = lseek(file->fd(), static_cast<off_t>(base + distance), SEEK_SET);
+        if (position < 0) {
+            failWithErrno(errno);
+            return INVALID_SET_FILE_POINTER;
+        }
+        auto low = static_cast<DWORD>(static_cast<uint64_t>(position) & 0xFFFFFFFFu);
+        if (lpDistanceToMoveHigh) *lpDistanceToMoveHigh = static_cast<LONG>(static_cast<uint64_t>(position) >> 32);
+        // A valid position whose low half looks like the failure value: tell callers it is none.
+        if (low == INVALID_SET_FILE_POINTER) SetLastError(ERROR_SUCCESS);
+        return low;
+    });
 }
 
 WINPLAT_API BOOL SetEndOfFile(HANDLE hFile) {
-    auto file = fileOf(hFile);
-    if (!file) return FALSE;
-    if (!file->canWrite()) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
-    off_t position = lseek(file->fd(), 0, SEEK_CUR);
-    if (position < 0 || ftruncate(file->fd(), position) != 0) return failWithErrno(errno);
-    return TRUE;
+    return winplat::detail::guardedCall(FALSE, [&]() -> BOOL {
+        auto file = fileOf(hFile);
+        if (!file) return FALSE;
+        if (!file->canWrite()) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return FALSE;
+        }
+        off_t position = lseek(file->fd(), 0, SEEK_CUR);
+        if (position < 0 || ftruncate(file->fd(), position) != 0) return failWithErrno(errno);
+        return TRUE;
+    });
 }
 
 WINPLAT_API DWORD GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh) {
-    auto file = fileOf(hFile);
-    if (!file) return INVALID_FILE_SIZE;
-    struct stat st {};
-    if (fstat(file->fd(), &st) != 0) {
-        failWithErrno(errno);
-        return INVALID_FILE_SIZE;
-    }
-    auto size = static_cast<uint64_t>(st.st_size);
-    if (lpFileSizeHigh) *lpFileSizeHigh = static_cast<DWORD>(size >> 32);
-    auto low = static_cast<DWORD>(size & 0xFFFFFFFFu);
-    if (low == INVALID_FILE_SIZE) SetLastError(ERROR_SUCCESS);
-    return low;
+    return winplat::detail::guardedCall(static_cast<DWORD>(INVALID_FILE_SIZE), [&]() -> DWORD {
+        auto file = fileOf(hFile);
+        if (!file) return INVALID_FILE_SIZE;
+        struct stat st {};
+        if (fstat(file->fd(), &st) != 0) {
+            failWithErrno(errno);
+            return INVALID_FILE_SIZE;
+        }
+        auto size = static_cast<uint64_t>(st.st_size);
+        if (lpFileSizeHigh) *lpFileSizeHigh = static_cast<DWORD>(size >> 32);
+        auto low = static_cast<DWORD>(size & 0xFFFFFFFFu);
+        if (low == INVALID_FILE_SIZE) SetLastError(ERROR_SUCCESS);
+        return low;
+    });
 }
 
 WINPLAT_API BOOL GetFileTime(HANDLE hFile, LPFILETIME lpCreationTime, LPFILETIME lpLastAccessTime,
                              LPFILETIME lpLastWriteTime) {
-    auto file = fileOf(hFile);
-    if (!file) return FALSE;
-    struct stat st {};
-    if (fstat(file->fd(), &st) != 0) return failWithErrno(errno);
-    FileTimes times = fileTimesOf(file->fd(), "", AT_EMPTY_PATH);
-    if (lpCreationTime) *lpCreationTime = times.creation;
-    if (lpLastAccessTime) *lpLastAccessTime = times.access;
-    if (lpLastWriteTime) *lpLastWriteTime = times.write;
-    return TRUE;
+    return winplat::detail::guardedCall(FALSE, [&]() -> BOOL {
+        auto file = fileOf(hFile);
+        if (!file) return FALSE;
+        struct stat st {};
+        if (fstat(file->fd(), &st) != 0) return failWithErrno(errno);
+        FileTimes times = fileTimesOf(file->fd(), "", AT_EMPTY_PATH);
+        if (lpCreationTime) *lpCreationTime = times.creation;
+        if (lpLastAccessTime) *lpLastAccessTime = times.access;
+        if (lpLastWriteTime) *lpLastWriteTime = times.write;
+        return TRUE;
+    });
 }
 
 WINPLAT_API BOOL CloseHandle(HANDLE hObject) {
-    if (!removeObject(hObject, ObjectKind::File)) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    return TRUE;
+    return winplat::detail::guardedCall(FALSE, [&]() -> BOOL {
+        if (!removeObject(hObject, ObjectKind::File)) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return FALSE;
+        }
+        return TRUE;
+    });
 }

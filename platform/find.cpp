@@ -74,73 +74,79 @@ WIN32_FIND_DATAA describe(int dirFd, const std::string& name, const struct stat&
 using namespace winplat::detail;
 
 WINPLAT_API HANDLE FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData) {
-    if (!lpFileName || !lpFindFileData) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return INVALID_HANDLE_VALUE;
-    }
-    std::string_view pattern(lpFileName);
-    if (pattern.empty()) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
-        return INVALID_HANDLE_VALUE;
-    }
-    size_t start = lastComponentStart(pattern);
-    std::string mask(pattern.substr(start));
-    if (mask.empty()) {  // "dir\" names no file
-        SetLastError(ERROR_FILE_NOT_FOUND);
-        return INVALID_HANDLE_VALUE;
-    }
-    std::string dir = start == 0 ? "." : resolvePath(pattern.substr(0, start));
-    std::unique_ptr<DIR, DirCloser> d(opendir(dir.c_str()));
-    if (!d) {
-        SetLastError(errno == EACCES || errno == EPERM ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND);
-        return INVALID_HANDLE_VALUE;
-    }
-    std::vector<std::string> names;
-    while (const dirent* e = readdir(d.get())) {
-        std::string_view name(e->d_name);
-        if (name.size() < MAX_PATH && matchesDosMask(mask, name)) names.emplace_back(name);
-    }
-    std::sort(names.begin(), names.end(), listsBefore);
-    std::vector<WIN32_FIND_DATAA> entries;
-    entries.reserve(names.size());
-    for (const std::string& name : names) {
-        struct stat st {};
-        // A link that leads nowhere is still listed, as the link itself.
-        if (fstatat(dirfd(d.get()), name.c_str(), &st, 0) != 0 &&
-            fstatat(dirfd(d.get()), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-            continue;  // vanished meanwhile
-        entries.push_back(describe(dirfd(d.get()), name, st));
-    }
-    if (entries.empty()) {
-        SetLastError(ERROR_FILE_NOT_FOUND);
-        return INVALID_HANDLE_VALUE;
-    }
-    auto search = std::make_shared<FindObject>(std::move(entries));
-    search->next(*lpFindFileData);
-    return insertObject(std::move(search));
+    return winplat::detail::guardedCall(INVALID_HANDLE_VALUE, [&]() -> HANDLE {
+        if (!lpFileName || !lpFindFileData) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return INVALID_HANDLE_VALUE;
+        }
+        std::string_view pattern(lpFileName);
+        if (pattern.empty()) {
+            SetLastError(ERROR_PATH_NOT_FOUND);
+            return INVALID_HANDLE_VALUE;
+        }
+        size_t start = lastComponentStart(pattern);
+        std::string mask(pattern.substr(start));
+        if (mask.empty()) {  // "dir\" names no file
+            SetLastError(ERROR_FILE_NOT_FOUND);
+            return INVALID_HANDLE_VALUE;
+        }
+        std::string dir = start == 0 ? "." : resolvePath(pattern.substr(0, start));
+        std::unique_ptr<DIR, DirCloser> d(opendir(dir.c_str()));
+        if (!d) {
+            SetLastError(errno == EACCES || errno == EPERM ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND);
+            return INVALID_HANDLE_VALUE;
+        }
+        std::vector<std::string> names;
+        while (const dirent* e = readdir(d.get())) {
+            std::string_view name(e->d_name);
+            if (name.size() < MAX_PATH && matchesDosMask(mask, name)) names.emplace_back(name);
+        }
+        std::sort(names.begin(), names.end(), listsBefore);
+        std::vector<WIN32_FIND_DATAA> entries;
+        entries.reserve(names.size());
+        for (const std::string& name : names) {
+            struct stat st {};
+            // A link that leads nowhere is still listed, as the link itself.
+            if (fstatat(dirfd(d.get()), name.c_str(), &st, 0) != 0 &&
+                fstatat(dirfd(d.get()), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+                continue;  // vanished meanwhile
+            entries.push_back(describe(dirfd(d.get()), name, st));
+        }
+        if (entries.empty()) {
+            SetLastError(ERROR_FILE_NOT_FOUND);
+            return INVALID_HANDLE_VALUE;
+        }
+        auto search = std::make_shared<FindObject>(std::move(entries));
+        search->next(*lpFindFileData);
+        return insertObject(std::move(search));
+    });
 }
 
 WINPLAT_API BOOL FindNextFileA(HANDLE hFindFile, LPWIN32_FIND_DATAA lpFindFileData) {
-    auto object = lookupObject(hFindFile, ObjectKind::Find);
-    if (!object) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    if (!lpFindFileData) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    if (!std::static_pointer_cast<FindObject>(object)->next(*lpFindFileData)) {
-        SetLastError(ERROR_NO_MORE_FILES);
-        return FALSE;
-    }
-    return TRUE;
+    return winplat::detail::guardedCall(FALSE, [&]() -> BOOL {
+        auto object = lookupObject(hFindFile, ObjectKind::Find);
+        if (!object) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return FALSE;
+        }
+        if (!lpFindFileData) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
+        if (!std::static_pointer_cast<FindObject>(object)->next(*lpFindFileData)) {
+            SetLastError(ERROR_NO_MORE_FILES);
+            return FALSE;
+        }
+        return TRUE;
+    });
 }
 
 WINPLAT_API BOOL FindClose(HANDLE hFindFile) {
-    if (!removeObject(hFindFile, ObjectKind::Find)) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    return TRUE;
+    return winplat::detail::guardedCall(FALSE, [&]() -> BOOL {
+        if (!removeObject(hFindFile, ObjectKind::Find)) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return FALSE;
+        }
+        return TRUE;
+    });
 }

@@ -180,97 +180,111 @@ using namespace winplat::detail;
 WINPLAT_API DWORD GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpDefault,
                                            LPSTR lpReturnedString, DWORD nSize,
                                            LPCSTR lpFileName) {
-    if (!lpReturnedString || nSize == 0) return 0;
-    auto doc = loadIni(lpFileName);
-    if (!doc) return copyDefault(lpDefault, lpReturnedString, nSize);
-    if (!lpAppName) return writeList(sectionNames(*doc), lpReturnedString, nSize);
-    const IniSection* section = doc->findSection(lpAppName);
-    if (!lpKeyName) {
-        std::vector<std::string> keys;
-        if (section) keys = keyNames(*section);
-        if (keys.empty()) return copyDefault(lpDefault, lpReturnedString, nSize);
-        return writeList(keys, lpReturnedString, nSize);
-    }
-    const IniEntry* entry = section && *lpKeyName ? IniDocument::findEntry(*section, lpKeyName) : nullptr;
-    if (!entry) return copyDefault(lpDefault, lpReturnedString, nSize);
-    return static_cast<DWORD>(
-        copyBounded(lpReturnedString, nSize, std::string(iniUnquote(entry->value))));
+    return winplat::detail::guardedCall(DWORD{0}, [&]() -> DWORD {
+        if (!lpReturnedString || nSize == 0) return 0;
+        auto doc = loadIni(lpFileName);
+        if (!doc) return copyDefault(lpDefault, lpReturnedString, nSize);
+        if (!lpAppName) return writeList(sectionNames(*doc), lpReturnedString, nSize);
+        const IniSection* section = doc->findSection(lpAppName);
+        if (!lpKeyName) {
+            std::vector<std::string> keys;
+            if (section) keys = keyNames(*section);
+            if (keys.empty()) return copyDefault(lpDefault, lpReturnedString, nSize);
+            return writeList(keys, lpReturnedString, nSize);
+        }
+        const IniEntry* entry = section && *lpKeyName ? IniDocument::findEntry(*section, lpKeyName) : nullptr;
+        if (!entry) return copyDefault(lpDefault, lpReturnedString, nSize);
+        return static_cast<DWORD>(
+            copyBounded(lpReturnedString, nSize, std::string(iniUnquote(entry->value))));
+    });
 }
 
 WINPLAT_API UINT GetPrivateProfileIntA(LPCSTR lpAppName, LPCSTR lpKeyName, INT nDefault,
                                        LPCSTR lpFileName) {
-    if (!lpAppName || !lpKeyName) return static_cast<UINT>(nDefault);
-    auto doc = loadIni(lpFileName);
-    const IniSection* section = doc ? doc->findSection(lpAppName) : nullptr;
-    const IniEntry* entry = section && *lpKeyName ? IniDocument::findEntry(*section, lpKeyName) : nullptr;
-    std::string_view text = entry ? iniUnquote(entry->value) : std::string_view();
-    if (text.empty()) return static_cast<UINT>(nDefault);
-    return parseProfileInt(text);
+    return winplat::detail::guardedCall(UINT{0}, [&]() -> UINT {
+        if (!lpAppName || !lpKeyName) return static_cast<UINT>(nDefault);
+        auto doc = loadIni(lpFileName);
+        const IniSection* section = doc ? doc->findSection(lpAppName) : nullptr;
+        const IniEntry* entry = section && *lpKeyName ? IniDocument::findEntry(*section, lpKeyName) : nullptr;
+        std::string_view text = entry ? iniUnquote(entry->value) : std::string_view();
+        if (text.empty()) return static_cast<UINT>(nDefault);
+        return parseProfileInt(text);
+    });
 }
 
 WINPLAT_API DWORD GetPrivateProfileSectionNamesA(LPSTR lpszReturnBuffer, DWORD nSize,
                                                  LPCSTR lpFileName) {
-    if (!lpszReturnBuffer || nSize == 0) return 0;
-    auto doc = loadIni(lpFileName);
-    if (!doc) {
-        lpszReturnBuffer[0] = '\0';
-        return 0;
-    }
-    return writeList(sectionNames(*doc), lpszReturnBuffer, nSize);
+    return winplat::detail::guardedCall(DWORD{0}, [&]() -> DWORD {
+        if (!lpszReturnBuffer || nSize == 0) return 0;
+        auto doc = loadIni(lpFileName);
+        if (!doc) {
+            lpszReturnBuffer[0] = '\0';
+            return 0;
+        }
+        return writeList(sectionNames(*doc), lpszReturnBuffer, nSize);
+    });
 }
 
 WINPLAT_API DWORD GetPrivateProfileSectionA(LPCSTR lpAppName, LPSTR lpReturnedString,
                                             DWORD nSize, LPCSTR lpFileName) {
-    if (!lpAppName || !lpReturnedString || nSize == 0) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
-    }
-    auto doc = loadIni(lpFileName);
-    const IniSection* section = doc ? doc->findSection(lpAppName) : nullptr;
-    DWORD result = writeList(section ? sectionLines(*section) : std::vector<std::string>(),
-                             lpReturnedString, nSize);
-    SetLastError(doc ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);
-    return result;
+    return winplat::detail::guardedCall(DWORD{0}, [&]() -> DWORD {
+        if (!lpAppName || !lpReturnedString || nSize == 0) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return 0;
+        }
+        auto doc = loadIni(lpFileName);
+        const IniSection* section = doc ? doc->findSection(lpAppName) : nullptr;
+        DWORD result = writeList(section ? sectionLines(*section) : std::vector<std::string>(),
+                                 lpReturnedString, nSize);
+        SetLastError(doc ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);
+        return result;
+    });
 }
 
 WINPLAT_API BOOL WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpString,
                                             LPCSTR lpFileName) {
-    if (!lpAppName && !lpKeyName && !lpString) return TRUE;  // "flush": nothing is cached
-    if (!lpAppName) {
-        SetLastError(ERROR_FILE_NOT_FOUND);
-        return FALSE;
-    }
-    if (lpFileName && !*lpFileName) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
-    std::string path = iniPath(lpFileName);
-    struct stat st {};
-    bool exists = stat(path.c_str(), &st) == 0;
-    if (exists && (!S_ISREG(st.st_mode) || !(st.st_mode & S_IWUSR))) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
-    IniDocument doc;
-    if (exists) {
-        auto bytes = readIniBytes(path);
-        if (!bytes) return failWithErrno(errno ? errno : EACCES, path);
-        doc = parseIni(*bytes);
-    } else if (!lpKeyName || !lpString) {
-        return TRUE;  // deleting from a file that is not there: nothing to do
-    }
-    if (!applyWrite(doc, lpAppName, lpKeyName, lpString)) return TRUE;
-    if (int err = replaceFileAtomically(path, doc.serialize()); err != 0)
-        return failWithErrno(err, path);
-    return TRUE;
+    return winplat::detail::guardedCall(FALSE, [&]() -> BOOL {
+        if (!lpAppName && !lpKeyName && !lpString) return TRUE;  // "flush": nothing is cached
+        if (!lpAppName) {
+            SetLastError(ERROR_FILE_NOT_FOUND);
+            return FALSE;
+        }
+        if (lpFileName && !*lpFileName) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return FALSE;
+        }
+        std::string path = iniPath(lpFileName);
+        struct stat st {};
+        bool exists = stat(path.c_str(), &st) == 0;
+        if (exists && (!S_ISREG(st.st_mode) || !(st.st_mode & S_IWUSR))) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return FALSE;
+        }
+        IniDocument doc;
+        if (exists) {
+            auto bytes = readIniBytes(path);
+            if (!bytes) return failWithErrno(errno ? errno : EACCES, path);
+            doc = parseIni(*bytes);
+        } else if (!lpKeyName || !lpString) {
+            return TRUE;  // deleting from a file that is not there: nothing to do
+        }
+        if (!applyWrite(doc, lpAppName, lpKeyName, lpString)) return TRUE;
+        if (int err = replaceFileAtomically(path, doc.serialize()); err != 0)
+            return failWithErrno(err, path);
+        return TRUE;
+    });
 }
 
 WINPLAT_API DWORD GetProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpDefault,
                                     LPSTR lpReturnedString, DWORD nSize) {
-    return GetPrivateProfileStringA(lpAppName, lpKeyName, lpDefault, lpReturnedString, nSize,
-                                    nullptr);
+    return winplat::detail::guardedCall(DWORD{0}, [&]() -> DWORD {
+        return GetPrivateProfileStringA(lpAppName, lpKeyName, lpDefault, lpReturnedString, nSize,
+                                        nullptr);
+    });
 }
 
 WINPLAT_API UINT GetProfileIntA(LPCSTR lpAppName, LPCSTR lpKeyName, INT nDefault) {
-    return GetPrivateProfileIntA(lpAppName, lpKeyName, nDefault, nullptr);
+    return winplat::detail::guardedCall(UINT{0}, [&]() -> UINT {
+        return GetPrivateProfileIntA(lpAppName, lpKeyName, nDefault, nullptr);
+    });
 }

@@ -163,81 +163,91 @@ DWORD copyOrRequiredSize(char* out, DWORD size, const std::string& text) {
 using namespace winplat::detail;
 
 WINPLAT_API DWORD WinplatNativePath(LPCSTR path, LPSTR buffer, DWORD size) {
-    if (!path || !buffer) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
-    }
-    if (!*path) {
-        if (size > 0) buffer[0] = '\0';
-        SetLastError(ERROR_PATH_NOT_FOUND);
-        return 0;
-    }
-    std::string native = resolvePath(path);
-    if (native.size() >= size) {
-        if (size > 0) buffer[0] = '\0';
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return 0;
-    }
-    return static_cast<DWORD>(copyBounded(buffer, size, native));
+    return winplat::detail::guardedCall(DWORD{0}, [&]() -> DWORD {
+        if (!path || !buffer) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return 0;
+        }
+        if (!*path) {
+            if (size > 0) buffer[0] = '\0';
+            SetLastError(ERROR_PATH_NOT_FOUND);
+            return 0;
+        }
+        std::string native = resolvePath(path);
+        if (native.size() >= size) {
+            if (size > 0) buffer[0] = '\0';
+            SetLastError(ERROR_INSUFFICIENT_BUFFER);
+            return 0;
+        }
+        return static_cast<DWORD>(copyBounded(buffer, size, native));
+    });
 }
 
 WINPLAT_API DWORD GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer,
                                    LPSTR* lpFilePart) {
-    if (!lpFileName) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
-    }
-    if (!*lpFileName) {
-        SetLastError(ERROR_INVALID_NAME);
-        return 0;
-    }
-    std::string path(lpFileName);
-    for (char& c : path)
-        if (c == '\\') c = '/';
-    if (path[0] != '/') {
-        std::unique_ptr<char, decltype(&std::free)> cwd(getcwd(nullptr, 0), &std::free);
-        if (!cwd) return failWithErrno(errno);
-        path = std::string(cwd.get()) + "/" + path;
-    }
-    // Lexical clean-up, as Windows does: no file system access, "." dropped, ".." climbs.
-    std::vector<std::string_view> parts;
-    size_t i = 0;
-    while (i < path.size()) {
-        size_t end = path.find('/', i);
-        if (end == std::string::npos) end = path.size();
-        std::string_view part(path.data() + i, end - i);
-        if (part == "..") {
-            if (!parts.empty()) parts.pop_back();
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
+    return winplat::detail::guardedCall(DWORD{0}, [&]() -> DWORD {
+        if (!lpFileName) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return 0;
         }
-        i = end + 1;
-    }
-    std::string full;
-    for (std::string_view part : parts) {
-        full += '/';
-        full += part;
-    }
-    if (full.empty() || path.back() == '/') full += '/';
-    DWORD result = copyOrRequiredSize(lpBuffer, nBufferLength, full);
-    if (result < nBufferLength && lpBuffer && lpFilePart) {
-        size_t start = lastComponentStart(full);
-        *lpFilePart = start < full.size() ? lpBuffer + start : nullptr;
-    }
-    return result;
+        if (!*lpFileName) {
+            SetLastError(ERROR_INVALID_NAME);
+            return 0;
+        }
+        std::string path(lpFileName);
+        for (char& c : path)
+            if (c == '\\') c = '/';
+        if (path[0] != '/') {
+            std::unique_ptr<char, decltype(&std::free)> cwd(getcwd(nullptr, 0), &std::free);
+            if (!cwd) return failWithErrno(errno);
+            path = std::string(cwd.get()) + "/" + path;
+        }
+        // Lexical clean-up, as Windows does: no file system access, "." dropped, ".." climbs.
+        std::vector<std::string_view> parts;
+        size_t i = 0;
+        while (i < path.size()) {
+            size_t end = path.find('/', i);
+            if (end == std::string::npos) end = path.size();
+            std::string_view part(path.data() + i, end - i);
+            if (part == "..") {
+                if (!parts.empty()) parts.pop_back();
+            } else if (!part.empty() && part != ".") {
+                parts.push_back(part);
+            }
+            i = end + 1;
+        }
+        std::string full;
+        for (std::string_view part : parts) {
+            full += '/';
+            full += part;
+        }
+        if (full.empty() || path.back() == '/') full += '/';
+        DWORD result = copyOrRequiredSize(lpBuffer, nBufferLength, full);
+        if (result < nBufferLength && lpBuffer && lpFilePart) {
+            size_t start = lastComponentStart(full);
+            *lpFilePart = start < full.size() ? lpBuffer + start : nullptr;
+        }
+        return result;
+    });
 }
 
 WINPLAT_API DWORD GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer) {
-    const char* env = std::getenv("TMPDIR");
-    std::string dir = env && *env ? env : "/tmp";
-    if (dir.back() != '/') dir += '/';
-    return copyOrRequiredSize(lpBuffer, nBufferLength, dir);
+    return winplat::detail::guardedCall(DWORD{0}, [&]() -> DWORD {
+        const char* env = std::getenv("TMPDIR");
+        std::string dir = env && *env ? env : "/tmp";
+        if (dir.back() != '/') dir += '/';
+        return copyOrRequiredSize(lpBuffer, nBufferLength, dir);
+    });
 }
 
 WINPLAT_API UINT GetWindowsDirectoryA(LPSTR lpBuffer, UINT uSize) {
-    return copyOrRequiredSize(lpBuffer, uSize, windowsDirectory());
+    return winplat::detail::guardedCall(UINT{0}, [&]() -> UINT {
+        return copyOrRequiredSize(lpBuffer, uSize, windowsDirectory());
+    });
 }
 
 WINPLAT_API UINT GetSystemDirectoryA(LPSTR lpBuffer, UINT uSize) {
-    return copyOrRequiredSize(lpBuffer, uSize, systemDirectory());
+    return winplat::detail::guardedCall(UINT{0}, [&]() -> UINT {
+        return copyOrRequiredSize(lpBuffer, uSize, systemDirectory());
+    });
 }

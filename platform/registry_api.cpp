@@ -147,178 +147,204 @@ void winplat::detail::resetRegistry() {
 }
 
 WINPLAT_API LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM samDesired, PHKEY phkResult) {
-    if (!phkResult) return ERROR_INVALID_PARAMETER;
-    *phkResult = nullptr;
-    auto& s = state();
-    std::lock_guard guard(s.lock);
-    OpenKey parent;
-    if (LONG rc = resolve(s, hKey, parent)) return rc;
-    std::vector<std::string_view> parts;
-    if (!splitPath(lpSubKey, parts)) return ERROR_FILE_NOT_FOUND;
-    KeyId id = 0;
-    if (LONG rc = parent.store->openPath(parent.id, parts, id)) return rc;
-    *phkResult = newHandle(s, {parent.store, id, effectiveAccess(samDesired)});
-    return ERROR_SUCCESS;
+    return winplat::detail::guardedCall(LONG{ERROR_OUTOFMEMORY}, [&]() -> LONG {
+        if (!phkResult) return ERROR_INVALID_PARAMETER;
+        *phkResult = nullptr;
+        auto& s = state();
+        std::lock_guard guard(s.lock);
+        OpenKey parent;
+        if (LONG rc = resolve(s, hKey, parent)) return rc;
+        std::vector<std::string_view> parts;
+        if (!splitPath(lpSubKey, parts)) return ERROR_FILE_NOT_FOUND;
+        KeyId id = 0;
+        if (LONG rc = parent.store->openPath(parent.id, parts, id)) return rc;
+        *phkResult = newHandle(s, {parent.store, id, effectiveAccess(samDesired)});
+        return ERROR_SUCCESS;
+    });
 }
 
 WINPLAT_API LONG RegOpenKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
-    return RegOpenKeyExA(hKey, lpSubKey, 0, MAXIMUM_ALLOWED, phkResult);
+    return winplat::detail::guardedCall(LONG{ERROR_OUTOFMEMORY}, [&]() -> LONG {
+        return RegOpenKeyExA(hKey, lpSubKey, 0, MAXIMUM_ALLOWED, phkResult);
+    });
 }
 
 WINPLAT_API LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, LPSTR lpClass, DWORD,
                                  REGSAM samDesired, LPSECURITY_ATTRIBUTES, PHKEY phkResult,
                                  LPDWORD lpdwDisposition) {
-    if (!phkResult) return ERROR_INVALID_PARAMETER;
-    *phkResult = nullptr;
-    auto& s = state();
-    std::lock_guard guard(s.lock);
-    OpenKey parent;
-    if (LONG rc = resolve(s, hKey, parent)) return rc;
-    std::vector<std::string_view> parts;
-    if (!splitPath(lpSubKey, parts)) return ERROR_INVALID_PARAMETER;
-    KeyId id = 0;
-    bool created = false;
-    if (parent.store->openPath(parent.id, parts, id) != ERROR_SUCCESS) {
-        if (!allowed(parent, KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
-        if (LONG rc = parent.store->createPath(parent.id, parts, lpClass ? lpClass : "", id, created))
-            return rc;
-    }
-    *phkResult = newHandle(s, {parent.store, id, effectiveAccess(samDesired)});
-    if (lpdwDisposition) *lpdwDisposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
-    return ERROR_SUCCESS;
+    return winplat::detail::guardedCall(LONG{ERROR_OUTOFMEMORY}, [&]() -> LONG {
+        if (!phkResult) return ERROR_INVALID_PARAMETER;
+        *phkResult = nullptr;
+        auto& s = state();
+        std::lock_guard guard(s.lock);
+        OpenKey parent;
+        if (LONG rc = resolve(s, hKey, parent)) return rc;
+        std::vector<std::string_view> parts;
+        if (!splitPath(lpSubKey, parts)) return ERROR_INVALID_PARAMETER;
+        KeyId id = 0;
+        bool created = false;
+        if (parent.store->openPath(parent.id, parts, id) != ERROR_SUCCESS) {
+            if (!allowed(parent, KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
+            if (LONG rc = parent.store->createPath(parent.id, parts, lpClass ? lpClass : "", id, created))
+                return rc;
+        }
+        *phkResult = newHandle(s, {parent.store, id, effectiveAccess(samDesired)});
+        if (lpdwDisposition) *lpdwDisposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+        return ERROR_SUCCESS;
+    });
 }
 
 WINPLAT_API LONG RegCreateKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
-    return RegCreateKeyExA(hKey, lpSubKey, 0, nullptr, 0, MAXIMUM_ALLOWED, nullptr, phkResult, nullptr);
+    return winplat::detail::guardedCall(LONG{ERROR_OUTOFMEMORY}, [&]() -> LONG {
+        return RegCreateKeyExA(hKey, lpSubKey, 0, nullptr, 0, MAXIMUM_ALLOWED, nullptr, phkResult, nullptr);
+    });
 }
 
 WINPLAT_API LONG RegCloseKey(HKEY hKey) {
-    if (isPredefined(hKey)) return ERROR_SUCCESS;
-    auto& s = state();
-    std::lock_guard guard(s.lock);
-    return s.handles.erase(reinterpret_cast<uintptr_t>(hKey)) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+    return winplat::detail::guardedCall(LONG{ERROR_OUTOFMEMORY}, [&]() -> LONG {
+        if (isPredefined(hKey)) return ERROR_SUCCESS;
+        auto& s = state();
+        std::lock_guard guard(s.lock);
+        return s.handles.erase(reinterpret_cast<uintptr_t>(hKey)) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+    });
 }
 
 WINPLAT_API LONG RegFlushKey(HKEY hKey) {
-    auto& s = state();
-    std::lock_guard guard(s.lock);
-    OpenKey key;
-    return resolve(s, hKey, key);  // every call is already durable when it returns
+    return winplat::detail::guardedCall(LONG{ERROR_OUTOFMEMORY}, [&]() -> LONG {
+        auto& s = state();
+        std::lock_guard guard(s.lock);
+        OpenKey key;
+        return resolve(s, hKey, key);  // every call is already durable when it returns
+    });
 }
 
 WINPLAT_API LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD, LPDWORD lpType,
                                   LPBYTE lpData, LPDWORD lpcbData) {
-    if (lpData && !lpcbData) return ERROR_INVALID_PARAMETER;
-    auto& s = state();
-    std::lock_guard guard(s.lock);
-    OpenKey key;
-    if (LONG rc = resolve(s, hKey, key)) return rc;
-    if (!allowed(key, KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
-    LONG result = ERROR_SUCCESS;
-    LONG rc = key.store->queryValue(key.id, valueName(lpValueName),
-                                    [&](DWORD type, const BYTE* data, size_t size) {
-                                        if (lpType) *lpType = type;
-                                        if (!lpcbData) return;
-                                        if (lpData && size > *lpcbData)
-                                            result = ERROR_MORE_DATA;
-                                        else if (lpData && size)
-                                            std::memcpy(lpData, data, size);
-                                        *lpcbData = static_cast<DWORD>(size);
-                                    });
-    return rc ? rc : result;
+    return winplat::detail::guardedCall(LONG{ERROR_OUTOFMEMORY}, [&]() -> LONG {
+        if (lpData && !lpcbData) return ERROR_INVALID_PARAMETER;
+        auto& s = state();
+        std::lock_guard guard(s.lock);
+        OpenKey key;
+        if (LONG rc = resolve(s, hKey, key)) return rc;
+        if (!allowed(key, KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
+        LONG result = ERROR_SUCCESS;
+        LONG rc = key.store->queryValue(key.id, valueName(lpValueName),
+                                        [&](DWORD type, const BYTE* data, size_t size) {
+                                            if (lpType) *lpType = type;
+                                            if (!lpcbData) return;
+                                            if (lpData && size > *lpcbData)
+                                                result = ERROR_MORE_DATA;
+                                            else if (lpData && size)
+                                                std::memcpy(lpData, data, size);
+                                            *lpcbData = static_cast<DWORD>(size);
+                                        });
+        return rc ? rc : result;
+    });
 }
 
 WINPLAT_API LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType,
                                 const BYTE* lpData, DWORD cbData) {
-    if (!lpData && cbData) return ERROR_NOACCESS;
-    if (lpValueName && std::strlen(lpValueName) > kMaxValueNameLength) return ERROR_INVALID_PARAMETER;
-    auto& s = state();
-    std::lock_guard guard(s.lock);
-    OpenKey key;
-    if (LONG rc = resolve(s, hKey, key)) return rc;
-    if (!allowed(key, KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
-    return key.store->setValue(key.id, valueName(lpValueName), dwType, lpData, cbData);
+    return winplat::detail::guardedCall(LONG{ERROR_OUTOFMEMORY}, [&]() -> LONG {
+        if (!lpData && cbData) return ERROR_NOACCESS;
+        if (lpValueName && std::strlen(lpValueName) > kMaxValueNameLength) return ERROR_INVALID_PARAMETER;
+        auto& s = state();
+        std::lock_guard guard(s.lock);
+        OpenKey key;
+        if (LONG rc = resolve(s, hKey, key)) return rc;
+        if (!allowed(key, KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+        return key.store->setValue(key.id, valueName(lpValueName), dwType, lpData, cbData);
+    });
 }
 
 WINPLAT_API LONG RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
-    auto& s = state();
-    std::lock_guard guard(s.lock);
-    OpenKey key;
-    if (LONG rc = resolve(s, hKey, key)) return rc;
-    if (!allowed(key, KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
-    return key.store->deleteValue(key.id, valueName(lpValueName));
+    return winplat::detail::guardedCall(LONG{ERROR_OUTOFMEMORY}, [&]() -> LONG {
+        auto& s = state();
+        std::lock_guard guard(s.lock);
+        OpenKey key;
+        if (LONG rc = resolve(s, hKey, key)) return rc;
+        if (!allowed(key, KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+        return key.store->deleteValue(key.id, valueName(lpValueName));
+    });
 }
 
 WINPLAT_API LONG RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
-    if (!lpSubKey) return ERROR_INVALID_PARAMETER;
-    auto& s = state();
-    std::lock_guard guard(s.lock);
-    OpenKey parent;
-    if (LONG rc = resolve(s, hKey, parent)) return rc;
-    std::vector<std::string_view> parts;
-    if (!splitPath(lpSubKey, parts)) return ERROR_FILE_NOT_FOUND;
-    // The roots themselves cannot be deleted.
-    if (parts.empty() && isPredefined(hKey)) return ERROR_ACCESS_DENIED;
-    KeyId id = 0;
-    if (LONG rc = parent.store->openPath(parent.id, parts, id)) return rc;
-    if (id < kFirstRootId + kRootCount) return ERROR_ACCESS_DENIED;
-    // The 95 family removes the whole subtree; the NT family refuses a key with subkeys.
-    return parent.store->deleteKey(id, !isNtFamily());
+    return winplat::detail::guardedCall(LONG{ERROR_OUTOFMEMORY}, [&]() -> LONG {
+        if (!lpSubKey) return ERROR_INVALID_PARAMETER;
+        auto& s = state();
+        std::lock_guard guard(s.lock);
+        OpenKey parent;
+        if (LONG rc = resolve(s, hKey, parent)) return rc;
+        std::vector<std::string_view> parts;
+        if (!splitPath(lpSubKey, parts)) return ERROR_FILE_NOT_FOUND;
+        // The roots themselves cannot be deleted.
+        if (parts.empty() && isPredefined(hKey)) return ERROR_ACCESS_DENIED;
+        KeyId id = 0;
+        if (LONG rc = parent.store->openPath(parent.id, parts, id)) return rc;
+        if (id < kFirstRootId + kRootCount) return ERROR_ACCESS_DENIED;
+        // The 95 family removes the whole subtree; the NT family refuses a key with subkeys.
+        return parent.store->deleteKey(id, !isNtFamily());
+    });
 }
 
 WINPLAT_API LONG RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LPDWORD,
                                LPSTR lpClass, LPDWORD lpcchClass, PFILETIME lpftLastWriteTime) {
-    if (!lpName || !lpcchName) return ERROR_INVALID_PARAMETER;
-    if (lpClass && !lpcchClass) return ERROR_INVALID_PARAMETER;
-    auto& s = state();
-    std::lock_guard guard(s.lock);
-    OpenKey key;
-    if (LONG rc = resolve(s, hKey, key)) return rc;
-    if (!allowed(key, KEY_ENUMERATE_SUB_KEYS)) return ERROR_ACCESS_DENIED;
-    std::string name, className;
-    if (LONG rc = key.store->enumKey(key.id, dwIndex, name, className)) return rc;
-    if (lpClass && className.size() + 1 > *lpcchClass) return ERROR_MORE_DATA;
-    if (LONG rc = putName(name, lpName, lpcchName)) return rc;
-    if (lpClass) putName(className, lpClass, lpcchClass);
-    if (lpftLastWriteTime) *lpftLastWriteTime = FILETIME{};
-    return ERROR_SUCCESS;
+    return winplat::detail::guardedCall(LONG{ERROR_OUTOFMEMORY}, [&]() -> LONG {
+        if (!lpName || !lpcchName) return ERROR_INVALID_PARAMETER;
+        if (lpClass && !lpcchClass) return ERROR_INVALID_PARAMETER;
+        auto& s = state();
+        std::lock_guard guard(s.lock);
+        OpenKey key;
+        if (LONG rc = resolve(s, hKey, key)) return rc;
+        if (!allowed(key, KEY_ENUMERATE_SUB_KEYS)) return ERROR_ACCESS_DENIED;
+        std::string name, className;
+        if (LONG rc = key.store->enumKey(key.id, dwIndex, name, className)) return rc;
+        if (lpClass && className.size() + 1 > *lpcchClass) return ERROR_MORE_DATA;
+        if (LONG rc = putName(name, lpName, lpcchName)) return rc;
+        if (lpClass) putName(className, lpClass, lpcchClass);
+        if (lpftLastWriteTime) *lpftLastWriteTime = FILETIME{};
+        return ERROR_SUCCESS;
+    });
 }
 
 WINPLAT_API LONG RegEnumKeyA(HKEY hKey, DWORD dwIndex, LPSTR lpName, DWORD cchName) {
-    DWORD size = cchName;
-    return RegEnumKeyExA(hKey, dwIndex, lpName, &size, nullptr, nullptr, nullptr, nullptr);
+    return winplat::detail::guardedCall(LONG{ERROR_OUTOFMEMORY}, [&]() -> LONG {
+        DWORD size = cchName;
+        return RegEnumKeyExA(hKey, dwIndex, lpName, &size, nullptr, nullptr, nullptr, nullptr);
+    });
 }
 
 WINPLAT_API LONG RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchValueName,
                                LPDWORD, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
-    if (!lpValueName || !lpcchValueName) return ERROR_INVALID_PARAMETER;
-    if (lpData && !lpcbData) return ERROR_INVALID_PARAMETER;
-    auto& s = state();
-    std::lock_guard guard(s.lock);
-    OpenKey key;
-    if (LONG rc = resolve(s, hKey, key)) return rc;
-    if (!allowed(key, KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
-    std::string name;
-    LONG dataResult = ERROR_SUCCESS;
-    DWORD type = 0;
-    std::vector<BYTE> copy;
-    size_t size = 0;
-    LONG rc = key.store->enumValue(key.id, dwIndex, name, [&](DWORD t, const BYTE* data, size_t n) {
-        type = t;
-        size = n;
-        if (lpData && lpcbData && n <= *lpcbData) copy.assign(data, data + n);
+    return winplat::detail::guardedCall(LONG{ERROR_OUTOFMEMORY}, [&]() -> LONG {
+        if (!lpValueName || !lpcchValueName) return ERROR_INVALID_PARAMETER;
+        if (lpData && !lpcbData) return ERROR_INVALID_PARAMETER;
+        auto& s = state();
+        std::lock_guard guard(s.lock);
+        OpenKey key;
+        if (LONG rc = resolve(s, hKey, key)) return rc;
+        if (!allowed(key, KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
+        std::string name;
+        LONG dataResult = ERROR_SUCCESS;
+        DWORD type = 0;
+        std::vector<BYTE> copy;
+        size_t size = 0;
+        LONG rc = key.store->enumValue(key.id, dwIndex, name, [&](DWORD t, const BYTE* data, size_t n) {
+            type = t;
+            size = n;
+            if (lpData && lpcbData && n <= *lpcbData) copy.assign(data, data + n);
+        });
+        if (rc) return rc;
+        if (LONG nrc = putName(name, lpValueName, lpcchValueName)) return nrc;
+        if (lpType) *lpType = type;
+        if (lpcbData) {
+            if (lpData && size > *lpcbData)
+                dataResult = ERROR_MORE_DATA;
+            else if (lpData && size)
+                std::memcpy(lpData, copy.data(), size);
+            *lpcbData = static_cast<DWORD>(size);
+        }
+        return dataResult;
     });
-    if (rc) return rc;
-    if (LONG nrc = putName(name, lpValueName, lpcchValueName)) return nrc;
-    if (lpType) *lpType = type;
-    if (lpcbData) {
-        if (lpData && size > *lpcbData)
-            dataResult = ERROR_MORE_DATA;
-        else if (lpData && size)
-            std::memcpy(lpData, copy.data(), size);
-        *lpcbData = static_cast<DWORD>(size);
-    }
-    return dataResult;
 }
 
 WINPLAT_API LONG RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, LPDWORD,
@@ -326,27 +352,29 @@ WINPLAT_API LONG RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, 
                                   LPDWORD lpcbMaxClassLen, LPDWORD lpcValues,
                                   LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen,
                                   LPDWORD lpcbSecurityDescriptor, PFILETIME lpftLastWriteTime) {
-    if (lpClass && !lpcchClass) return ERROR_INVALID_PARAMETER;
-    auto& s = state();
-    std::lock_guard guard(s.lock);
-    OpenKey key;
-    if (LONG rc = resolve(s, hKey, key)) return rc;
-    if (!allowed(key, KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
-    KeyInfo info;
-    if (LONG rc = key.store->queryInfo(key.id, info)) return rc;
-    LONG result = ERROR_SUCCESS;
-    if (lpClass) {
-        result = putName(info.className, lpClass, lpcchClass);
-    } else if (lpcchClass) {
-        *lpcchClass = static_cast<DWORD>(info.className.size());
-    }
-    if (lpcSubKeys) *lpcSubKeys = info.subKeys;
-    if (lpcbMaxSubKeyLen) *lpcbMaxSubKeyLen = info.maxSubKeyLen;
-    if (lpcbMaxClassLen) *lpcbMaxClassLen = info.maxClassLen;
-    if (lpcValues) *lpcValues = info.values;
-    if (lpcbMaxValueNameLen) *lpcbMaxValueNameLen = info.maxValueNameLen;
-    if (lpcbMaxValueLen) *lpcbMaxValueLen = info.maxValueLen;
-    if (lpcbSecurityDescriptor) *lpcbSecurityDescriptor = 0;
-    if (lpftLastWriteTime) *lpftLastWriteTime = info.lastWrite;
-    return result;
+    return winplat::detail::guardedCall(LONG{ERROR_OUTOFMEMORY}, [&]() -> LONG {
+        if (lpClass && !lpcchClass) return ERROR_INVALID_PARAMETER;
+        auto& s = state();
+        std::lock_guard guard(s.lock);
+        OpenKey key;
+        if (LONG rc = resolve(s, hKey, key)) return rc;
+        if (!allowed(key, KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
+        KeyInfo info;
+        if (LONG rc = key.store->queryInfo(key.id, info)) return rc;
+        LONG result = ERROR_SUCCESS;
+        if (lpClass) {
+            result = putName(info.className, lpClass, lpcchClass);
+        } else if (lpcchClass) {
+            *lpcchClass = static_cast<DWORD>(info.className.size());
+        }
+        if (lpcSubKeys) *lpcSubKeys = info.subKeys;
+        if (lpcbMaxSubKeyLen) *lpcbMaxSubKeyLen = info.maxSubKeyLen;
+        if (lpcbMaxClassLen) *lpcbMaxClassLen = info.maxClassLen;
+        if (lpcValues) *lpcValues = info.values;
+        if (lpcbMaxValueNameLen) *lpcbMaxValueNameLen = info.maxValueNameLen;
+        if (lpcbMaxValueLen) *lpcbMaxValueLen = info.maxValueLen;
+        if (lpcbSecurityDescriptor) *lpcbSecurityDescriptor = 0;
+        if (lpftLastWriteTime) *lpftLastWriteTime = info.lastWrite;
+        return result;
+    });
 }
