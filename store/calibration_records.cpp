@@ -1,5 +1,7 @@
 // Calibration records: one REG_MULTI_SZ value per monitor under "Calibration", read back into
 // the monitor parameters record together with the primaries of the monitor's model record.
+#include <strings.h>
+
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -67,6 +69,27 @@ bool isProfileName(const char* name) {
     for (const char* p = name + n; *p; ++p)
         if (*p < '0' || *p > '9') return false;
     return true;
+}
+
+// The monitor a calibration name belongs to: n for "Monitor" + n, "LCDPanel" + n and the bare
+// number n; 0 for every other name. A number too large for any monitor gives -1 (no monitor).
+int monitorOfCalibration(const char* name) {
+    const char* digits = name;
+    for (const char* word : {"Monitor", "LCDPanel"}) {
+        size_t n = std::strlen(word);
+        if (strncasecmp(name, word, n) == 0) {
+            digits = name + n;
+            break;
+        }
+    }
+    if (*digits == '\0') return 0;
+    int monitor = 0;
+    for (const char* p = digits; *p; ++p) {
+        if (*p < '0' || *p > '9') return 0;
+        if (monitor > 99999) return -1;
+        monitor = monitor * 10 + (*p - '0');
+    }
+    return monitor;
 }
 
 struct SavedValue {
@@ -150,8 +173,9 @@ VLTUTIL_API int GetSpectrineCalibrationName(LPCSTR name, LPMONITORPARMS record) 
     char app[2];
     if (!GetSpectrineExeFile(app, sizeof app)) return 0;  // "AppFile" and "InfFile" both set
 
+    // Each monitor's EDID model key is answered from that monitor's own EDID.
     MonitorInfRecord model;
-    if (!GetMonitorInfString(modelKey, model, sizeof model)) return 0;
+    if (!GetMonitorInfString0(modelKey, model, sizeof model, monitorOfCalibration(name))) return 0;
     const char* q = model;
     const char* modelEnd = model + std::strlen(model);
     for (int field = 0; field < 5 && q < modelEnd; ++field) {

@@ -58,8 +58,9 @@ bool buildEdidRecord(const unsigned char* edid, size_t size, const char* descrip
                      size_t outSize);
 // The model record of an INF key from the INF chain ("InfFile" and its numbered companions).
 int infModelRecord(const char* key, char* out, DWORD size);
-// The model record of the EDID monitor numbered `monitor`. Answers "not found" (0, empty
-// output) until the display layer supplies the plug-and-play monitor keys.
+// The model record of monitor n built from the "EDID" and "DeviceDesc" of its plug-and-play
+// device key (pnp_walk.h): 1, or 0 with an empty output when there is no such monitor, it has
+// no EDID or the block is not valid.
 int pnpModelRecord(int monitor, char* out, DWORD size);
 
 }  // namespace vlt

@@ -78,3 +78,4 @@ VLTUTIL_API int GetTemperatureFromWhitePoint(DWORD* temperature, double x, doubl
 // ---- Calibration records, look-up tables, monitor model records ----------------------------
 #include "calibration.h"
 #include "monitor_inf.h"
+#include "monitor_identity.h"

@@ -1,0 +1,96 @@
+// The process-wide state of vltutil: the system family and the monitor table.
+#include "process_state.h"
+
+#include <memory>
+#include <type_traits>
+
+namespace vlt {
+namespace {
+
+// A device context made with CreateDCA, deleted when it goes out of scope.
+struct DcDeleter {
+    void operator()(HDC dc) const { DeleteDC(dc); }
+};
+using CreatedDc = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;
+
+// The screen's device context from GetDC, released when it goes out of scope.
+struct DcReleaser {
+    void operator()(HDC dc) const { ReleaseDC(nullptr, dc); }
+};
+using ScreenDc = std::unique_ptr<std::remove_pointer_t<HDC>, DcReleaser>;
+
+bool rampReadable(HDC dc) {
+    WORD ramp[3 * 256];
+    return dc && GetDeviceGammaRamp(dc, ramp);
+}
+
+BOOL CALLBACK recordMonitor(HMONITOR monitor, HDC, LPRECT area, LPARAM data) {
+    auto& table = *reinterpret_cast<MonitorTable*>(data);
+    int index = table.count++;
+    if (index >= kMonitorTableSize) return TRUE;  // counted, not recorded
+    MONITORINFOEXA info{};
+    info.cbSize = sizeof info;
+    RECT r = area ? *area : RECT{};
+    bool known = GetMonitorInfoA(monitor, reinterpret_cast<LPMONITORINFO>(&info));
+    if (known) r = info.rcMonitor;
+    MonitorTableEntry& entry = table.entries[static_cast<size_t>(index)];
+    entry.handle = monitor;
+    entry.left = r.left;
+    entry.top = r.top;
+    entry.width = r.right - r.left;
+    entry.height = r.bottom - r.top;
+    if (known) {
+        CreatedDc dc(CreateDCA("DISPLAY", info.szDevice, nullptr, nullptr));
+        entry.rampReadable = rampReadable(dc.get());
+    }
+    return TRUE;
+}
+
+MonitorTable primaryScreenOnly() {
+    MonitorTable table;
+    table.count = 1;
+    MonitorTableEntry& screen = table.entries[0];
+    screen.width = GetSystemMetrics(SM_CXSCREEN);
+    screen.height = GetSystemMetrics(SM_CYSCREEN);
+    ScreenDc dc(GetDC(nullptr));
+    screen.rampReadable = rampReadable(dc.get());
+    table.desktopWidth = screen.width;
+    table.desktopHeight = screen.height;
+    return table;
+}
+
+}  // namespace
+
+SystemFamily currentSystemFamily() {
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!GetVersionExA(&version)) return SystemFamily::Other;
+    if (version.dwPlatformId == VER_PLATFORM_WIN32_NT)
+        return version.dwMajorVersion > 4 ? SystemFamily::MultiMonitor : SystemFamily::Nt4;
+    if (version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS && version.dwMajorVersion > 3 &&
+        version.dwMinorVersion > 9)
+        return SystemFamily::MultiMonitor;
+    return SystemFamily::Other;
+}
+
+MonitorTable buildMonitorTable() {
+    if (currentSystemFamily() != SystemFamily::MultiMonitor) return primaryScreenOnly();
+    MonitorTable table;
+    if (!EnumDisplayMonitors(nullptr, nullptr, recordMonitor, reinterpret_cast<LPARAM>(&table)) &&
+        GetLastError() == ERROR_CALL_NOT_IMPLEMENTED)
+        return primaryScreenOnly();
+    table.desktopLeft = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    table.desktopTop = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    table.desktopWidth = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    table.desktopHeight = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    return table;
+}
+
+const ProcessState& processState() {
+    // Built in place once, on the first call of any thread (the language guarantees a single
+    // initialisation).
+    static const ProcessState state{currentSystemFamily(), buildMonitorTable()};
+    return state;
+}
+
+}  // namespace vlt

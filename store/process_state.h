@@ -1,0 +1,59 @@
+// What vltutil keeps for the life of the process that loaded it (internal to the store).
+//
+// The state is built on first need rather than when the library is loaded: a process chooses
+// its system root, display and emulated system family through its environment, which must be
+// in place before the display is asked anything, and a library constructor would run before a
+// program (or a test) could set it. Every export that depends on the state calls
+// processState(); the first call builds it, later calls return the same object. Nothing is
+// probed again while the process runs, even when monitors change.
+#pragma once
+
+#include <array>
+
+#include "win32.h"
+
+namespace vlt {
+
+// How the system gives access to gamma ramps and monitors.
+enum class SystemFamily {
+    Nt4,           // NT 4: ramps through the OEM extension only
+    MultiMonitor,  // Windows 98 and NT 5 or later: per display device, multiple-monitor functions
+    Other,         // Windows 95: the ramp of the caller's device context
+};
+
+// From GetVersionExA: NT with major version above 4, or Windows with major version above 3
+// and minor version above 9, is a multiple-monitor system.
+SystemFamily currentSystemFamily();
+
+inline constexpr int kMonitorTableSize = 9;  // monitors recorded in the table
+
+struct MonitorTableEntry {
+    HMONITOR handle = nullptr;
+    LONG left = 0, top = 0, width = 0, height = 0;
+    bool rampReadable = false;  // the ramp could be read on the monitor's device context
+};
+
+struct MonitorTable {
+    // The virtual desktop (system metrics 76 to 79).
+    LONG desktopLeft = 0, desktopTop = 0, desktopWidth = 0, desktopHeight = 0;
+    // Monitors found; the first kMonitorTableSize of them are recorded in `entries`.
+    int count = 0;
+    std::array<MonitorTableEntry, kMonitorTableSize> entries{};
+
+    int recorded() const { return count < kMonitorTableSize ? count : kMonitorTableSize; }
+};
+
+// The monitors as the multiple-monitor functions enumerate them, each with its rectangle and
+// whether its ramp could be read. Where those functions are missing (Windows 95, NT 4) the
+// primary screen is the only monitor, with the screen size as its rectangle and as the desktop.
+MonitorTable buildMonitorTable();
+
+struct ProcessState {
+    SystemFamily family = SystemFamily::Other;
+    MonitorTable monitors;
+};
+
+// The state of this process, built by the first call.
+const ProcessState& processState();
+
+}  // namespace vlt
