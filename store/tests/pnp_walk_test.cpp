@@ -2,6 +2,8 @@
 // and which monitors count as plug-and-play EDID monitors.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -185,6 +187,65 @@ TEST_F(PnpWalk, DescriptionIsCutAfter259Characters) {
     ASSERT_TRUE(m.has_value());
     EXPECT_EQ(m->description, longName.substr(0, 259));
     EXPECT_EQ(vlt::pnp::monitorEdid(0)->description, longName.substr(0, 259));
+}
+
+// Values of other types or sizes than the system writes are passed over, never trusted.
+TEST_F(PnpWalk, GarbageValuesAreSkipped) {
+    twoEdidMonitors();
+    ASSERT_TRUE(vlt::pnp::findMonitorKeys(1).found);
+    // The first monitor's list entry gets a hardware key that is not text.
+    HKEY list = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_DYN_DATA, "Config Manager\\Enum", 0, KEY_ALL_ACCESS, &list), ERROR_SUCCESS);
+    for (DWORD i = 0;; ++i) {
+        char entry[64];
+        DWORD size = sizeof entry;
+        ASSERT_EQ(RegEnumKeyExA(list, i, entry, &size, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+        HKEY key = nullptr;
+        ASSERT_EQ(RegOpenKeyExA(list, entry, 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+        char text[64] = {};
+        DWORD type = 0, textSize = sizeof text - 1;
+        ASSERT_EQ(RegQueryValueExA(key, "HardWareKey", nullptr, &type, reinterpret_cast<BYTE*>(text), &textSize),
+                  ERROR_SUCCESS);
+        bool monitor = std::string(text).rfind("MONITOR", 0) == 0;
+        if (monitor)
+            EXPECT_EQ(RegSetValueExA(key, "HardWareKey", 0, REG_BINARY, reinterpret_cast<const BYTE*>(text), textSize),
+                      ERROR_SUCCESS);
+        RegCloseKey(key);
+        if (monitor) break;
+    }
+    RegCloseKey(list);
+    vlt::pnp::MonitorKeys keys = vlt::pnp::findMonitorKeys(0);
+    EXPECT_EQ(keys.deviceKey, "Enum\\MONITOR\\DEL4001\\0001") << "the entry without a text key is not counted";
+    EXPECT_EQ(vlt::pnp::findMonitorKeys(1).deviceKey, "");
+
+    // A description stored without its terminator ends with its data; a driver that is not
+    // text names no class key; an EDID of another length is read as it is.
+    HKEY device = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, keys.deviceKey.c_str(), 0, KEY_ALL_ACCESS, &device), ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExA(device, "DeviceDesc", 0, REG_SZ, reinterpret_cast<const BYTE*>("Dell"), 4), ERROR_SUCCESS);
+    const DWORD number = 7;
+    EXPECT_EQ(RegSetValueExA(device, "Driver", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), 4), ERROR_SUCCESS);
+    std::vector<BYTE> longEdid(200, 0xff);
+    EXPECT_EQ(RegSetValueExA(device, "EDID", 0, REG_BINARY, longEdid.data(), 200), ERROR_SUCCESS);
+    RegCloseKey(device);
+
+    keys = vlt::pnp::findMonitorKeys(0);
+    EXPECT_EQ(keys.classKey, std::string(kClassRoot) + "Monitor\\0000");
+    EXPECT_FALSE(keys.found);
+    auto m = vlt::pnp::monitorEdid(0);
+    ASSERT_TRUE(m.has_value());
+    EXPECT_EQ(m->description, "Dell");
+    EXPECT_EQ(m->edid, std::vector<unsigned char>(200, 0xff));
+    char record[MONITOR_INF_RECORD_SIZE];
+    std::memset(record, 0xbd, sizeof record);
+    EXPECT_EQ(GetMonitorInfString0("PnP VESA DDC - Dell", record, sizeof record, 0), 0);
+    EXPECT_STREQ(record, "");
+
+    // An EDID value of another type is no EDID.
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, keys.deviceKey.c_str(), 0, KEY_ALL_ACCESS, &device), ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExA(device, "EDID", 0, REG_SZ, reinterpret_cast<const BYTE*>("00FF"), 5), ERROR_SUCCESS);
+    RegCloseKey(device);
+    EXPECT_FALSE(vlt::pnp::monitorEdid(0).has_value());
 }
 
 }  // namespace
