@@ -23,6 +23,7 @@ void resetRegistry();
 void resetWindows();
 void resetFiles();
 void resetDisplay();
+void resetLibraries();
 
 // Fills the plug-and-play keys of the 95 family from the display backend's monitors
 // (display_pnp.cpp). The registry calls it when this process first uses HKEY_DYN_DATA.

@@ -604,3 +604,56 @@ WINPLAT_API HMONITOR MonitorFromWindow(HWND hwnd, DWORD dwFlags);
 WINPLAT_API HMONITOR MonitorFromRect(LPCRECT lprc, DWORD dwFlags);
 WINPLAT_API HMONITOR MonitorFromPoint(POINT pt, DWORD dwFlags);
 WINPLAT_API int GetSystemMetrics(int nIndex);
+
+// ---- Cursor ------------------------------------------------------------------------------
+// The pointer's position on the desktop (the primary monitor's top left corner is (0, 0)).
+// Where the display has no pointer (no monitor, or an X server that reports none) both fail
+// with ERROR_ACCESS_DENIED, as Windows does when the input desktop cannot be reached.
+// SetCursorPos keeps the position on a monitor: a point beside every monitor moves to the
+// nearest point of the nearest one.
+WINPLAT_API BOOL GetCursorPos(LPPOINT lpPoint);
+WINPLAT_API BOOL SetCursorPos(int X, int Y);
+
+// ---- Libraries ---------------------------------------------------------------------------
+// Shared libraries loaded at run time. A name with '\' or '/' is a path (components matched
+// case-insensitively); a name ending in ".dll" that does not exist as given stands for
+// lib<stem>.so in the same folder, and a file name without an extension that does not exist
+// is tried with ".dll" appended, as Windows appends it; a bare name is looked for in the running program's folder,
+// then the suite folder (the one of libwinplat), then the system's library path. The system
+// libraries "user32", "gdi32", "kernel32" and "advapi32" (with or without ".dll") are the
+// platform layer itself. An HMODULE is a handle into a process-wide table of loaded libraries,
+// counted like Windows counts them; a freed or unknown handle makes every call fail.
+// The generic function pointer that every function type converts to and from without a
+// compiler warning (Win32 declares it returning INT_PTR; callers always convert it).
+typedef void(WINAPI* FARPROC)(void);
+
+#define ERROR_MOD_NOT_FOUND 126L
+#define ERROR_PROC_NOT_FOUND 127L
+#define ERROR_BAD_EXE_FORMAT 193L
+
+#define DONT_RESOLVE_DLL_REFERENCES 0x00000001
+#define LOAD_LIBRARY_AS_DATAFILE 0x00000002
+#define LOAD_WITH_ALTERED_SEARCH_PATH 0x00000008
+
+#define GET_MODULE_HANDLE_EX_FLAG_PIN 0x00000001
+#define GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT 0x00000002
+#define GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS 0x00000004
+
+WINPLAT_API HMODULE LoadLibraryA(LPCSTR lpLibFileName);
+// hFile must be null; the flags above are accepted (every library is loaded the same way).
+WINPLAT_API HMODULE LoadLibraryExA(LPCSTR lpLibFileName, HANDLE hFile, DWORD dwFlags);
+// A function or data export of the library itself (never one of the libraries it uses). Exports
+// by ordinal do not exist here: a name pointer below 0x10000 fails with ERROR_PROC_NOT_FOUND.
+WINPLAT_API FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName);
+WINPLAT_API BOOL FreeLibrary(HMODULE hLibModule);
+// A library this process has loaded (LoadLibraryA's names), without counting a reference; null
+// names the running program.
+WINPLAT_API HMODULE GetModuleHandleA(LPCSTR lpModuleName);
+// As GetModuleHandleA; with GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, lpModuleName is an address
+// inside the library (or program) wanted. Counts a reference unless UNCHANGED_REFCOUNT; PIN
+// keeps the library loaded for the life of the process.
+WINPLAT_API BOOL GetModuleHandleExA(DWORD dwFlags, LPCSTR lpModuleName, HMODULE* phModule);
+// The library's file, or the running program's for a null module. A buffer that is too small
+// receives the truncated, terminated path; the result is then nSize with
+// ERROR_INSUFFICIENT_BUFFER.
+WINPLAT_API DWORD GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
