@@ -45,6 +45,16 @@ public:
     // False when the monitor has no ramp or the system refuses.
     virtual bool getRamp(size_t monitor, GammaRamp& ramp) = 0;
     virtual bool setRamp(size_t monitor, const GammaRamp& ramp) = 0;
+    // The pointer's position on the desktop; false where there is no pointer (the default).
+    virtual bool cursorPosition(POINT& where) {
+        (void)where;
+        return false;
+    }
+    // Moves the pointer to a point on a monitor; false where there is no pointer.
+    virtual bool moveCursor(POINT where) {
+        (void)where;
+        return false;
+    }
 };
 
 // Monitors described by <root>/display.ini, ramps kept in the root (display_virtual.cpp).

@@ -26,6 +26,9 @@
 // A value that is not a number in its range takes the default. Without display.ini the machine
 // has one 1024 x 768 monitor of 32 bits per pixel with a ramp and no EDID.
 //
+// The pointer starts in the middle of the primary monitor and stays where it was moved for the
+// life of the process state; a machine without monitors has no pointer.
+//
 // Loaded ramps: <root>/display/monitor<N>.ramp (N from 1), the 768 entries as little-endian
 // 16-bit words (1536 bytes), replaced atomically on every load and read on every query. A
 // missing or damaged file reads as the identity ramp.
@@ -139,6 +142,18 @@ public:
         return replaceFileAtomically(rampPath(monitor), bytes) == 0;
     }
 
+    bool cursorPosition(POINT& where) override {
+        if (monitors_.empty()) return false;
+        where = cursor_;
+        return true;
+    }
+
+    bool moveCursor(POINT where) override {
+        if (monitors_.empty()) return false;
+        cursor_ = where;
+        return true;
+    }
+
 private:
     std::string rampPath(size_t monitor) const {
         return root_ + "/display/monitor" + std::to_string(monitor + 1) + ".ramp";
@@ -184,11 +199,16 @@ private:
             m.matchingDeviceId = text(s, "MatchingDeviceID", "");
             monitors_.push_back(std::move(m));
         }
+        if (!monitors_.empty()) {
+            const RECT& primary = monitors_.front().rect;
+            cursor_ = {(primary.left + primary.right) / 2, (primary.top + primary.bottom) / 2};
+        }
     }
 
     std::string root_;
     std::string adapter_;
     std::vector<MonitorDesc> monitors_;
+    POINT cursor_{};
 };
 
 }  // namespace

@@ -135,12 +135,35 @@ public:
         return trap.ok();
     }
 
+    // The pointer through the root window, in desktop coordinates (the primary monitor's top
+    // left corner is the origin, the root window's is not).
+    bool cursorPosition(POINT& where) override {
+        Display* d = display_.get();
+        ErrorTrap trap(d);
+        Window root = None, child = None;
+        int rootX = 0, rootY = 0, winX = 0, winY = 0;
+        unsigned int mask = 0;
+        if (!XQueryPointer(d, root_, &root, &child, &rootX, &rootY, &winX, &winY, &mask) ||
+            !trap.ok())
+            return false;
+        where = {rootX - origin_.x, rootY - origin_.y};
+        return true;
+    }
+
+    bool moveCursor(POINT where) override {
+        Display* d = display_.get();
+        ErrorTrap trap(d);
+        XWarpPointer(d, None, root_, 0, 0, 0, 0, where.x + origin_.x, where.y + origin_.y);
+        return trap.ok();
+    }
+
 private:
     void probe() {
         Display* d = display_.get();
         ErrorTrap trap(d);
         int screen = DefaultScreen(d);
         Window root = RootWindow(d, screen);
+        root_ = root;
         int depth = DefaultDepth(d, screen);
         int bits = bitsPerPixelOf(d, depth);
         adapter_ = ServerVendor(d);
@@ -202,6 +225,7 @@ private:
         MonitorDesc& p = monitors_[static_cast<size_t>(primary)];
         p.primary = true;
         LONG dx = p.rect.left, dy = p.rect.top;
+        origin_ = {dx, dy};
         for (MonitorDesc& m : monitors_)
             m.rect = {m.rect.left - dx, m.rect.top - dy, m.rect.right - dx, m.rect.bottom - dy};
     }
@@ -210,6 +234,8 @@ private:
     std::vector<MonitorDesc> monitors_;
     std::vector<RRCrtc> crtcs_;
     std::string adapter_;
+    Window root_ = None;
+    POINT origin_{};  // the primary monitor's top left corner on the root window
 };
 
 }  // namespace

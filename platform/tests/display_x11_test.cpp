@@ -18,6 +18,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fresh_root.h"
@@ -418,6 +419,43 @@ TEST_F(X11Display, TheEdidComesFromTheOutputProperty) {
     }
     XRRFreeScreenResources(res);
     XSync(d, False);
+    XCloseDisplay(d);
+}
+
+// The pointer on the server's root window, from a client of the test's own.
+std::pair<int, int> rootPointer(Display* d) {
+    Window root = None, child = None;
+    int rootX = -1, rootY = -1, winX = 0, winY = 0;
+    unsigned int mask = 0;
+    EXPECT_TRUE(XQueryPointer(d, DefaultRootWindow(d), &root, &child, &rootX, &rootY, &winX,
+                              &winY, &mask));
+    return {rootX, rootY};
+}
+
+TEST_F(X11Display, ThePointerIsTheServersInDesktopCoordinates) {
+    addSecondMonitor();
+    // The second output primary: the desktop's origin is the root window's (1024, 0).
+    ASSERT_EQ(XServer::instance().run("xrandr --output DUMMY1 --primary"), 0);
+    WinplatResetProcessState();
+    Display* d = XOpenDisplay(XServer::instance().display().c_str());
+    ASSERT_NE(d, nullptr);
+
+    ASSERT_EQ(SetCursorPos(-1000, 100), TRUE);
+    EXPECT_EQ(rootPointer(d), std::make_pair(24, 100));
+
+    XWarpPointer(d, None, DefaultRootWindow(d), 0, 0, 0, 0, 2000, 700);
+    XSync(d, False);
+    POINT p{static_cast<LONG>(0xdeadbeef), static_cast<LONG>(0xdeadbeef)};
+    ASSERT_EQ(GetCursorPos(&p), TRUE);
+    EXPECT_EQ(p.x, 976);
+    EXPECT_EQ(p.y, 700);
+
+    // Beyond every monitor: the nearest point of the nearest one.
+    ASSERT_EQ(SetCursorPos(5000, -5000), TRUE);
+    EXPECT_EQ(rootPointer(d), std::make_pair(2047, 0));
+    ASSERT_EQ(GetCursorPos(&p), TRUE);
+    EXPECT_EQ(p.x, 1023);
+    EXPECT_EQ(p.y, 0);
     XCloseDisplay(d);
 }
 
