@@ -16,6 +16,7 @@
 #include <link.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <filesystem>
@@ -234,9 +235,14 @@ Located locate(std::string_view given) {
         }
         return where;
     }
-    std::vector<std::string> folders{folderOf(programPath())};
-    std::string suite = folderOf(platformLibraryPath());
-    if (suite != folders.front()) folders.push_back(suite);
+    // The program's folder, then the suite's (the platform layer's own).
+    std::vector<std::string> folders;
+    for (const std::string& path : {programPath(), platformLibraryPath()}) {
+        if (path.empty()) continue;
+        std::string folder = folderOf(absolute(path));
+        if (std::find(folders.begin(), folders.end(), folder) == folders.end())
+            folders.push_back(folder);
+    }
     for (const std::string& folder : folders) {
         for (const std::string& name : names) {
             if (auto file = findInFolder(folder, name)) {
@@ -263,18 +269,18 @@ std::optional<Opened> load(std::string_view name, int mode) {
         SetLastError(refusalCode(*where.file, reason ? reason : ""));
         return std::nullopt;
     }
-    std::string firstReason;
+    // The first candidate the loader found but refused tells why; when it found none, there
+    // is no such library.
+    std::string refusal;
     for (const std::string& candidate : where.searchNames) {
         dlerror();
         if (void* h = dlopen(candidate.c_str(), mode)) return openedFrom(h);
         const char* reason = dlerror();
-        if (firstReason.empty() && reason) firstReason = reason;
+        if (refusal.empty() && reason &&
+            !std::strstr(reason, "cannot open shared object file"))
+            refusal = reason;
     }
-    DWORD code = refusalCode({}, firstReason);
-    // "cannot open shared object file" for every candidate: there is no such library.
-    SetLastError(firstReason.find("cannot open shared object file") != std::string::npos
-                     ? ERROR_MOD_NOT_FOUND
-                     : code);
+    SetLastError(refusal.empty() ? ERROR_MOD_NOT_FOUND : refusalCode({}, refusal));
     return std::nullopt;
 }
 
