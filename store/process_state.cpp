@@ -1,5 +1,8 @@
-// The process-wide state of vltutil: the system family and the monitor table.
+// The process-wide state of vltutil: the system family, the monitor table and the extension
+// libraries.
 #include "process_state.h"
+
+#include "store_internal.h"
 
 #include <memory>
 #include <type_traits>
@@ -86,11 +89,44 @@ MonitorTable buildMonitorTable() {
     return table;
 }
 
-const ProcessState& processState() {
-    // Built in place once, on the first call of any thread (the language guarantees a single
-    // initialisation).
-    static const ProcessState state{currentSystemFamily(), buildMonitorTable()};
+namespace {
+
+// The library's attach: the USB extension, then the monitor table and, on systems without the
+// multiple-monitor functions, the OEM extension.
+ProcessState attach() {
+    ProcessState state;
+    state.family = currentSystemFamily();
+    const std::string folder = vltutilFolder();
+    state.usb = UsbExtension::load(folder);
+    // Looked up by name, so the library also loads on systems that lack it.
+    state.user = LoadedLibrary(LoadLibraryA("user32.dll"));
+    if (state.user)
+        state.enumDisplayDevices =
+            state.user.find<EnumDisplayDevicesFunction>("EnumDisplayDevicesA");
+    state.monitors = buildMonitorTable();
+    if (state.family != SystemFamily::MultiMonitor) state.oem = OemExtension::load(folder);
     return state;
+}
+
+}  // namespace
+
+ProcessState& processState() {
+    // Built in place once, on the first call of any thread (the language guarantees a single
+    // initialisation); destroyed at exit or when the library is unloaded.
+    static ProcessState state = attach();
+    return state;
+}
+
+bool usbAvailable() {
+    ProcessState& state = processState();
+    if (!state.usbAvailable) {
+        DWORD forced = 0;
+        if (readDword("Debug", "USB", forced))
+            state.usbAvailable = forced != 0;
+        else
+            state.usbAvailable = state.usb && state.usb->availabilityTest();
+    }
+    return *state.usbAvailable;
 }
 
 }  // namespace vlt

@@ -1,4 +1,6 @@
-// What vltutil keeps for the life of the process that loaded it (internal to the store).
+// What vltutil keeps for the life of the process that loaded it (internal to the store): the
+// system family, the monitor table, the extension libraries, the USB availability answer and
+// the cached monitor gains.
 //
 // The state is built on first need rather than when the library is loaded: a process chooses
 // its system root, display and emulated system family through its environment, which must be
@@ -9,7 +11,9 @@
 #pragma once
 
 #include <array>
+#include <optional>
 
+#include "extensions.h"
 #include "win32.h"
 
 namespace vlt {
@@ -48,12 +52,30 @@ struct MonitorTable {
 // primary screen is the only monitor, with the screen size as its rectangle and as the desktop.
 MonitorTable buildMonitorTable();
 
+// The system's display device enumeration, looked up by name at attach.
+using EnumDisplayDevicesFunction = BOOL(WINAPI*)(LPCSTR device, DWORD number,
+                                                 PDISPLAY_DEVICEA displayDevice, DWORD flags);
+
 struct ProcessState {
     SystemFamily family = SystemFamily::Other;
     MonitorTable monitors;
+    // Bound at attach: the USB extension always, the OEM extension on systems without the
+    // multiple-monitor functions. Freed (OEM first) when the state goes at detach.
+    std::optional<UsbExtension> usb;
+    std::optional<OemExtension> oem;
+    LoadedLibrary user;  // the user-interface library
+    EnumDisplayDevicesFunction enumDisplayDevices = nullptr;
+    // Decided on first need, then kept: "Debug" "USB", else the extension's availability test.
+    std::optional<bool> usbAvailable;
+    // Gains sent when a ramp gives none; 255 each at attach, refreshed from the "USB" values.
+    Gains cachedGains{255, 255, 255};
 };
 
-// The state of this process, built by the first call.
-const ProcessState& processState();
+// The state of this process, built by the first call (the library's attach). It goes at exit,
+// or when the library is unloaded (the detach), freeing the extension libraries.
+ProcessState& processState();
+
+// Whether USB gains can be sent, decided once per process.
+bool usbAvailable();
 
 }  // namespace vlt

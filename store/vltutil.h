@@ -79,3 +79,4 @@ VLTUTIL_API int GetTemperatureFromWhitePoint(DWORD* temperature, double x, doubl
 #include "calibration.h"
 #include "monitor_inf.h"
 #include "monitor_identity.h"
+#include "gamma_ramp.h"
