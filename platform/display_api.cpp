@@ -35,6 +35,7 @@ constexpr long kWholeScreen = -1;
 struct DeviceContext {
     long monitor = kWholeScreen;  // a display device, or the whole screen
     bool fromGetDC = false;       // released with ReleaseDC, else deleted with DeleteDC
+    int icmMode = ICM_OFF;        // SetICMMode's state of the context
 };
 
 struct DisplayState {
@@ -211,6 +212,25 @@ GammaRamp identityRamp() {
 
 std::string displayDeviceName(size_t monitor) {
     return "\\\\.\\DISPLAY" + std::to_string(monitor + 1);
+}
+
+long displayDeviceMonitor(LPCSTR name) {
+    auto access = displayBackend();
+    return deviceIndexOf(name, access.backend.monitors().size());
+}
+
+long deviceContextMonitor(HDC hdc) {
+    auto access = displayBackend();
+    return contextMonitor(state(), access.backend.monitors(), hdc);
+}
+
+bool deviceContextIcmMode(HDC hdc, int mode, int& current) {
+    auto access = displayBackend();
+    auto it = state().contexts.find(reinterpret_cast<uintptr_t>(hdc));
+    if (it == state().contexts.end()) return false;
+    if (mode != 0) it->second.icmMode = mode;
+    current = it->second.icmMode;
+    return true;
 }
 
 DisplayAccess displayBackend() {

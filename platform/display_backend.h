@@ -55,6 +55,14 @@ public:
         (void)where;
         return false;
     }
+    // Makes `profile` (the bytes of an ICC profile) the monitor's profile where programs of the
+    // desktop look for it; an empty profile withdraws it. Displays without such a place keep
+    // nothing and succeed (the default).
+    virtual bool publishProfile(size_t monitor, const std::vector<BYTE>& profile) {
+        (void)monitor;
+        (void)profile;
+        return true;
+    }
 };
 
 // Monitors described by <root>/display.ini, ramps kept in the root (display_virtual.cpp).
@@ -72,6 +80,16 @@ DisplayAccess displayBackend();
 
 // Device names as EnumDisplayDevicesA reports them: "\\.\DISPLAY1" for monitor 0.
 std::string displayDeviceName(size_t monitor);
+// The monitor of a display device name ("\\.\DISPLAY2" gives 1), or -1 when no monitor of
+// the display has that name.
+long displayDeviceMonitor(LPCSTR name);
+
+// The monitor a device context stands for (the primary one for the whole screen), or -1 for
+// an unknown handle.
+long deviceContextMonitor(HDC hdc);
+// The image colour management mode of a device context (ICM_OFF until it is set): with
+// `mode` 0 only read, otherwise replaced by `mode`. False for an unknown handle.
+bool deviceContextIcmMode(HDC hdc, int mode, int& current);
 
 // Plug-and-play identity of monitor n (display_pnp.cpp): its id ("SAM0412" from the EDID, or
 // "DEFAULT_MONITOR"), its key below "Enum\" ("MONITOR\SAM0412\0001", instances counted per

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "display_backend.h"
 #include "gamma_resample.h"
@@ -154,6 +155,23 @@ public:
         Display* d = display_.get();
         ErrorTrap trap(d);
         XWarpPointer(d, None, root_, 0, 0, 0, 0, where.x + origin_.x, where.y + origin_.y);
+        return trap.ok();
+    }
+
+    // The X colour management convention: the root window's _ICC_PROFILE (monitor 0) or
+    // _ICC_PROFILE_<n> (monitor n), type CARDINAL, format 8, the profile's bytes.
+    bool publishProfile(size_t monitor, const std::vector<BYTE>& profile) override {
+        Display* d = display_.get();
+        std::string name = "_ICC_PROFILE";
+        if (monitor > 0) name += "_" + std::to_string(monitor);
+        ErrorTrap trap(d);
+        Atom atom = XInternAtom(d, name.c_str(), False);
+        if (atom == None) return false;
+        if (profile.empty())
+            XDeleteProperty(d, root_, atom);
+        else
+            XChangeProperty(d, root_, atom, XA_CARDINAL, 8, PropModeReplace, profile.data(),
+                            static_cast<int>(profile.size()));
         return trap.ok();
     }
 

@@ -657,3 +657,49 @@ WINPLAT_API BOOL GetModuleHandleExA(DWORD dwFlags, LPCSTR lpModuleName, HMODULE*
 // receives the truncated, terminated path; the result is then nSize with
 // ERROR_INSUFFICIENT_BUFFER.
 WINPLAT_API DWORD GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
+
+// ---- Image colour management -------------------------------------------------------------
+// Profiles registered with the system and the default profile of each monitor, kept in the
+// registry (HKEY_LOCAL_MACHINE "Software\Microsoft\Windows\CurrentVersion\ICM\"):
+//   "<class>" (the profile's ICC device class: "mntr", "prtr", "scnr", ...; "mntr" for a file
+//       that has no ICC header): one REG_SZ value per registered profile, named by the file
+//       name (after the last '\' or '/'), holding the path it was registered with.
+//   "Default Profiles": one REG_SZ value per monitor with a default profile, named by its
+//       display device ("\\.\DISPLAY1" for monitor 0), holding the profile's path.
+// Profiles stay where they are (the suite writes them into the system colour directory,
+// GetSystemDirectoryA + "\COLOR\"). On the X11 display the default profile of monitor 0 is also
+// the root window's _ICC_PROFILE property (type CARDINAL, format 8, the file's bytes), that of
+// monitor n its _ICC_PROFILE_<n>, where colour-managed X programs look for it.
+// Windows NT 4 had no image colour management: every call fails with ERROR_CALL_NOT_IMPLEMENTED.
+#define ICM_ADDPROFILE 1
+#define ICM_DELETEPROFILE 2
+#define ICM_QUERYPROFILE 3
+#define ICM_SETDEFAULTPROFILE 4
+#define ICM_REGISTERICMATCHER 5
+#define ICM_UNREGISTERICMATCHER 6
+#define ICM_QUERYMATCH 7
+
+#define ICM_OFF 1
+#define ICM_ON 2
+#define ICM_QUERY 3
+#define ICM_DONE_OUTSIDEDC 4
+
+// ICM_ADDPROFILE: registers the existing file lpszFileName (ERROR_FILE_NOT_FOUND when it does
+// not exist); registering it again only records the new path. ICM_DELETEPROFILE: removes the
+// registration of that file name, and its place as any monitor's default (FALSE with
+// ERROR_FILE_NOT_FOUND when it was not registered). ICM_QUERYPROFILE: TRUE when it is
+// registered, else FALSE with ERROR_FILE_NOT_FOUND. ICM_SETDEFAULTPROFILE: makes the existing
+// file the default profile of the display device named by lpszCMID (null or empty: monitor 0),
+// registering it when it is not (ERROR_INVALID_PARAMETER for an unknown device). The colour
+// matcher commands are not supported (ERROR_NOT_SUPPORTED); others are ERROR_INVALID_PARAMETER.
+WINPLAT_API BOOL UpdateICMRegKeyA(DWORD dwReserved, LPSTR lpszCMID, LPSTR lpszFileName,
+                                  UINT nCommand);
+// ICM_ON, ICM_OFF or ICM_DONE_OUTSIDEDC become the context's mode and are returned; ICM_QUERY
+// returns the mode (ICM_OFF for a new context). 0 for an unknown context (ERROR_INVALID_HANDLE)
+// or another mode (ERROR_INVALID_PARAMETER).
+WINPLAT_API int SetICMMode(HDC hdc, int mode);
+// Full path of the default profile of the context's monitor: the one made default, else the
+// colour directory's "sRGB Color Space Profile.icm". *pBufSize is the buffer's size; when the
+// path and its terminator do not fit (or pszFilename is null) it receives the size needed and
+// the call fails with ERROR_INSUFFICIENT_BUFFER.
+WINPLAT_API BOOL GetICMProfileA(HDC hdc, LPDWORD pBufSize, LPSTR pszFilename);

@@ -1,0 +1,303 @@
+// Image colour management: the registered profiles and each monitor's default profile, kept in
+// the registry as win32.h describes, and published by the display backend where the desktop's
+// programs look for a monitor's profile.
+#include <strings.h>
+
+#include <array>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "detail.h"
+#include "display_backend.h"
+#include "paths.h"
+
+namespace winplat::detail {
+namespace {
+
+constexpr char kIcmKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\ICM\\";
+constexpr char kDefaultsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\ICM\\Default Profiles";
+// The device classes of the ICC format; a registered profile is filed under one of them.
+constexpr std::array<const char*, 7> kClasses = {"mntr", "prtr", "scnr", "link",
+                                                 "spac", "abst", "nmcl"};
+constexpr char kFallbackProfile[] = "sRGB Color Space Profile.icm";
+// Profiles larger than this are not published (far beyond any monitor profile).
+constexpr std::streamsize kMaxPublished = 16 * 1024 * 1024;
+
+class Key {
+public:
+    Key() = default;
+    Key(const Key&) = delete;
+    Key& operator=(const Key&) = delete;
+    ~Key() {
+        if (key_) RegCloseKey(key_);
+    }
+    LONG open(const std::string& path, bool create) {
+        if (create)
+            return RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                   nullptr, &key_, nullptr);
+        return RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, &key_);
+    }
+    HKEY get() const { return key_; }
+
+private:
+    HKEY key_ = nullptr;
+};
+
+std::string fileNameOf(const std::string& path) { return path.substr(lastComponentStart(path)); }
+
+bool isExistingFile(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The whole file; false when it cannot be read or is too large to publish.
+bool readProfile(const std::string& path, std::vector<BYTE>& bytes) {
+    std::ifstream in(resolvePath(path), std::ios::binary | std::ios::ate);
+    if (!in) return false;
+    std::streamsize size = in.tellg();
+    if (size < 0 || size > kMaxPublished) return false;
+    bytes.resize(static_cast<size_t>(size));
+    in.seekg(0);
+    return static_cast<bool>(in.read(reinterpret_cast<char*>(bytes.data()), size));
+}
+
+// The ICC device class of the file's header ("mntr" when it has no ICC header).
+std::string deviceClassOf(const std::string& path) {
+    std::ifstream in(resolvePath(path), std::ios::binary);
+    char header[40] = {};
+    if (in.read(header, sizeof header) && std::memcmp(header + 36, "acsp", 4) == 0)
+        for (const char* c : kClasses)
+            if (std::memcmp(header + 12, c, 4) == 0) return c;
+    return "mntr";
+}
+
+std::string readString(HKEY key, const char* name) {
+    char buffer[MAX_PATH * 4];
+    DWORD type = 0, size = sizeof buffer - 1;
+    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_SZ)
+        return {};
+    buffer[size] = '\0';
+    return buffer;
+}
+
+LONG writeString(HKEY key, const char* name, const std::string& text) {
+    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                          static_cast<DWORD>(text.size() + 1));
+}
+
+// The class key holding the registration of a file name, or "" when it is not registered.
+std::string registrationClass(const std::string& fileName) {
+    for (const char* c : kClasses) {
+        Key key;
+        if (key.open(std::string(kIcmKey) + c, false) != ERROR_SUCCESS) continue;
+        DWORD type = 0;
+        if (RegQueryValueExA(key.get(), fileName.c_str(), nullptr, &type, nullptr, nullptr) ==
+            ERROR_SUCCESS)
+            return c;
+    }
+    return {};
+}
+
+BOOL addProfile(const std::string& path) {
+    if (!isExistingFile(path)) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return FALSE;
+    }
+    std::string fileName = fileNameOf(path);
+    // A file registered before under another class (rewritten since) moves to its new one.
+    std::string before = registrationClass(fileName);
+    std::string now = deviceClassOf(path);
+    if (!before.empty() && before != now) {
+        Key old;
+        if (old.open(std::string(kIcmKey) + before, false) == ERROR_SUCCESS)
+            RegDeleteValueA(old.get(), fileName.c_str());
+    }
+    Key key;
+    LONG rc = key.open(std::string(kIcmKey) + now, true);
+    if (rc == ERROR_SUCCESS) rc = writeString(key.get(), fileName.c_str(), path);
+    if (rc != ERROR_SUCCESS) {
+        SetLastError(static_cast<DWORD>(rc));
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL queryProfile(const std::string& path) {
+    if (registrationClass(fileNameOf(path)).empty()) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Withdraws the file from every monitor it is the default of.
+void forgetDefaults(const std::string& fileName) {
+    Key key;
+    if (key.open(kDefaultsKey, false) != ERROR_SUCCESS) return;
+    std::vector<std::string> devices;
+    for (DWORD i = 0;; ++i) {
+        char name[64];
+        DWORD nameSize = sizeof name;
+        char data[MAX_PATH * 4];
+        DWORD type = 0, dataSize = sizeof data - 1;
+        LONG rc = RegEnumValueA(key.get(), i, name, &nameSize, nullptr, &type,
+                                reinterpret_cast<BYTE*>(data), &dataSize);
+        if (rc == ERROR_NO_MORE_ITEMS) break;
+        if (rc != ERROR_SUCCESS || type != REG_SZ) continue;
+        data[dataSize] = '\0';
+        if (strcasecmp(fileNameOf(data).c_str(), fileName.c_str()) == 0) devices.push_back(name);
+    }
+    for (const std::string& device : devices) {
+        RegDeleteValueA(key.get(), device.c_str());
+        long monitor = displayDeviceMonitor(device.c_str());
+        if (monitor < 0) continue;
+        auto access = displayBackend();
+        access.backend.publishProfile(static_cast<size_t>(monitor), {});
+    }
+}
+
+BOOL deleteProfile(const std::string& path) {
+    std::string fileName = fileNameOf(path);
+    std::string cls = registrationClass(fileName);
+    Key key;
+    if (cls.empty() || key.open(std::string(kIcmKey) + cls, false) != ERROR_SUCCESS) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return FALSE;
+    }
+    if (LONG rc = RegDeleteValueA(key.get(), fileName.c_str()); rc != ERROR_SUCCESS) {
+        SetLastError(static_cast<DWORD>(rc));
+        return FALSE;
+    }
+    forgetDefaults(fileName);
+    return TRUE;
+}
+
+BOOL setDefaultProfile(LPCSTR device, const std::string& path) {
+    long monitor = device && *device ? displayDeviceMonitor(device) : 0;
+    {
+        auto access = displayBackend();
+        if (monitor < 0 || static_cast<size_t>(monitor) >= access.backend.monitors().size()) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
+    }
+    std::vector<BYTE> bytes;
+    if (!isExistingFile(path) || !readProfile(path, bytes)) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return FALSE;
+    }
+    if (!queryProfile(path) && !addProfile(path)) return FALSE;
+    {
+        auto access = displayBackend();
+        if (!access.backend.publishProfile(static_cast<size_t>(monitor), bytes)) {
+            SetLastError(ERROR_GEN_FAILURE);
+            return FALSE;
+        }
+    }
+    Key key;
+    LONG rc = key.open(kDefaultsKey, true);
+    if (rc == ERROR_SUCCESS)
+        rc = writeString(key.get(), displayDeviceName(static_cast<size_t>(monitor)).c_str(), path);
+    if (rc != ERROR_SUCCESS) {
+        SetLastError(static_cast<DWORD>(rc));
+        return FALSE;
+    }
+    return TRUE;
+}
+
+bool refuseWithoutIcm() {
+    if (family() != Family::NT4) return false;
+    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    return true;
+}
+
+}  // namespace
+}  // namespace winplat::detail
+
+using namespace winplat::detail;
+
+WINPLAT_API BOOL UpdateICMRegKeyA(DWORD, LPSTR lpszCMID, LPSTR lpszFileName, UINT nCommand) {
+    return guardedCall(FALSE, [&]() -> BOOL {
+        if (refuseWithoutIcm()) return FALSE;
+        if (nCommand == ICM_REGISTERICMATCHER || nCommand == ICM_UNREGISTERICMATCHER ||
+            nCommand == ICM_QUERYMATCH) {
+            SetLastError(ERROR_NOT_SUPPORTED);
+            return FALSE;
+        }
+        if (!lpszFileName || !*lpszFileName || nCommand < ICM_ADDPROFILE ||
+            nCommand > ICM_SETDEFAULTPROFILE) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
+        std::string path = lpszFileName;
+        if (fileNameOf(path).empty()) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
+        switch (nCommand) {
+            case ICM_ADDPROFILE: return addProfile(path);
+            case ICM_DELETEPROFILE: return deleteProfile(path);
+            case ICM_QUERYPROFILE: return queryProfile(path);
+            default: return setDefaultProfile(lpszCMID, path);
+        }
+    });
+}
+
+WINPLAT_API int SetICMMode(HDC hdc, int mode) {
+    return guardedCall(0, [&]() -> int {
+        if (refuseWithoutIcm()) return 0;
+        if (mode != ICM_ON && mode != ICM_OFF && mode != ICM_QUERY && mode != ICM_DONE_OUTSIDEDC) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return 0;
+        }
+        int current = 0;
+        if (!deviceContextIcmMode(hdc, mode == ICM_QUERY ? 0 : mode, current)) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return 0;
+        }
+        return current;
+    });
+}
+
+WINPLAT_API BOOL GetICMProfileA(HDC hdc, LPDWORD pBufSize, LPSTR pszFilename) {
+    return guardedCall(FALSE, [&]() -> BOOL {
+        if (refuseWithoutIcm()) return FALSE;
+        if (!pBufSize) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
+        long monitor = deviceContextMonitor(hdc);
+        if (monitor < 0) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return FALSE;
+        }
+        std::string path;
+        {
+            Key key;
+            if (key.open(kDefaultsKey, false) == ERROR_SUCCESS)
+                path = readString(key.get(),
+                                  displayDeviceName(static_cast<size_t>(monitor)).c_str());
+        }
+        if (path.empty()) {
+            char system[MAX_PATH];
+            UINT n = GetSystemDirectoryA(system, sizeof system);
+            if (n == 0 || n >= sizeof system) {
+                SetLastError(ERROR_GEN_FAILURE);
+                return FALSE;
+            }
+            path = std::string(system) + "\\COLOR\\" + kFallbackProfile;
+        }
+        if (!pszFilename || *pBufSize < path.size() + 1) {
+            *pBufSize = static_cast<DWORD>(path.size() + 1);
+            SetLastError(ERROR_INSUFFICIENT_BUFFER);
+            return FALSE;
+        }
+        std::memcpy(pszFilename, path.c_str(), path.size() + 1);
+        return TRUE;
+    });
+}
