@@ -5,10 +5,13 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <source_location>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "fresh_root.h"
 #include "winplat.h"
@@ -469,6 +472,30 @@ TEST_F(Libraries, ALibraryMayLoadAnotherWhileItIsLoaded) {
     SetLastError(kMarker);
     EXPECT_EQ(FreeLibrary(innerHandle), FALSE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+}
+
+TEST_F(Libraries, ThreadsLoadingAndFreeingAtOnceKeepTheCountsRight) {
+    HMODULE held = LoadLibraryA(kDouble.c_str());
+    ASSERT_NE(held, nullptr);
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&failures, t] {
+            for (int i = 0; i < 200; ++i) {
+                HMODULE h = LoadLibraryA(t % 2 ? kDouble.c_str() : "WinplatDouble.dll");
+                FARPROC fn = h ? GetProcAddress(h, "WinplatDoubleAnswer") : nullptr;
+                if (!fn || reinterpret_cast<AnswerFn>(fn)("") != 41) ++failures;
+                if (GetModuleHandleA("WINPLATDOUBLE.DLL") != h) ++failures;
+                if (!FreeLibrary(h)) ++failures;
+            }
+        });
+    }
+    for (std::thread& t : threads) t.join();
+    EXPECT_EQ(failures.load(), 0);
+    // Every load was matched by a free: the one reference held here is all that is left.
+    EXPECT_TRUE(isLoaded(kDouble));
+    EXPECT_EQ(FreeLibrary(held), TRUE);
+    EXPECT_FALSE(isLoaded(kDouble));
 }
 
 TEST_F(Libraries, BadArgumentsAreRefused) {
