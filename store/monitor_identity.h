@@ -37,8 +37,9 @@ VLTUTIL_API int GetWindowsMonitorName0(LPSTR out, DWORD size, int monitor);
 // whole desktop. Every pointer may be null. Returns 1 when there is more than one monitor.
 // On Windows 98 and NT 5 the answer comes from the monitor table the library builds once per
 // process (at most 9 monitors are recorded there; the count may be larger). On Windows 95 and
-// NT 4 it comes from the OEM extension; without one there are 0 monitors, the desktop is
-// 0, 0, 0, 0 and the result is 0.
+// NT 4 it comes from the OEM extension ("OEMIsMultiHeaded"): its desktop at (0, 0) and its
+// displays as a grid, row by row from the top left. Without the extension, or when it gives a
+// display or desktop of no width or height, the screen is the one monitor and the result is 0.
 VLTUTIL_API int IsMultiHeaded(LPMONITORRECT rectangles, LPMONITORRECT desktop, int* count);
 // The number of monitors when IsMultiHeaded reports several, else 1.
 VLTUTIL_API int GetSpectrineNbMonitors(void);

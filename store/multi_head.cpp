@@ -9,10 +9,20 @@
 
 namespace {
 
-// The OEM extension's "OEMIsMultiHeaded" (size of one display, size of the desktop, count).
-// This is the one place that asks it. The extension is not bound by this library yet, so the
-// answer is the one for a system without the extension: all zero and not multi-headed.
-vlt::OemMultiHead askOemExtension() { return {}; }
+// The OEM extension's "OEMIsMultiHeaded" (size of one display, size of the desktop, count):
+// all zero and not multi-headed without the extension.
+vlt::OemMultiHead askOemExtension(const vlt::ProcessState& state) {
+    vlt::OemMultiHead answer;
+    if (!state.oem) return answer;
+    int display[2] = {0, 0}, desktop[2] = {0, 0}, count = 0;
+    answer.multiHeaded = state.oem->isMultiHeaded(display, desktop, &count) != 0;
+    answer.displayWidth = display[0];
+    answer.displayHeight = display[1];
+    answer.desktopWidth = desktop[0];
+    answer.desktopHeight = desktop[1];
+    answer.count = count;
+    return answer;
+}
 
 MONITORRECT rectangleOf(const vlt::MonitorTableEntry& e) { return {e.left, e.top, e.width, e.height}; }
 
@@ -51,7 +61,17 @@ VLTUTIL_API int IsMultiHeaded(LPMONITORRECT rectangles, LPMONITORRECT desktop, i
         if (count) *count = table.count;
         return table.count > 1 ? 1 : 0;
     }
-    const vlt::OemMultiHead answer = askOemExtension();
+    const vlt::OemMultiHead answer = askOemExtension(state);
+    if (answer.displayWidth <= 0 || answer.displayHeight <= 0 || answer.desktopWidth <= 0 ||
+        answer.desktopHeight <= 0) {
+        // No extension, or one that gives no grid: the screen is the one monitor.
+        const vlt::MonitorTableEntry& screen = state.monitors.entries[0];
+        const MONITORRECT whole{0, 0, screen.width, screen.height};
+        if (capacity > 0) rectangles[0] = whole;
+        if (desktop) *desktop = whole;
+        if (count) *count = 1;
+        return 0;
+    }
     vlt::layOutDisplayGrid(answer, rectangles, capacity);
     if (desktop) *desktop = {0, 0, answer.desktopWidth, answer.desktopHeight};
     if (count) *count = answer.count;

@@ -167,12 +167,12 @@ TEST_F(MultiHeadOne, TableKeepsHandlesAndRampsInMonitorOrder) {
 TEST_F(MultiHeadOne, Windows95AsksTheOemExtension) {
     writeDisplayIni(monitorsSideBySide(2));
     useFamily("95");
-    // No extension: no displays, an empty desktop, not multi-headed.
+    // No extension: the screen is the one monitor, not multi-headed.
     Answer a = ask(2);
     EXPECT_EQ(a.result, 0);
-    EXPECT_EQ(a.count, 0);
-    EXPECT_EQ(a.desktop, (MONITORRECT{0, 0, 0, 0}));
-    expectRectangles(a, {});
+    EXPECT_EQ(a.count, 1);
+    EXPECT_EQ(a.desktop, (MONITORRECT{0, 0, 1024, 768}));
+    expectRectangles(a, {{0, 0, 1024, 768}});
     EXPECT_EQ(GetSpectrineNbMonitors(), 1);
     // The table holds the primary screen alone, the screen size as the desktop.
     const vlt::ProcessState& state = vlt::processState();
@@ -190,9 +190,9 @@ TEST_F(MultiHeadOne, Nt4AsksTheOemExtension) {
     useFamily("NT4");
     Answer a = ask(3);
     EXPECT_EQ(a.result, 0);
-    EXPECT_EQ(a.count, 0);
-    EXPECT_EQ(a.desktop, (MONITORRECT{0, 0, 0, 0}));
-    expectRectangles(a, {});
+    EXPECT_EQ(a.count, 1);
+    EXPECT_EQ(a.desktop, (MONITORRECT{0, 0, 1024, 768}));
+    expectRectangles(a, {{0, 0, 1024, 768}});
     EXPECT_EQ(GetSpectrineNbMonitors(), 1);
     const vlt::ProcessState& state = vlt::processState();
     EXPECT_EQ(state.family, vlt::SystemFamily::Nt4);
