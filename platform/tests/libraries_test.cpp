@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <source_location>
@@ -350,6 +351,31 @@ TEST_F(Libraries, ABareNameIsLookedForBesideTheProgramFirst) {
     EXPECT_NE(GetProcAddress(m, "cos"), nullptr);
     EXPECT_EQ(fs::path(moduleFileName(m)).filename(), "libm.so.6");
     EXPECT_EQ(FreeLibrary(m), TRUE);
+}
+
+// Runs the loading program from `program` with the names; its output, one line per name.
+std::string runLoadByName(const std::string& program, const std::string& names) {
+    std::string output;
+    FILE* pipe = popen((program + " " + names).c_str(), "r");
+    if (!pipe) return "<popen failed>";
+    char buffer[512];
+    while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
+    int status = pclose(pipe);
+    return status == 0 ? output : output + "<exit " + std::to_string(status) + ">";
+}
+
+TEST_F(Libraries, ABareNameIsLookedForBesideTheProgramThenInTheSuiteFolder) {
+    // A copy of the program in a folder of its own; the platform layer and the doubles stay in
+    // the build folder, which is then the suite folder.
+    const std::string program = copyDouble(WINPLAT_LOAD_BY_NAME_PATH, "Program/load_by_name");
+    fs::permissions(program, fs::perms::owner_exec, fs::perm_options::add);
+    EXPECT_EQ(runLoadByName(program, "WinplatDouble.dll OEMEXT.DLL"),
+              kDouble + "\nerror " + std::to_string(ERROR_MOD_NOT_FOUND) + "\n");
+
+    const std::string besideProgram = copyDouble(kDouble, "Program/libWinplatDouble.so");
+    copyDouble(kDouble, "Program/libOEMEXT.so");
+    EXPECT_EQ(runLoadByName(program, "WinplatDouble.dll oemext"),
+              besideProgram + "\n" + rootPath("Program/libOEMEXT.so") + "\n");
 }
 
 TEST_F(Libraries, GetModuleHandleFindsLoadedLibrariesWithoutCounting) {
