@@ -80,3 +80,4 @@ VLTUTIL_API int GetTemperatureFromWhitePoint(DWORD* temperature, double x, doubl
 #include "monitor_inf.h"
 #include "monitor_identity.h"
 #include "gamma_ramp.h"
+#include "registration.h"

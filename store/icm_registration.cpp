@@ -1,0 +1,162 @@
+// Registering profiles with the system's image colour management and associating them with a
+// monitor's class key; the registration record; copying the first monitor's list to the
+// others.
+#include <strings.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "icm_internal.h"
+#include "pnp_walk.h"
+#include "store_internal.h"
+#include "vltutil.h"
+
+namespace {
+
+using vlt::icm::Key;
+
+BOOL updateIcm(const std::string& path, UINT command, const std::string& device = {}) {
+    return UpdateICMRegKeyA(0, device.empty() ? nullptr : const_cast<LPSTR>(device.c_str()),
+                            const_cast<LPSTR>(path.c_str()), command);
+}
+
+// "\\.\DISPLAY1" for monitor 0: the display device the system keeps monitor n's default for.
+// (Formatted with snprintf: std::to_string's digit table would be a unique symbol that keeps
+// the library from ever being unloaded.)
+std::string displayDevice(int monitor) {
+    char name[32];
+    std::snprintf(name, sizeof name, "\\\\.\\DISPLAY%lld",
+                  static_cast<long long>(monitor) + 1);
+    return name;
+}
+
+bool sameIgnoringCase(const std::string& a, const std::string& b) {
+    return strcasecmp(a.c_str(), b.c_str()) == 0;
+}
+
+// The list form: every old name but the file's own (and, for a long file name, the calibrated
+// profile recorded before), in their order, then the file's name when it becomes the default,
+// then the empty name that ends the list.
+void rewriteList(HKEY key, const std::string& path, bool makeDefault, int monitor) {
+    std::vector<BYTE> old;
+    DWORD type = REG_NONE;
+    if (!vlt::icm::readValue(key, vlt::icm::kProfileValue, type, old)) old.clear();
+    std::string fileName = vlt::icm::fileNameOf(path);
+    // Dated profile names are long: the new one replaces the calibrated profile of before.
+    std::string recorded;
+    if (fileName.size() > 35) recorded = vlt::icm::recordedProfileName(monitor);
+
+    std::vector<BYTE> list;
+    auto append = [&list](const std::string& name) {
+        list.insert(list.end(), name.begin(), name.end());
+        list.push_back('\0');
+    };
+    for (const std::string& name : vlt::icm::profileList(old)) {
+        if (sameIgnoringCase(name, fileName)) continue;
+        if (!recorded.empty() && sameIgnoringCase(name, recorded)) continue;
+        append(name);
+    }
+    if (makeDefault) append(fileName);
+    list.push_back('\0');
+    RegSetValueExA(key, vlt::icm::kProfileValue, 0, REG_BINARY, list.data(),
+                   static_cast<DWORD>(list.size()));
+}
+
+void writeRecord(const std::string& classKey, const std::string& description,
+                 const std::string& path) {
+    using vlt::icm::kRecordKey;
+    WriteSpectrineRegString(kRecordKey, "MonitorRegKey", classKey.c_str());
+    WriteSpectrineRegString(kRecordKey, "MonitorDesc", description.c_str());
+    WriteSpectrineRegString(kRecordKey, "MonitorICMProfile", path.c_str());
+    WriteSpectrineRegString(kRecordKey, "Adapter", vlt::pnp::displayAdapterDescription().c_str());
+    vlt::writeDword(kRecordKey, "BitsPixel", vlt::icm::screenDepth());
+    vlt::writeDword(kRecordKey, "GamRamp", static_cast<DWORD>(IsGammaRampSupported()));
+}
+
+}  // namespace
+
+VLTUTIL_API int IsICMSupported(void) {
+    vlt::icm::SystemVersion v = vlt::icm::systemVersion();
+    if (v.platform == VER_PLATFORM_WIN32_WINDOWS) return 1;
+    return v.platform == VER_PLATFORM_WIN32_NT && v.major >= 5 ? 1 : 0;
+}
+
+VLTUTIL_API int RegisterICCProfile0(LPCSTR path, int makeDefault, int monitor) {
+    if (!path) return 0;
+    const std::string profile = path;
+    std::string classKey;
+    std::string description = "Unknown Monitor";
+    if (IsICMSupported()) {
+        if (updateIcm(profile, ICM_QUERYPROFILE)) updateIcm(profile, ICM_DELETEPROFILE);
+        updateIcm(profile, ICM_ADDPROFILE);
+        const bool windows95 = vlt::icm::systemVersion().windows95();
+        if (windows95 && !makeDefault) return 1;
+        // Only a profile registered as default becomes the system's default (and is published
+        // to the desktop): registering the calibrated profile beside a chosen default must not
+        // take the default over.
+        if (makeDefault) updateIcm(profile, ICM_SETDEFAULTPROFILE, displayDevice(monitor));
+
+        classKey = vlt::pnp::findMonitorKeys(monitor).classKey;
+        description.clear();
+        Key key;
+        if (key.open(classKey)) {
+            DWORD type = REG_NONE;
+            std::vector<BYTE> text;
+            if (vlt::icm::readValue(key.get(), "DriverDesc", type, text, 4096) && type == REG_SZ)
+                description.assign(reinterpret_cast<const char*>(text.data()),
+                                   strnlen(reinterpret_cast<const char*>(text.data()), text.size()));
+            if (windows95) {
+                RegDeleteValueA(key.get(), vlt::icm::kProfileValue);
+                RegSetValueExA(key.get(), vlt::icm::kProfileValue, 0, REG_SZ,
+                               reinterpret_cast<const BYTE*>(profile.c_str()),
+                               static_cast<DWORD>(profile.size() + 1));
+            } else {
+                rewriteList(key.get(), profile, makeDefault != 0, monitor);
+            }
+        }
+        if (!makeDefault) return 1;
+    } else if (!makeDefault) {
+        return 1;
+    }
+    writeRecord(classKey, description, profile);
+    return 1;
+}
+
+VLTUTIL_API int RegisterICCProfile(LPCSTR path, int makeDefault) {
+    return RegisterICCProfile0(path, makeDefault, 0);
+}
+
+VLTUTIL_API int UnregisterICCProfile(LPCSTR path) {
+    if (!IsICMSupported()) return 1;
+    if (!path || !updateIcm(path, ICM_QUERYPROFILE)) return 0;
+    return updateIcm(path, ICM_DELETEPROFILE) ? 1 : 0;
+}
+
+VLTUTIL_API int DispatchICMForMultiMonitor(int count) {
+    Key first;
+    if (!first.open(vlt::pnp::findMonitorKeys(0).classKey)) return 0;
+    DWORD type = REG_NONE;
+    std::vector<BYTE> list;
+    if (!vlt::icm::readValue(first.get(), vlt::icm::kProfileValue, type, list, 1024) ||
+        type != REG_BINARY)
+        return 0;
+    // The walk stops at the empty name that ends the list, or at the end of the value.
+    size_t at = 0;
+    for (int monitor = count - 1; monitor >= 0 && at < list.size(); --monitor) {
+        const BYTE* start = list.data() + at;
+        size_t length = strnlen(reinterpret_cast<const char*>(start), list.size() - at);
+        if (length == 0) break;
+        std::vector<BYTE> one(start, start + length);
+        one.push_back('\0');
+        one.push_back('\0');
+        at += length + 1;
+        vlt::pnp::MonitorKeys keys = vlt::pnp::findMonitorKeys(monitor);
+        Key key;
+        if (!keys.found || !key.open(keys.classKey)) continue;
+        RegSetValueExA(key.get(), vlt::icm::kProfileValue, 0, REG_BINARY, one.data(),
+                       static_cast<DWORD>(one.size()));
+    }
+    return 1;
+}

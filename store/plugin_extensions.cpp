@@ -1,0 +1,112 @@
+// Plug-in extensions: "*.PIE" libraries beside the suite's main program are handed the block
+// that describes the profile made default, and the block last sent is kept in the registry.
+#include <array>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "vltutil.h"
+
+namespace {
+
+using Block = std::array<BYTE, SPECTRINE_PLUGIN_BLOCK_SIZE>;
+// The entry every extension exports; it may keep nothing of the block after it returns.
+using PlugInEntry = int (*)(BYTE* block);
+
+// Unloads a library when it goes out of scope.
+class Library {
+public:
+    explicit Library(const std::string& path) : module_(LoadLibraryA(path.c_str())) {}
+    Library(const Library&) = delete;
+    Library& operator=(const Library&) = delete;
+    ~Library() {
+        if (module_) FreeLibrary(module_);
+    }
+    HMODULE get() const { return module_; }
+
+private:
+    HMODULE module_;
+};
+
+class FindHandle {
+public:
+    explicit FindHandle(HANDLE h) : h_(h) {}
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+    ~FindHandle() {
+        if (h_ != INVALID_HANDLE_VALUE) FindClose(h_);
+    }
+    HANDLE get() const { return h_; }
+
+private:
+    HANDLE h_;
+};
+
+// The folder of "Settings" "AppFile" with its separator; empty without the setting or when
+// the path names no folder.
+std::string extensionFolder() {
+    char app[MAX_PATH];
+    if (GetSpectrineRegString("Settings", "AppFile", app, sizeof app) <= 0) return {};
+    std::string path = app;
+    size_t cut = path.find_last_of("\\/");
+    return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
+// Every extension in the order the directory search returns them, one loaded at a time; a file
+// that does not load or lacks the entry is passed over. Each gets its own copy of the block,
+// so what one extension writes into it never reaches the next or the registry.
+void offer(const Block& block) {
+    std::string folder = extensionFolder();
+    if (folder.empty()) return;
+    std::vector<std::string> files;
+    WIN32_FIND_DATAA found{};
+    FindHandle find(FindFirstFileA((folder + "*.PIE").c_str(), &found));
+    if (find.get() == INVALID_HANDLE_VALUE) return;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            files.emplace_back(folder + found.cFileName);
+    } while (FindNextFileA(find.get(), &found));
+    for (const std::string& file : files) {
+        Library library(file);
+        if (!library.get()) continue;
+        auto entry = reinterpret_cast<PlugInEntry>(
+            GetProcAddress(library.get(), "SpectrinePlugInExtension"));
+        if (!entry) continue;
+        Block copy = block;
+        entry(copy.data());
+    }
+}
+
+int store(const Block& block) {
+    return WriteSpectrineRegValue("Calibration", "PlugInData", REG_BINARY, block.data(),
+                                  static_cast<DWORD>(block.size())) == ERROR_SUCCESS
+               ? 1
+               : 0;
+}
+
+}  // namespace
+
+VLTUTIL_API int SendToPlugInExtension(const BYTE* block) {
+    if (!block) return 0;
+    Block copy;
+    std::memcpy(copy.data(), block, copy.size());
+    offer(copy);
+    return store(copy);
+}
+
+VLTUTIL_API int UpdatePlugInExtension(LPCSTR profilePath) {
+    Block block{};
+    DWORD type = REG_NONE, size = static_cast<DWORD>(block.size());
+    if (GetSpectrineRegValue("Calibration", "PlugInData", &type, block.data(), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_BINARY)
+        block.fill(0);
+    // The path, zero-padded; the last byte of the field stays 0 so the path stays terminated.
+    BYTE* field = block.data() + SPECTRINE_PLUGIN_PATH_OFFSET;
+    std::memset(field, 0, SPECTRINE_PLUGIN_PATH_SIZE);
+    if (profilePath)
+        std::memcpy(field, profilePath,
+                    strnlen(profilePath, SPECTRINE_PLUGIN_PATH_SIZE - 1));
+    offer(block);
+    return store(block);
+}
