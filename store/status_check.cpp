@@ -1,0 +1,144 @@
+// Whether the registration recorded at the last calibration still holds on this machine, the
+// recalibration warning, and whether the user may change machine-wide settings.
+#include <grp.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "icm_internal.h"
+#include "pnp_walk.h"
+#include "store_internal.h"
+#include "vltutil.h"
+
+namespace {
+
+using vlt::icm::Key;
+
+std::optional<std::string> recordText(const char* name) {
+    char text[1024];
+    DWORD type = REG_NONE, size = sizeof text - 1;
+    if (GetSpectrineRegValue(vlt::icm::kRecordKey, name, &type, reinterpret_cast<LPBYTE>(text),
+                             &size) != ERROR_SUCCESS ||
+        type != REG_SZ)
+        return std::nullopt;
+    text[size] = '\0';
+    return std::string(text);
+}
+
+// Seconds of a file's last write, from its packed date and time words (two-second steps);
+// nothing when the file cannot be opened.
+std::optional<long long> lastWriteSeconds(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    FILETIME written{};
+    BOOL ok = GetFileTime(file, nullptr, nullptr, &written);
+    CloseHandle(file);
+    WORD date = 0, time = 0;
+    if (!ok || !FileTimeToDosDateTime(&written, &date, &time)) return std::nullopt;
+    using namespace std::chrono;
+    year_month_day day{year{1980 + (date >> 9)}, month{(date >> 5) & 0x0Fu}, std::chrono::day{date & 0x1Fu}};
+    if (!day.ok()) return std::nullopt;
+    long long days = sys_days(day).time_since_epoch().count();
+    return days * 86400 + (time >> 11) * 3600 + ((time >> 5) & 0x3F) * 60 + (time & 0x1F) * 2;
+}
+
+// Two files written within one minute of each other, whichever minute, hour or day each
+// time falls in. A file that cannot be opened is a change.
+bool writtenWithinOneMinute(const std::string& a, const std::string& b) {
+    std::optional<long long> ta = lastWriteSeconds(a), tb = lastWriteSeconds(b);
+    if (!ta || !tb) return false;
+    long long difference = *ta > *tb ? *ta - *tb : *tb - *ta;
+    return difference <= 60;
+}
+
+// True when the monitor's class key, its profile list, its description and the display adapter
+// are still those of the record.
+bool registrationHolds(const std::string& recordedProfile) {
+    if (!IsICMSupported()) return true;
+    const std::string classKey = vlt::pnp::findMonitorKeys(0).classKey;
+    bool holds = recordText("MonitorRegKey") == classKey;
+    if (holds) {
+        Key key;
+        DWORD type = REG_NONE;
+        std::vector<BYTE> value;
+        if (!key.open(classKey) ||
+            !vlt::icm::readValue(key.get(), vlt::icm::kProfileValue, type, value)) {
+            holds = false;
+        } else if (type == REG_BINARY) {
+            // The default is the last name of the list (none for a one-byte value).
+            std::string last;
+            if (value.size() > 1) {
+                std::vector<std::string> names = vlt::icm::profileList(value);
+                if (!names.empty()) last = names.back();
+            }
+            std::string recordedName = vlt::icm::fileNameOf(recordedProfile);
+            holds = last == recordedName ||
+                    writtenWithinOneMinute(vlt::icm::colourDirectory() + last, recordedProfile);
+        } else {
+            std::string single(reinterpret_cast<const char*>(value.data()),
+                               strnlen(reinterpret_cast<const char*>(value.data()), value.size()));
+            holds = single == recordedProfile;
+        }
+        if (holds && key.get()) {
+            std::vector<BYTE> text;
+            if (vlt::icm::readValue(key.get(), "DriverDesc", type, text, 4096)) {
+                std::string description(reinterpret_cast<const char*>(text.data()),
+                                        strnlen(reinterpret_cast<const char*>(text.data()), text.size()));
+                holds = recordText("MonitorDesc") == description;
+            }
+        }
+    }
+    return holds && recordText("Adapter") == vlt::pnp::displayAdapterDescription();
+}
+
+// The user is root or belongs to one of the groups that administer the machine.
+bool administrator() {
+    if (geteuid() == 0) return true;
+    std::vector<gid_t> groups(static_cast<size_t>(getgroups(0, nullptr)) + 1);
+    int count = getgroups(static_cast<int>(groups.size()), groups.data());
+    groups.resize(count > 0 ? static_cast<size_t>(count) : 0);
+    groups.push_back(getegid());
+    for (const char* name : {"sudo", "wheel"}) {
+        struct group entry{};
+        struct group* found = nullptr;
+        std::vector<char> buffer(16384);
+        if (getgrnam_r(name, &entry, buffer.data(), buffer.size(), &found) != 0 || !found) continue;
+        for (gid_t g : groups)
+            if (g == found->gr_gid) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+VLTUTIL_API int CheckSpectrineStatus(void) {
+    char app[MAX_PATH];
+    if (!GetSpectrineExeFile(app, sizeof app)) return SPECTRINE_STATUS_NOT_INSTALLED;
+    std::optional<std::string> profile = recordText("MonitorICMProfile");
+    if (!profile || profile->empty()) return SPECTRINE_STATUS_NOT_CALIBRATED;
+    if (!registrationHolds(*profile)) return SPECTRINE_STATUS_CHANGED;
+    DWORD depth = 0;
+    if (!vlt::readDword(vlt::icm::kRecordKey, "BitsPixel", depth) ||
+        depth != vlt::icm::screenDepth())
+        return SPECTRINE_STATUS_DEPTH_CHANGED;
+    DWORD ramp = 0;
+    if (vlt::readDword(vlt::icm::kRecordKey, "GamRamp", ramp) &&
+        ramp == static_cast<DWORD>(IsGammaRampSupported()))
+        return SPECTRINE_STATUS_OK;
+    return SPECTRINE_STATUS_CHANGED;
+}
+
+VLTUTIL_API int ForceRecalibrationWarning(void) {
+    return WriteSpectrineRegString(vlt::icm::kRecordKey, "MonitorICMProfile", "");
+}
+
+VLTUTIL_API int RunningAsAdministrator(void) {
+    vlt::icm::SystemVersion v = vlt::icm::systemVersion();
+    if (v.platform == VER_PLATFORM_WIN32_NT && v.major == 4) return administrator() ? 1 : 0;
+    return 1;
+}
