@@ -191,7 +191,7 @@ BOOL setDefaultProfile(LPCSTR device, const std::string& path) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return FALSE;
     }
-    if (!queryProfile(path) && !addProfile(path)) return FALSE;
+    if (registrationClass(fileNameOf(path)).empty() && !addProfile(path)) return FALSE;
     {
         auto access = displayBackend();
         if (!access.backend.publishProfile(static_cast<size_t>(monitor), bytes)) {

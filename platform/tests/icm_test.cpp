@@ -160,7 +160,9 @@ TEST_F(Icm, TheDefaultProfileOfEachMonitor) {
     EXPECT_EQ(std::string(path), colourDir() + "sRGB Color Space Profile.icm");
     EXPECT_EQ(size, static_cast<DWORD>(MAX_PATH));
 
+    SetLastError(0xdeadbeef);
     EXPECT_EQ(update(first, ICM_SETDEFAULTPROFILE), TRUE);  // no device: monitor 0
+    EXPECT_EQ(GetLastError(), 0xdeadbeefu);
     EXPECT_EQ(update(third, ICM_SETDEFAULTPROFILE, "\\\\.\\DISPLAY3"), TRUE);
     // Made default means registered.
     EXPECT_EQ(registryText("mntr", "first.icm"), first);
