@@ -1,22 +1,13 @@
 // The X11 display against a real X server: Xorg with the dummy video driver, started by the
-// tests with the configuration kept beside them (xorg/dummy.conf). Ramps loaded through the
+// shared test helper (testkit/xorg_server.h) with the configuration kept beside these tests
+// (xorg/dummy.conf). Ramps loaded through the
 // display functions are read back by ArgyllCMS dispwin. Without Xorg, xrandr or dispwin the
 // tests are skipped with the reason.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/prctl.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,6 +15,7 @@
 #include "fresh_root.h"
 #include "gamma_resample.h"
 #include "winplat.h"
+#include "xorg_server.h"
 
 // After GoogleTest: Xlib defines macros (None, Bool, Status) that its headers use as names.
 #include <X11/Xatom.h>
@@ -32,144 +24,9 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 using spx::test::FreshRootTest;
-
-std::string findProgram(const std::vector<std::string>& candidates) {
-    for (const auto& c : candidates)
-        if (access(c.c_str(), X_OK) == 0) return c;
-    return {};
-}
-
-std::string lastLines(const std::string& path, size_t count) {
-    std::ifstream in(path);
-    std::string line, last;
-    std::vector<std::string> lines;
-    while (std::getline(in, line)) lines.push_back(line);
-    for (size_t i = lines.size() > count ? lines.size() - count : 0; i < lines.size(); ++i)
-        last += lines[i] + "\n";
-    return last;
-}
-
-std::string tail(const std::string& path) {
-    std::ifstream in(path);
-    std::string line, last;
-    std::vector<std::string> lines;
-    while (std::getline(in, line)) lines.push_back(line);
-    for (size_t i = lines.size() > 8 ? lines.size() - 8 : 0; i < lines.size(); ++i)
-        last += lines[i] + "\n";
-    return last;
-}
-
-// One X server for the test program; every test sets the outputs it needs.
-class XServer {
-public:
-    static XServer& instance() {
-        static XServer server;
-        return server;
-    }
-    ~XServer() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            int status = 0;
-            waitpid(pid_, &status, 0);
-        }
-        std::error_code ec;
-        if (!dir_.empty()) fs::remove_all(dir_, ec);
-    }
-    const std::string& skipReason() const { return skipReason_; }
-    const std::string& display() const { return display_; }
-    const std::string& dir() const { return dir_; }
-
-    // Runs an X client program against the server; its exit code.
-    int run(const std::string& command) const {
-        std::string line = "DISPLAY=" + display_ + " " + command + " >>" + dir_ + "/clients.log 2>&1";
-        return std::system(line.c_str());
-    }
-
-private:
-    XServer() {
-        std::string xorg = findProgram({"/usr/lib/xorg/Xorg", "/usr/bin/Xorg"});
-        if (xorg.empty()) {
-            skipReason_ = "Xorg is not installed (xserver-xorg-core)";
-            return;
-        }
-        if (access("/usr/lib/xorg/modules/drivers/dummy_drv.so", R_OK) != 0) {
-            skipReason_ = "the dummy video driver is not installed (xserver-xorg-video-dummy)";
-            return;
-        }
-        if (findProgram({"/usr/bin/xrandr"}).empty()) {
-            skipReason_ = "xrandr is not installed (x11-xserver-utils)";
-            return;
-        }
-        std::string config = (fs::path(__FILE__).parent_path() / "xorg" / "dummy.conf").string();
-        if (access(config.c_str(), R_OK) != 0) {
-            skipReason_ = "the server configuration " + config + " is missing";
-            return;
-        }
-        std::string templ = (fs::temp_directory_path() / "spectrine-xorg-XXXXXX").string();
-        if (!mkdtemp(templ.data())) {
-            skipReason_ = "no temporary folder for the X server";
-            return;
-        }
-        dir_ = templ;
-        fs::create_directories(dir_ + "/conf.d");
-        // The server takes the first free display number and writes it to a pipe when it
-        // accepts connections, so test programs running side by side never collide.
-        int ready[2];
-        if (pipe(ready) != 0) {
-            skipReason_ = "no pipe for the X server";
-            return;
-        }
-        std::string log = dir_ + "/Xorg.log";
-        pid_ = fork();
-        if (pid_ == 0) {
-            close(ready[0]);
-            int fd = open((dir_ + "/Xorg.out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            if (fd >= 0) {
-                dup2(fd, 1);
-                dup2(fd, 2);
-            }
-            // The server ends with the test program, even when that one dies.
-            prctl(PR_SET_PDEATHSIG, SIGTERM);
-            setsid();
-            std::string displayFd = std::to_string(ready[1]);
-            execl(xorg.c_str(), xorg.c_str(), "-displayfd", displayFd.c_str(), "-config",
-                  config.c_str(), "-configdir", (dir_ + "/conf.d").c_str(), "-noreset",
-                  "-nolisten", "tcp", "-logfile", log.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(ready[1]);
-        std::string number;
-        pollfd wait{ready[0], POLLIN, 0};
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (std::chrono::steady_clock::now() < deadline && number.find('\n') == std::string::npos) {
-            if (poll(&wait, 1, 200) <= 0) continue;
-            char buffer[16];
-            ssize_t n = read(ready[0], buffer, sizeof buffer);
-            if (n <= 0) break;  // the server ended without a display
-            number.append(buffer, static_cast<size_t>(n));
-        }
-        close(ready[0]);
-        if (number.find('\n') == std::string::npos) {
-            int status = 0;
-            if (waitpid(pid_, &status, WNOHANG) == pid_) pid_ = -1;
-            skipReason_ = "Xorg could not start here: " + tail(dir_ + "/Xorg.out") + tail(log);
-            return;
-        }
-        display_ = ":" + number.substr(0, number.find('\n'));
-        if (Display* d = XOpenDisplay(display_.c_str())) {
-            XCloseDisplay(d);
-            return;
-        }
-        skipReason_ = "Xorg on " + display_ + " does not answer: " + tail(log);
-    }
-
-    pid_t pid_ = -1;
-    std::string display_;
-    std::string dir_;
-    std::string skipReason_;
-};
+using spx::test::lastLines;
+using spx::test::XServer;
 
 class X11Display : public FreshRootTest {
 protected:
@@ -306,30 +163,12 @@ TEST_F(X11Display, TwoMonitorsSideBySideAndThePrimaryAtTheOrigin) {
     EXPECT_EQ(GetSystemMetrics(SM_XVIRTUALSCREEN), -1024);
 }
 
-// The ramp as dispwin reads it from the server: 256 lines of index, red, green, blue in 0..1.
+// The ramp as dispwin reads it from the server: red, green, blue in 0..1.
 std::vector<double> dispwinRamp(int display, const std::string& file) {
     const XServer& x = XServer::instance();
-    std::string command = "dispwin -d " + std::to_string(display) + " -s " + file;
-    EXPECT_EQ(x.run(command), 0) << command << "\n" << lastLines(x.dir() + "/clients.log", 40);
-    std::ifstream in(file);
-    std::string line;
-    std::vector<double> red, green, blue;
-    bool data = false;
-    while (std::getline(in, line)) {
-        if (line.rfind("BEGIN_DATA", 0) == 0 && line.rfind("BEGIN_DATA_FORMAT", 0) != 0) {
-            data = true;
-            continue;
-        }
-        if (line.rfind("END_DATA", 0) == 0) data = false;
-        if (!data) continue;
-        std::istringstream fields(line);
-        fields.imbue(std::locale::classic());
-        double i, r, g, b;
-        if (fields >> i >> r >> g >> b) red.push_back(r), green.push_back(g), blue.push_back(b);
-    }
-    std::vector<double> all = red;
-    all.insert(all.end(), green.begin(), green.end());
-    all.insert(all.end(), blue.begin(), blue.end());
+    std::vector<double> all = x.dispwinRamp(display, file);
+    EXPECT_FALSE(all.empty()) << "dispwin -d " << display << "\n"
+                              << lastLines(x.dir() + "/clients.log", 40);
     return all;
 }
 

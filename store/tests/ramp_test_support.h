@@ -72,7 +72,9 @@ protected:
 
     // Runs `reader` in a new process, as another program started after this one, with a fresh
     // platform state and its own copy of vltutil (extensions as given); returns what it read.
-    // `reader` fills the ramps it is given and returns 0 on success.
+    // `reader` fills the ramps it is given and returns 0 on success. The platform state of this
+    // process is reset before the fork, so the child inherits no open connection (an X display
+    // shared by two processes breaks); the extension libraries copies here loaded go with it.
     template <typename Reader>
     std::vector<Ramp> inSecondProcess(Oem oem, Usb usb, size_t ramps, Reader reader) {
         int channel[2];
@@ -80,10 +82,10 @@ protected:
             ADD_FAILURE() << "no pipe";
             return {};
         }
+        WinplatResetProcessState();
         const pid_t child = fork();
         if (child == 0) {
             close(channel[0]);
-            WinplatResetProcessState();
             VltutilCopy copy(rootPath("second-process"), oem, usb);
             std::vector<Ramp> read(ramps, filledRamp(0xbdbd));
             int status = copy.opened() ? reader(copy.exports, read) : 90;
