@@ -1,0 +1,130 @@
+// Loading a gamma ramp on the X11 display: VLTSetDeviceGammaRamp against the command-line
+// tools a user would run for the same effect, `xrandr --output <name> --gamma r:g:b` and
+// `dispwin -c` (ArgyllCMS: reset the ramp), all on one Xorg with the dummy driver started here.
+// Every call completes on the server before it returns (the platform waits for the server's
+// answer; the tools exit after theirs). The tools are started with posix_spawn, without a
+// shell. Goal: at least 10 times faster than the tools, since no process starts.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "ratio_reporter.h"
+#include "vltutil.h"
+#include "winplat.h"
+#include "xorg_server.h"
+
+extern char** environ;
+
+namespace {
+
+using Ramp = std::vector<WORD>;
+
+Ramp curve(double gamma) {
+    Ramp r(768);
+    for (size_t i = 0; i < 768; ++i)
+        r[i] = static_cast<WORD>(std::lround(65280.0 * std::pow((i % 256) / 255.0, 1.0 / gamma)));
+    return r;
+}
+
+// Runs a program with its arguments and waits for it; its exit status.
+int runTool(const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    int status = -1;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0)
+        waitpid(pid, &status, 0);
+    posix_spawn_file_actions_destroy(&actions);
+    return status;
+}
+
+void VltSetDeviceGammaRamp(benchmark::State& state) {
+    // Two curves in turn, so every call changes what the CRTC holds.
+    Ramp ramps[2] = {curve(1.8), curve(2.4)};
+    size_t n = 0;
+    for (auto _ : state) {
+        Ramp& r = ramps[n++ & 1];
+        if (!VLTSetDeviceGammaRamp(nullptr, r.data(), 0)) {
+            state.SkipWithError("VLTSetDeviceGammaRamp failed");
+            break;
+        }
+    }
+}
+
+void XrandrGamma(benchmark::State& state) {
+    const std::vector<std::string> commands[2] = {
+        {"/usr/bin/xrandr", "--output", "DUMMY0", "--gamma", "1.8:1.8:1.8"},
+        {"/usr/bin/xrandr", "--output", "DUMMY0", "--gamma", "2.4:2.4:2.4"}};
+    size_t n = 0;
+    for (auto _ : state) {
+        if (runTool(commands[n++ & 1]) != 0) {
+            state.SkipWithError("xrandr failed");
+            break;
+        }
+    }
+}
+
+void DispwinReset(benchmark::State& state) {
+    if (access("/usr/bin/dispwin", X_OK) != 0) {
+        state.SkipWithError("dispwin is not installed (argyll)");
+        return;
+    }
+    for (auto _ : state) {
+        if (runTool({"/usr/bin/dispwin", "-d", "1", "-c"}) != 0) {
+            state.SkipWithError("dispwin failed");
+            break;
+        }
+    }
+}
+
+BENCHMARK(VltSetDeviceGammaRamp)->MinTime(1.0)->UseRealTime();
+BENCHMARK(XrandrGamma)->MinTime(2.0)->UseRealTime();
+BENCHMARK(DispwinReset)->MinTime(2.0)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    const spx::test::XServer& x = spx::test::XServer::instance();
+    if (!x.skipReason().empty()) {
+        std::printf("bench_ramp: no X server: %s\n", x.skipReason().c_str());
+        return 0;
+    }
+    // A system root of its own, one monitor on the dummy driver.
+    std::string root = (std::filesystem::temp_directory_path() / "spectrine-bench-ramp-XXXXXX").string();
+    if (!mkdtemp(root.data())) return 1;
+    setenv("SPECTRINE_ROOT", root.c_str(), 1);
+    setenv("SPECTRINE_DISPLAY", "x11", 1);
+    setenv("DISPLAY", x.display().c_str(), 1);
+    x.run("xrandr --output DUMMY0 --mode 1024x768 --pos 0x0 --primary --gamma 1:1:1");
+    x.run("xrandr --query");
+
+    spx::bench::RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const double ours = reporter.ns("VltSetDeviceGammaRamp/min_time:1.000/real_time");
+    const double xrandr = reporter.ns("XrandrGamma/min_time:2.000/real_time");
+    const double dispwin = reporter.ns("DispwinReset/min_time:2.000/real_time");
+    std::printf("\nVLTSetDeviceGammaRamp %10.1f us per ramp\n", ours / 1000);
+    if (ours > 0 && xrandr > 0)
+        std::printf("xrandr --gamma        %10.1f us per ramp: VLTSetDeviceGammaRamp %.1fx faster\n",
+                    xrandr / 1000, xrandr / ours);
+    if (ours > 0 && dispwin > 0)
+        std::printf("dispwin -c            %10.1f us per ramp: VLTSetDeviceGammaRamp %.1fx faster\n",
+                    dispwin / 1000, dispwin / ours);
+    std::error_code ec;
+    std::filesystem::remove_all(root, ec);
+    return 0;
+}
