@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <chrono>
+#include <thread>
 
 namespace winplat {
 
@@ -80,20 +81,34 @@ HiveStore::HiveStore(const std::string& path) : db_(path) {
         status_ = db_.status() == SQLITE_CANTOPEN ? ERROR_REGISTRY_IO_FAILED : win32FromSqlite(db_.status());
         return;
     }
+    // Processes starting together may all find the file new: switching it to WAL and creating
+    // the tables wants it to themselves for a moment, and SQLite reports that as busy without
+    // waiting, so the whole preparation is tried again until the others are done.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    int rc;
+    for (;;) {
+        rc = prepareSchema(path != ":memory:");
+        if ((rc & 0xff) != SQLITE_BUSY && (rc & 0xff) != SQLITE_LOCKED) break;
+        if (std::chrono::steady_clock::now() >= deadline) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    if (rc != SQLITE_OK) status_ = win32FromSqlite(rc);
+}
+
+int HiveStore::prepareSchema(bool onDisk) {
     int rc = SQLITE_OK;
-    if (path != ":memory:") {
+    if (onDisk) {
         // WAL lets readers and one writer of other processes go on together; NORMAL syncs at
         // checkpoints, which WAL keeps crash-safe (a torn write is rolled back on open).
         rc = db_.exec("PRAGMA journal_mode=WAL");
         if (rc == SQLITE_OK) rc = db_.exec("PRAGMA synchronous=NORMAL");
     }
-    if (rc == SQLITE_OK) {
-        WriteTransaction tx(db_);
-        rc = tx.status();
-        if (rc == SQLITE_OK) rc = db_.exec(kSchema);
-        if (rc == SQLITE_OK) rc = tx.commit();
-    }
-    if (rc != SQLITE_OK) status_ = win32FromSqlite(rc);
+    if (rc != SQLITE_OK) return rc;
+    WriteTransaction tx(db_);
+    rc = tx.status();
+    if (rc == SQLITE_OK) rc = db_.exec(kSchema);
+    if (rc == SQLITE_OK) rc = tx.commit();
+    return rc;
 }
 
 LONG HiveStore::fail(int sqliteCode) { return win32FromSqlite(sqliteCode); }

@@ -55,6 +55,8 @@ public:
     LONG queryInfo(KeyId key, KeyInfo& info);
 
 private:
+    // Switches an on-disk database to WAL and creates the tables and roots when missing.
+    int prepareSchema(bool onDisk);
     LONG childOf(KeyId parent, std::string_view name, KeyId& child);
     LONG fail(int sqliteCode);
     void forgetChildren();

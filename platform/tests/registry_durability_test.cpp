@@ -67,10 +67,11 @@ TEST_F(RegistryDurability, ValuesAndKeysSurviveARestart) {
     EXPECT_EQ(stat(rootPath("registry.db").c_str(), &st), 0);
 }
 
-TEST_F(RegistryDurability, TwoProcessesWritingAtOnceBothLand) {
-    constexpr int kEach = 150;
+TEST_F(RegistryDurability, ProcessesStartingAndWritingAtOnceAllLand) {
+    // The processes also create the new database together.
+    constexpr int kEach = 150, kProcesses = 4;
     std::vector<pid_t> kids;
-    for (int p = 0; p < 2; ++p) {
+    for (int p = 0; p < kProcesses; ++p) {
         kids.push_back(spawn([p] {
             for (int i = 0; i < kEach; ++i) {
                 std::string key = "Software\\Shared\\P" + std::to_string(p);
@@ -88,7 +89,7 @@ TEST_F(RegistryDurability, TwoProcessesWritingAtOnceBothLand) {
         EXPECT_EQ(WEXITSTATUS(status), 0);
     }
     WinplatResetProcessState();
-    for (int p = 0; p < 2; ++p) {
+    for (int p = 0; p < kProcesses; ++p) {
         std::string key = "Software\\Shared\\P" + std::to_string(p);
         HKEY k = nullptr;
         ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &k), ERROR_SUCCESS);
