@@ -198,17 +198,19 @@ TEST_F(RampFamilies, DisplayNumberPastTheLastMonitorGivesZero) {
 TEST_F(RampFamilies, Windows98SupportComesFromTheMonitorTable) {
     struct Case {
         const char* name;
+        int monitors;
         bool secondHasRamp;
         int debug;  // -1: no "Debug" "GammaRamp"
         int expected;
-    } cases[] = {{"every monitor has a ramp", true, -1, 1},
-                 {"one card without a ramp", false, -1, 0},
-                 {"the switch says yes", false, 1, 1},
-                 {"the switch says no", true, 0, 0}};
+    } cases[] = {{"every monitor has a ramp", 2, true, -1, 1},
+                 {"one card without a ramp", 2, false, -1, 0},
+                 {"the switch says yes", 2, false, 1, 1},
+                 {"the switch says no", 2, true, 0, 0},
+                 {"no monitor in the table", 0, false, -1, 1}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        auto monitors = monitorsSideBySide(2);
-        monitors[1].gammaRamp = c.secondHasRamp ? 1 : 0;
+        auto monitors = monitorsSideBySide(c.monitors);
+        if (c.monitors > 1) monitors[1].gammaRamp = c.secondHasRamp ? 1 : 0;
         writeDisplayIni(monitors);
         WinplatResetProcessState();
         if (c.debug >= 0)

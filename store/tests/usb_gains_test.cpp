@@ -217,15 +217,23 @@ TEST_F(UsbGains, DebugSwitchDecidesWithoutAskingTheMonitor) {
     EXPECT_TRUE(usbCalls().empty());
 }
 
-TEST_F(UsbGains, ALibraryMissingAnExportIsFreed) {
-    auto& vlt = open(Oem::None, Usb::MissingExport);
-    EXPECT_EQ(vlt.isGammaRampSupported(), 1);
-    EXPECT_FALSE(libraryMapped("libUSBExt.so"));
-    Ramp ramp = straightRamp(0, 0xC000);
-    const Ramp given = ramp;
-    EXPECT_EQ(vlt.setRamp(nullptr, ramp.data(), 0), 1);
-    EXPECT_EQ(ramp, given);
-    EXPECT_TRUE(usbCalls().empty());
+TEST_F(UsbGains, ALibraryMissingAnExportOrOfAnotherVersionIsFreed) {
+    struct Case {
+        Usb usb;
+        const char* name;
+    } cases[] = {{Usb::MissingExport, "version 1 without USBGetValues"}, {Usb::Version2, "version 2"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto& vlt = open(Oem::None, c.usb, std::string("suite-") + c.name);
+        EXPECT_EQ(vlt.isGammaRampSupported(), 1);
+        EXPECT_FALSE(libraryMapped("libUSBExt.so"));
+        Ramp ramp = straightRamp(0, 0xC000);
+        const Ramp given = ramp;
+        EXPECT_EQ(vlt.setRamp(nullptr, ramp.data(), 0), 1);
+        EXPECT_EQ(ramp, given);
+        EXPECT_TRUE(usbCalls().empty());
+        EXPECT_TRUE(oemCalls().empty());
+    }
 }
 
 TEST_F(UsbGains, TheLibrariesStayUntilDetach) {

@@ -38,7 +38,8 @@ struct Exports {
 };
 
 enum class Oem { None, Version1, Version2 };
-enum class Usb { None, Version0, Version1, MissingExport };
+// Version2: a library whose "Version" is 2 (the OEM double of that version, under the USB name).
+enum class Usb { None, Version0, Version1, MissingExport, Version2 };
 
 class VltutilCopy {
 public:
@@ -54,6 +55,7 @@ public:
         if (usb == Usb::Version1) fs::copy_file(USB1_DOUBLE_PATH, folder + "/libUSBExt.so");
         if (usb == Usb::MissingExport)
             fs::copy_file(USB_MISSING_DOUBLE_PATH, folder + "/libUSBExt.so");
+        if (usb == Usb::Version2) fs::copy_file(OEM2_DOUBLE_PATH, folder + "/libUSBExt.so");
         handle_ = dlopen((folder + "/libvltutil.so").c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!handle_) {
             ADD_FAILURE() << "dlopen: " << dlerror();
