@@ -69,7 +69,9 @@ TEST_F(DefaultProfile, EachSelectorChoosesItsFile) {
         if (c.oemName) setSuiteText("Settings", "OEMProfileName", c.oemName);
         setSuiteText("Settings", "AppFile", c.appFile);
         WriteSpectrineRegValue("Calibration", "Win98Profile", REG_SZ, nullptr, 0);
-        if (c.recorded) ASSERT_EQ(WriteWin98ProfileName(c.recorded), 1);
+        if (c.recorded) {
+            ASSERT_EQ(WriteWin98ProfileName(c.recorded), 1);
+        }
 
         EXPECT_EQ(WriteSpectrineDefaultProfile(c.selector), ERROR_SUCCESS);
         std::string path = colourDir() + c.expected;
