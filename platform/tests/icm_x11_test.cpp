@@ -2,17 +2,10 @@
 // with xorg/dummy.conf): making a profile the default of monitor n publishes its bytes as the
 // root window's _ICC_PROFILE (monitor 0) or _ICC_PROFILE_<n>, read back with xprop. Without
 // Xorg, the dummy driver, xrandr or xprop the tests are skipped with the reason.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -20,6 +13,7 @@
 
 #include "fresh_root.h"
 #include "winplat.h"
+#include "xorg_server.h"
 
 // After GoogleTest: Xlib defines macros (None, Bool, Status) that its headers use as names.
 #include <X11/Xatom.h>
@@ -27,8 +21,8 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 using spx::test::FreshRootTest;
+using spx::test::XServer;
 
 std::string readText(const std::string& path) {
     std::ifstream in(path);
@@ -37,109 +31,13 @@ std::string readText(const std::string& path) {
     return s.str();
 }
 
-// One X server for the test program, on the first free display number.
-class XServer {
-public:
-    static XServer& instance() {
-        static XServer server;
-        return server;
-    }
-    ~XServer() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            int status = 0;
-            waitpid(pid_, &status, 0);
-        }
-        std::error_code ec;
-        if (!dir_.empty()) fs::remove_all(dir_, ec);
-    }
-    const std::string& skipReason() const { return skipReason_; }
-    const std::string& display() const { return display_; }
-
-    // Runs an X client against the server; its exit code, and its output in `output`.
-    int run(const std::string& command, std::string* output = nullptr) const {
-        std::string out = dir_ + "/client.out";
-        std::string line = "DISPLAY=" + display_ + " " + command + " >" + out + " 2>&1";
-        int rc = std::system(line.c_str());
-        if (output) *output = readText(out);
-        return rc;
-    }
-
-private:
-    XServer() {
-        const char* xorg = "/usr/lib/xorg/Xorg";
-        if (access(xorg, X_OK) != 0) xorg = "/usr/bin/Xorg";
-        if (access(xorg, X_OK) != 0) {
-            skipReason_ = "Xorg is not installed (xserver-xorg-core)";
-            return;
-        }
-        if (access("/usr/lib/xorg/modules/drivers/dummy_drv.so", R_OK) != 0) {
-            skipReason_ = "the dummy video driver is not installed (xserver-xorg-video-dummy)";
-            return;
-        }
-        for (const char* tool : {"/usr/bin/xrandr", "/usr/bin/xprop"})
-            if (access(tool, X_OK) != 0) {
-                skipReason_ = std::string(tool) + " is not installed (x11-xserver-utils, x11-utils)";
-                return;
-            }
-        std::string config = (fs::path(__FILE__).parent_path() / "xorg" / "dummy.conf").string();
-        std::string templ = (fs::temp_directory_path() / "spectrine-icm-xorg-XXXXXX").string();
-        if (!mkdtemp(templ.data())) {
-            skipReason_ = "no temporary folder for the X server";
-            return;
-        }
-        dir_ = templ;
-        fs::create_directories(dir_ + "/conf.d");
-        int ready[2];
-        if (pipe(ready) != 0) {
-            skipReason_ = "no pipe for the X server";
-            return;
-        }
-        std::string log = dir_ + "/Xorg.log";
-        pid_ = fork();
-        if (pid_ == 0) {
-            close(ready[0]);
-            int fd = open((dir_ + "/Xorg.out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            if (fd >= 0) dup2(fd, 1), dup2(fd, 2);
-            prctl(PR_SET_PDEATHSIG, SIGTERM);  // the server ends with the test program
-            setsid();
-            std::string displayFd = std::to_string(ready[1]);
-            execl(xorg, xorg, "-displayfd", displayFd.c_str(), "-config", config.c_str(),
-                  "-configdir", (dir_ + "/conf.d").c_str(), "-noreset", "-nolisten", "tcp",
-                  "-logfile", log.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(ready[1]);
-        std::string number;
-        pollfd wait{ready[0], POLLIN, 0};
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (std::chrono::steady_clock::now() < deadline && number.find('\n') == std::string::npos) {
-            if (poll(&wait, 1, 200) <= 0) continue;
-            char buffer[16];
-            ssize_t n = read(ready[0], buffer, sizeof buffer);
-            if (n <= 0) break;
-            number.append(buffer, static_cast<size_t>(n));
-        }
-        close(ready[0]);
-        if (number.find('\n') == std::string::npos) {
-            skipReason_ = "Xorg could not start here: " + readText(dir_ + "/Xorg.out");
-            return;
-        }
-        display_ = ":" + number.substr(0, number.find('\n'));
-    }
-
-    pid_t pid_ = -1;
-    std::string display_;
-    std::string dir_;
-    std::string skipReason_;
-};
-
 class IcmX11 : public FreshRootTest {
 protected:
     void SetUp() override {
         FreshRootTest::SetUp();
         const XServer& x = XServer::instance();
         if (!x.skipReason().empty()) GTEST_SKIP() << x.skipReason();
+        if (access("/usr/bin/xprop", X_OK) != 0) GTEST_SKIP() << "xprop is not installed (x11-utils)";
         if (const char* d = std::getenv("DISPLAY")) savedDisplay_ = d, hadDisplay_ = true;
         setenv("DISPLAY", x.display().c_str(), 1);
         setenv("SPECTRINE_DISPLAY", "x11", 1);
@@ -177,8 +75,10 @@ private:
 // The bytes of a root window property as xprop prints a CARDINAL of format 8
 // ("_ICC_PROFILE(CARDINAL) = 0, 7, 14, ..."); `found` false when xprop reports none.
 std::vector<unsigned> xpropBytes(const std::string& atom, bool& found, std::string& type) {
-    std::string out;
-    XServer::instance().run("xprop -root -len 100000 " + atom, &out);
+    const XServer& x = XServer::instance();
+    std::string file = x.dir() + "/xprop.out";
+    x.run("/bin/sh -c 'xprop -root -len 100000 " + atom + " >" + file + "'");
+    std::string out = readText(file);
     found = false;
     std::vector<unsigned> bytes;
     std::string head = atom + "(";
