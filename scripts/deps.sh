@@ -6,7 +6,7 @@ set -euo pipefail
 build_packages=(cmake ninja-build g++ pkg-config libsqlite3-dev libx11-dev libxrandr-dev)
 test_packages=(googletest libgtest-dev libgmock-dev liblcms2-dev liblcms2-utils argyll sqlite3
                clang-14 libclang-rt-14-dev libbenchmark-dev
-               xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils locales)
+               xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-utils locales)
 
 wanted=("${build_packages[@]}")
 [ "${1:-build}" = test ] && wanted+=("${test_packages[@]}")
