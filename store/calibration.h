@@ -4,13 +4,7 @@
 
 #include "win32.h"
 
-#ifndef VLTUTIL_API
-#ifdef __cplusplus
-#define VLTUTIL_API extern "C" __attribute__((visibility("default")))
-#else
-#define VLTUTIL_API __attribute__((visibility("default")))
-#endif
-#endif
+#include "vltutil_api.h"
 
 // The stored calibration of one monitor as the store hands it to the profile builders, the
 // colour pages and the wizard. The caller clears it and sets `size` to MONITORPARMS_SIZE first.

@@ -9,13 +9,7 @@
 
 #include "win32.h"
 
-#ifndef VLTUTIL_API
-#ifdef __cplusplus
-#define VLTUTIL_API extern "C" __attribute__((visibility("default")))
-#else
-#define VLTUTIL_API __attribute__((visibility("default")))
-#endif
-#endif
+#include "vltutil_api.h"
 
 // Loads `ramp` (1536 bytes); non-zero on success, 0 when the display or the extension it needs
 // is missing. While USB gains can be sent, the gains in entry 255's high bytes (or, when those

@@ -7,13 +7,7 @@
 
 #include "win32.h"
 
-#ifndef VLTUTIL_API
-#ifdef __cplusplus
-#define VLTUTIL_API extern "C" __attribute__((visibility("default")))
-#else
-#define VLTUTIL_API __attribute__((visibility("default")))
-#endif
-#endif
+#include "vltutil_api.h"
 
 // A place on the desktop as its origin and extent (not its right and bottom edges).
 typedef struct _MONITORRECT {

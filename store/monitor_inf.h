@@ -4,13 +4,7 @@
 
 #include "win32.h"
 
-#ifndef VLTUTIL_API
-#ifdef __cplusplus
-#define VLTUTIL_API extern "C" __attribute__((visibility("default")))
-#else
-#define VLTUTIL_API __attribute__((visibility("default")))
-#endif
-#endif
+#include "vltutil_api.h"
 
 // One monitor model record: "manufacturer, model, width, height, 1, red x, red y, green x,
 // green y, blue x, blue y, dot pitch" (image size in hundredths of an inch, chromaticities

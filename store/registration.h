@@ -10,13 +10,7 @@
 
 #include "win32.h"
 
-#ifndef VLTUTIL_API
-#ifdef __cplusplus
-#define VLTUTIL_API extern "C" __attribute__((visibility("default")))
-#else
-#define VLTUTIL_API __attribute__((visibility("default")))
-#endif
-#endif
+#include "vltutil_api.h"
 
 // Size of the block handed to plug-in extensions ("Calibration" "PlugInData"); bytes 140 to
 // 399 hold the full path of the default profile, zero-padded.

@@ -5,11 +5,7 @@
 
 #include "win32.h"
 
-#ifdef __cplusplus
-#define VLTUTIL_API extern "C" __attribute__((visibility("default")))
-#else
-#define VLTUTIL_API __attribute__((visibility("default")))
-#endif
+#include "vltutil_api.h"
 
 // Root of the suite's key tree below HKEY_LOCAL_MACHINE; subkey paths are appended to it.
 #define SPECTRINE_SUITE_KEY "Software\\Kalvenmor\\Spectrine\\95.4\\"

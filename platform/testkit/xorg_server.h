@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <fstream>
 #include <locale>
 #include <sstream>
@@ -178,6 +179,29 @@ private:
     std::string display_;
     std::string dir_;
     std::string skipReason_;
+};
+
+// Points this process at the test X server ($DISPLAY, and the x11 display backend) for the
+// life of the object; $DISPLAY is restored afterwards (the fixture restores the backend choice).
+class XServerDisplayScope {
+public:
+    explicit XServerDisplayScope(const XServer& server) {
+        if (const char* d = std::getenv("DISPLAY")) saved_ = d, hadDisplay_ = true;
+        setenv("DISPLAY", server.display().c_str(), 1);
+        setenv("SPECTRINE_DISPLAY", "x11", 1);
+    }
+    ~XServerDisplayScope() {
+        if (hadDisplay_)
+            setenv("DISPLAY", saved_.c_str(), 1);
+        else
+            unsetenv("DISPLAY");
+    }
+    XServerDisplayScope(const XServerDisplayScope&) = delete;
+    XServerDisplayScope& operator=(const XServerDisplayScope&) = delete;
+
+private:
+    std::string saved_;
+    bool hadDisplay_ = false;
 };
 
 }  // namespace spx::test

@@ -34,9 +34,7 @@ protected:
         FreshRootTest::SetUp();
         const XServer& x = XServer::instance();
         if (!x.skipReason().empty()) GTEST_SKIP() << x.skipReason();
-        if (const char* d = std::getenv("DISPLAY")) savedDisplay_ = d, hadDisplay_ = true;
-        setenv("DISPLAY", x.display().c_str(), 1);
-        setenv("SPECTRINE_DISPLAY", "x11", 1);
+        display_ = std::make_unique<spx::test::XServerDisplayScope>(x);
         // One monitor: DUMMY0 at 1024 x 768, primary, identity ramps.
         ASSERT_EQ(x.run("xrandr --output DUMMY1 --off"), 0);
         ASSERT_EQ(x.run("xrandr --output DUMMY0 --mode 1024x768 --pos 0x0 --primary "
@@ -45,10 +43,7 @@ protected:
         WinplatResetProcessState();
     }
     void TearDown() override {
-        if (hadDisplay_)
-            setenv("DISPLAY", savedDisplay_.c_str(), 1);
-        else
-            unsetenv("DISPLAY");
+        display_.reset();
         FreshRootTest::TearDown();
     }
     static void addSecondMonitor() {
@@ -62,8 +57,7 @@ protected:
     }
 
 private:
-    std::string savedDisplay_;
-    bool hadDisplay_ = false;
+    std::unique_ptr<spx::test::XServerDisplayScope> display_;
 };
 
 struct Monitor {

@@ -38,9 +38,7 @@ protected:
         const XServer& x = XServer::instance();
         if (!x.skipReason().empty()) GTEST_SKIP() << x.skipReason();
         if (access("/usr/bin/xprop", X_OK) != 0) GTEST_SKIP() << "xprop is not installed (x11-utils)";
-        if (const char* d = std::getenv("DISPLAY")) savedDisplay_ = d, hadDisplay_ = true;
-        setenv("DISPLAY", x.display().c_str(), 1);
-        setenv("SPECTRINE_DISPLAY", "x11", 1);
+        display_ = std::make_unique<spx::test::XServerDisplayScope>(x);
         // Two monitors side by side, and no profile published by an earlier test.
         x.run("xrandr --addmode DUMMY1 1024x768");  // fails harmlessly when already added
         ASSERT_EQ(x.run("xrandr --output DUMMY0 --mode 1024x768 --pos 0x0 --primary"), 0);
@@ -50,10 +48,7 @@ protected:
         WinplatResetProcessState();
     }
     void TearDown() override {
-        if (hadDisplay_)
-            setenv("DISPLAY", savedDisplay_.c_str(), 1);
-        else
-            unsetenv("DISPLAY");
+        display_.reset();
         FreshRootTest::TearDown();
     }
 
@@ -68,8 +63,7 @@ protected:
     }
 
 private:
-    std::string savedDisplay_;
-    bool hadDisplay_ = false;
+    std::unique_ptr<spx::test::XServerDisplayScope> display_;
 };
 
 // The bytes of a root window property as xprop prints a CARDINAL of format 8

@@ -27,9 +27,7 @@ protected:
         ExtensionTest::SetUp();
         const XServer& x = XServer::instance();
         if (!x.skipReason().empty()) GTEST_SKIP() << x.skipReason();
-        if (const char* d = std::getenv("DISPLAY")) savedDisplay_ = d, hadDisplay_ = true;
-        setenv("DISPLAY", x.display().c_str(), 1);
-        setenv("SPECTRINE_DISPLAY", "x11", 1);
+        display_ = std::make_unique<spx::test::XServerDisplayScope>(x);
         // Two monitors side by side, DUMMY0 primary, both with the identity.
         ASSERT_EQ(x.run("xrandr --output DUMMY0 --mode 1024x768 --pos 0x0 --primary --gamma 1:1:1"), 0);
         x.run("xrandr --addmode DUMMY1 1024x768");  // fails harmlessly when already added
@@ -40,16 +38,12 @@ protected:
         WinplatResetProcessState();
     }
     void TearDown() override {
-        if (hadDisplay_)
-            setenv("DISPLAY", savedDisplay_.c_str(), 1);
-        else
-            unsetenv("DISPLAY");
+        display_.reset();
         ExtensionTest::TearDown();
     }
 
 private:
-    std::string savedDisplay_;
-    bool hadDisplay_ = false;
+    std::unique_ptr<spx::test::XServerDisplayScope> display_;
 };
 
 TEST_F(RampX11, ARampLoadedOnMonitor0IsReadBackByAnotherProcessAndByDispwin) {

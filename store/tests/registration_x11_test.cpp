@@ -25,19 +25,14 @@ protected:
         const XServer& x = XServer::instance();
         if (!x.skipReason().empty()) GTEST_SKIP() << x.skipReason();
         if (access("/usr/bin/xprop", X_OK) != 0) GTEST_SKIP() << "xprop is not installed (x11-utils)";
-        if (const char* d = std::getenv("DISPLAY")) savedDisplay_ = d, hadDisplay_ = true;
-        setenv("DISPLAY", x.display().c_str(), 1);
-        setenv("SPECTRINE_DISPLAY", "x11", 1);
+        display_ = std::make_unique<spx::test::XServerDisplayScope>(x);
         ASSERT_EQ(x.run("xrandr --output DUMMY0 --mode 1024x768 --pos 0x0 --primary"), 0);
         x.run("xrandr --addmode DUMMY1 1024x768");  // fails harmlessly when already added
         ASSERT_EQ(x.run("xrandr --output DUMMY1 --mode 1024x768 --right-of DUMMY0"), 0);
         WinplatResetProcessState();
     }
     void TearDown() override {
-        if (hadDisplay_)
-            setenv("DISPLAY", savedDisplay_.c_str(), 1);
-        else
-            unsetenv("DISPLAY");
+        display_.reset();
         RegistrationTest::TearDown();
     }
     // A profile-sized file whose bytes depend on `seed`; its full path.
@@ -73,8 +68,7 @@ protected:
     }
 
 private:
-    std::string savedDisplay_;
-    bool hadDisplay_ = false;
+    std::unique_ptr<spx::test::XServerDisplayScope> display_;
 };
 
 TEST_F(RegistrationX11, OnlyTheProfileMadeDefaultIsPublished) {
