@@ -4,12 +4,11 @@
 
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 #include "records_internal.h"
+#include "reg_key.h"
 #include "store_internal.h"
 #include "vltutil.h"
 
@@ -33,20 +32,12 @@ int writeRecord(LPCSTR name, LPCSTR description, const double (&numbers)[11]) {
     return vlt::writeMultiString("Calibration", name, std::move(image));
 }
 
-// Registry key closed when it goes out of scope.
-struct KeyCloser {
-    void operator()(HKEY key) const { RegCloseKey(key); }
-};
-using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
-
 // Deletes `name` below `parent` with every key under it, deepest first, so that the result is
 // the same whichever family's RegDeleteKeyA rules apply.
 LONG deleteTree(HKEY parent, const char* name, int depth = 0) {
     if (depth > 64) return ERROR_INVALID_PARAMETER;
-    HKEY raw = nullptr;
-    LONG rc = RegOpenKeyExA(parent, name, 0, KEY_ALL_ACCESS, &raw);
-    if (rc != ERROR_SUCCESS) return rc;
-    UniqueKey key(raw);
+    vlt::RegKey key;
+    if (LONG rc = key.open(parent, name, KEY_ALL_ACCESS)) return rc;
     std::vector<std::string> children;
     for (DWORD i = 0;; ++i) {
         char child[256];
@@ -57,7 +48,7 @@ LONG deleteTree(HKEY parent, const char* name, int depth = 0) {
         if (e != ERROR_SUCCESS && e != ERROR_MORE_DATA) break;
     }
     for (const std::string& child : children) deleteTree(key.get(), child.c_str(), depth + 1);
-    key.reset();
+    key.close();
     return RegDeleteKeyA(parent, name);
 }
 

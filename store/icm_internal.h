@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "reg_key.h"
 #include "win32.h"
 
 namespace vlt::icm {
@@ -47,29 +48,13 @@ std::string fileNameOf(const std::string& path);
 // Planes times bits per pixel of the screen; 0 without a screen context.
 DWORD screenDepth();
 
-// Closes a registry key when it goes out of scope.
-class Key {
+// Keys of the monitor class are opened with full access below HKEY_LOCAL_MACHINE.
+class Key : public vlt::RegKey {
 public:
-    Key() = default;
-    Key(const Key&) = delete;
-    Key& operator=(const Key&) = delete;
-    ~Key() {
-        if (key_) RegCloseKey(key_);
-    }
-    // Opens a key below HKEY_LOCAL_MACHINE with full access; false when it cannot.
     bool open(const std::string& path) {
-        return RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, &key_) ==
-               ERROR_SUCCESS;
+        return RegKey::open(HKEY_LOCAL_MACHINE, path, KEY_ALL_ACCESS) == ERROR_SUCCESS;
     }
-    HKEY get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
 };
-
-// A value of an open key whole: false when absent or when it cannot be read. At most `limit`
-// bytes are accepted.
-bool readValue(HKEY key, const char* name, DWORD& type, std::vector<BYTE>& data,
-               DWORD limit = 1u << 20);
+using vlt::readValue;
 
 }  // namespace vlt::icm

@@ -8,6 +8,7 @@
 #include <functional>
 #include <utility>
 
+#include "reg_key.h"
 #include "win32.h"
 
 namespace vlt::pnp {
@@ -16,53 +17,10 @@ namespace {
 constexpr char kDeviceList[] = "Config Manager\\Enum";
 constexpr char kEnumRoot[] = "Enum\\";
 constexpr char kEdidMonitorId[] = "*PNP09FF";
-// Registry values read here are names and short descriptions; anything larger is damaged.
-constexpr DWORD kLargestText = 4096;
+// An EDID block is 128 bytes, or a few times that with extensions; anything larger is damaged.
 constexpr DWORD kLargestBinary = 4096;
 
-// An open registry key, closed when it goes out of scope.
-class Key {
-public:
-    Key(HKEY parent, const char* path) {
-        if (RegOpenKeyExA(parent, path, 0, KEY_READ, &key_) != ERROR_SUCCESS) key_ = nullptr;
-    }
-    Key(HKEY parent, const std::string& path) : Key(parent, path.c_str()) {}
-    Key(const Key&) = delete;
-    Key& operator=(const Key&) = delete;
-    ~Key() {
-        if (key_) RegCloseKey(key_);
-    }
-
-    explicit operator bool() const { return key_ != nullptr; }
-    HKEY get() const { return key_; }
-
-    // A value of type `type` (at most `limit` bytes), or nothing.
-    std::optional<std::vector<unsigned char>> bytes(const char* name, DWORD type, DWORD limit) const {
-        if (!key_) return std::nullopt;
-        DWORD actual = 0, size = 0;
-        if (RegQueryValueExA(key_, name, nullptr, &actual, nullptr, &size) != ERROR_SUCCESS ||
-            actual != type || size > limit)
-            return std::nullopt;
-        std::vector<unsigned char> data(size);
-        if (RegQueryValueExA(key_, name, nullptr, &actual, data.data(), &size) != ERROR_SUCCESS ||
-            actual != type || size > data.size())
-            return std::nullopt;
-        data.resize(size);
-        return data;
-    }
-
-    // A REG_SZ value up to its first terminator (a value stored without one ends with its
-    // data), or nothing.
-    std::optional<std::string> text(const char* name) const {
-        auto data = bytes(name, REG_SZ, kLargestText);
-        if (!data) return std::nullopt;
-        const char* begin = reinterpret_cast<const char*>(data->data());
-        return std::string(begin, strnlen(begin, data->size()));
-    }
-
-private:
-    HKEY key_ = nullptr;
-};
+using Key = vlt::RegKey;
 
 // Calls `visit` with each listed device's "HardWareKey", in the list's order, until it
 // returns true. Entries without a readable hardware key are passed over.

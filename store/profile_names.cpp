@@ -87,18 +87,6 @@ DWORD screenDepth() {
     return depth > 0 ? static_cast<DWORD>(depth) : 0;
 }
 
-bool readValue(HKEY key, const char* name, DWORD& type, std::vector<BYTE>& data, DWORD limit) {
-    DWORD size = 0;
-    if (RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-        size > limit)
-        return false;
-    data.assign(size, 0);
-    if (RegQueryValueExA(key, name, nullptr, &type, data.data(), &size) != ERROR_SUCCESS)
-        return false;
-    data.resize(size);
-    return true;
-}
-
 }  // namespace vlt::icm
 
 VLTUTIL_API int GetWin98ProfileName(LPSTR out, DWORD size) {

@@ -2,38 +2,23 @@
 #include <cstring>
 #include <string>
 
+#include "reg_key.h"
 #include "store_internal.h"
 #include "vltutil.h"
 
 namespace {
 
-// Closes a registry key when it goes out of scope.
-class KeyHandle {
-public:
-    KeyHandle() = default;
-    KeyHandle(const KeyHandle&) = delete;
-    KeyHandle& operator=(const KeyHandle&) = delete;
-    ~KeyHandle() {
-        if (key_) RegCloseKey(key_);
-    }
-    PHKEY out() { return &key_; }
-    HKEY get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
-
-LONG openForReading(LPCSTR subkey, KeyHandle& key) {
+LONG openForReading(LPCSTR subkey, vlt::RegKey& key) {
     char path[vlt::kPathBufferSize];
     if (!vlt::buildKeyPath(subkey, path)) return ERROR_INVALID_PARAMETER;
-    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, key.out());
+    return key.open(HKEY_LOCAL_MACHINE, path);
 }
 
 }  // namespace
 
 VLTUTIL_API LONG GetSpectrineRegValue(LPCSTR subkey, LPCSTR valueName, LPDWORD type, LPBYTE data,
                                       LPDWORD size) {
-    KeyHandle key;
+    vlt::RegKey key;
     if (LONG rc = openForReading(subkey, key)) return rc;
     return RegQueryValueExA(key.get(), valueName, nullptr, type, data, size);
 }
@@ -42,11 +27,8 @@ VLTUTIL_API LONG WriteSpectrineRegValue(LPCSTR subkey, LPCSTR valueName, DWORD t
                                         const BYTE* data, DWORD size) {
     char path[vlt::kPathBufferSize];
     if (!vlt::buildKeyPath(subkey, path)) return ERROR_INVALID_PARAMETER;
-    KeyHandle key;
-    char emptyClass[] = "";
-    LONG rc = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, emptyClass, REG_OPTION_NON_VOLATILE,
-                              KEY_ALL_ACCESS, nullptr, key.out(), nullptr);
-    if (rc) return rc;
+    vlt::RegKey key;
+    if (LONG rc = key.create(HKEY_LOCAL_MACHINE, path)) return rc;
     if (!data) return RegDeleteValueA(key.get(), valueName);
     return RegSetValueExA(key.get(), valueName, 0, type, data, size);
 }
@@ -79,13 +61,13 @@ VLTUTIL_API int WriteSpectrineRegString(LPCSTR subkey, LPCSTR valueName, LPCSTR 
 VLTUTIL_API LONG EnumSpectrineRegValue(LPCSTR subkey, DWORD index, LPSTR valueName,
                                        LPDWORD valueNameSize, LPDWORD type, LPBYTE data,
                                        LPDWORD dataSize) {
-    KeyHandle key;
+    vlt::RegKey key;
     if (LONG rc = openForReading(subkey, key)) return rc;
     return RegEnumValueA(key.get(), index, valueName, valueNameSize, nullptr, type, data, dataSize);
 }
 
 VLTUTIL_API LONG EnumSpectrineRegKey(LPCSTR subkey, DWORD index, LPSTR name, DWORD nameSize) {
-    KeyHandle key;
+    vlt::RegKey key;
     if (LONG rc = openForReading(subkey, key)) return rc;
     DWORD size = nameSize;
     return RegEnumKeyExA(key.get(), index, name, &size, nullptr, nullptr, nullptr, nullptr);
