@@ -136,6 +136,20 @@ LONG putName(const std::string& name, LPSTR out, LPDWORD size) {
     return ERROR_SUCCESS;
 }
 
+// The common course of a call on an open key: no exception leaves it, the process lock is
+// held, the handle names a key, and the key was opened with the access the call needs (0: none).
+template <typename Body>
+LONG onKey(HKEY hKey, REGSAM needed, Body body) {
+    return detail::guardedCall(LONG{ERROR_OUTOFMEMORY}, [&]() -> LONG {
+        auto& s = state();
+        std::lock_guard guard(s.lock);
+        OpenKey key;
+        if (LONG rc = resolve(s, hKey, key)) return rc;
+        if (needed && !allowed(key, needed)) return ERROR_ACCESS_DENIED;
+        return body(s, key);
+    });
+}
+
 }  // namespace
 
 void winplat::detail::resetRegistry() {
@@ -147,13 +161,9 @@ void winplat::detail::resetRegistry() {
 }
 
 WINPLAT_API LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM samDesired, PHKEY phkResult) {
-    return winplat::detail::guardedCall(LONG{ERROR_OUTOFMEMORY}, [&]() -> LONG {
-        if (!phkResult) return ERROR_INVALID_PARAMETER;
-        *phkResult = nullptr;
-        auto& s = state();
-        std::lock_guard guard(s.lock);
-        OpenKey parent;
-        if (LONG rc = resolve(s, hKey, parent)) return rc;
+    if (!phkResult) return ERROR_INVALID_PARAMETER;
+    *phkResult = nullptr;
+    return onKey(hKey, 0, [&](RegistryState& s, const OpenKey& parent) -> LONG {
         std::vector<std::string_view> parts;
         if (!splitPath(lpSubKey, parts)) return ERROR_FILE_NOT_FOUND;
         KeyId id = 0;
@@ -164,21 +174,15 @@ WINPLAT_API LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM samDesi
 }
 
 WINPLAT_API LONG RegOpenKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
-    return winplat::detail::guardedCall(LONG{ERROR_OUTOFMEMORY}, [&]() -> LONG {
-        return RegOpenKeyExA(hKey, lpSubKey, 0, MAXIMUM_ALLOWED, phkResult);
-    });
+    return RegOpenKeyExA(hKey, lpSubKey, 0, MAXIMUM_ALLOWED, phkResult);
 }
 
 WINPLAT_API LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, LPSTR lpClass, DWORD,
                                  REGSAM samDesired, LPSECURITY_ATTRIBUTES, PHKEY phkResult,
                                  LPDWORD lpdwDisposition) {
-    return winplat::detail::guardedCall(LONG{ERROR_OUTOFMEMORY}, [&]() -> LONG {
-        if (!phkResult) return ERROR_INVALID_PARAMETER;
-        *phkResult = nullptr;
-        auto& s = state();
-        std::lock_guard guard(s.lock);
-        OpenKey parent;
-        if (LONG rc = resolve(s, hKey, parent)) return rc;
+    if (!phkResult) return ERROR_INVALID_PARAMETER;
+    *phkResult = nullptr;
+    return onKey(hKey, 0, [&](RegistryState& s, const OpenKey& parent) -> LONG {
         std::vector<std::string_view> parts;
         if (!splitPath(lpSubKey, parts)) return ERROR_INVALID_PARAMETER;
         KeyId id = 0;
@@ -195,9 +199,7 @@ WINPLAT_API LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, LPSTR lpClas
 }
 
 WINPLAT_API LONG RegCreateKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
-    return winplat::detail::guardedCall(LONG{ERROR_OUTOFMEMORY}, [&]() -> LONG {
-        return RegCreateKeyExA(hKey, lpSubKey, 0, nullptr, 0, MAXIMUM_ALLOWED, nullptr, phkResult, nullptr);
-    });
+    return RegCreateKeyExA(hKey, lpSubKey, 0, nullptr, 0, MAXIMUM_ALLOWED, nullptr, phkResult, nullptr);
 }
 
 WINPLAT_API LONG RegCloseKey(HKEY hKey) {
@@ -210,23 +212,14 @@ WINPLAT_API LONG RegCloseKey(HKEY hKey) {
 }
 
 WINPLAT_API LONG RegFlushKey(HKEY hKey) {
-    return winplat::detail::guardedCall(LONG{ERROR_OUTOFMEMORY}, [&]() -> LONG {
-        auto& s = state();
-        std::lock_guard guard(s.lock);
-        OpenKey key;
-        return resolve(s, hKey, key);  // every call is already durable when it returns
-    });
+    // Every call is already durable when it returns.
+    return onKey(hKey, 0, [](RegistryState&, const OpenKey&) -> LONG { return ERROR_SUCCESS; });
 }
 
 WINPLAT_API LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD, LPDWORD lpType,
                                   LPBYTE lpData, LPDWORD lpcbData) {
-    return winplat::detail::guardedCall(LONG{ERROR_OUTOFMEMORY}, [&]() -> LONG {
-        if (lpData && !lpcbData) return ERROR_INVALID_PARAMETER;
-        auto& s = state();
-        std::lock_guard guard(s.lock);
-        OpenKey key;
-        if (LONG rc = resolve(s, hKey, key)) return rc;
-        if (!allowed(key, KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
+    if (lpData && !lpcbData) return ERROR_INVALID_PARAMETER;
+    return onKey(hKey, KEY_QUERY_VALUE, [&](RegistryState&, const OpenKey& key) -> LONG {
         LONG result = ERROR_SUCCESS;
         LONG rc = key.store->queryValue(key.id, valueName(lpValueName),
                                         [&](DWORD type, const BYTE* data, size_t size) {
@@ -244,36 +237,22 @@ WINPLAT_API LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD, LPDWOR
 
 WINPLAT_API LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType,
                                 const BYTE* lpData, DWORD cbData) {
-    return winplat::detail::guardedCall(LONG{ERROR_OUTOFMEMORY}, [&]() -> LONG {
-        if (!lpData && cbData) return ERROR_NOACCESS;
-        if (lpValueName && std::strlen(lpValueName) > kMaxValueNameLength) return ERROR_INVALID_PARAMETER;
-        auto& s = state();
-        std::lock_guard guard(s.lock);
-        OpenKey key;
-        if (LONG rc = resolve(s, hKey, key)) return rc;
-        if (!allowed(key, KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+    if (!lpData && cbData) return ERROR_NOACCESS;
+    if (lpValueName && std::strlen(lpValueName) > kMaxValueNameLength) return ERROR_INVALID_PARAMETER;
+    return onKey(hKey, KEY_SET_VALUE, [&](RegistryState&, const OpenKey& key) -> LONG {
         return key.store->setValue(key.id, valueName(lpValueName), dwType, lpData, cbData);
     });
 }
 
 WINPLAT_API LONG RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
-    return winplat::detail::guardedCall(LONG{ERROR_OUTOFMEMORY}, [&]() -> LONG {
-        auto& s = state();
-        std::lock_guard guard(s.lock);
-        OpenKey key;
-        if (LONG rc = resolve(s, hKey, key)) return rc;
-        if (!allowed(key, KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+    return onKey(hKey, KEY_SET_VALUE, [&](RegistryState&, const OpenKey& key) -> LONG {
         return key.store->deleteValue(key.id, valueName(lpValueName));
     });
 }
 
 WINPLAT_API LONG RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
-    return winplat::detail::guardedCall(LONG{ERROR_OUTOFMEMORY}, [&]() -> LONG {
-        if (!lpSubKey) return ERROR_INVALID_PARAMETER;
-        auto& s = state();
-        std::lock_guard guard(s.lock);
-        OpenKey parent;
-        if (LONG rc = resolve(s, hKey, parent)) return rc;
+    if (!lpSubKey) return ERROR_INVALID_PARAMETER;
+    return onKey(hKey, 0, [&](RegistryState&, const OpenKey& parent) -> LONG {
         std::vector<std::string_view> parts;
         if (!splitPath(lpSubKey, parts)) return ERROR_FILE_NOT_FOUND;
         // The roots themselves cannot be deleted.
@@ -288,14 +267,9 @@ WINPLAT_API LONG RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
 
 WINPLAT_API LONG RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LPDWORD,
                                LPSTR lpClass, LPDWORD lpcchClass, PFILETIME lpftLastWriteTime) {
-    return winplat::detail::guardedCall(LONG{ERROR_OUTOFMEMORY}, [&]() -> LONG {
-        if (!lpName || !lpcchName) return ERROR_INVALID_PARAMETER;
-        if (lpClass && !lpcchClass) return ERROR_INVALID_PARAMETER;
-        auto& s = state();
-        std::lock_guard guard(s.lock);
-        OpenKey key;
-        if (LONG rc = resolve(s, hKey, key)) return rc;
-        if (!allowed(key, KEY_ENUMERATE_SUB_KEYS)) return ERROR_ACCESS_DENIED;
+    if (!lpName || !lpcchName) return ERROR_INVALID_PARAMETER;
+    if (lpClass && !lpcchClass) return ERROR_INVALID_PARAMETER;
+    return onKey(hKey, KEY_ENUMERATE_SUB_KEYS, [&](RegistryState&, const OpenKey& key) -> LONG {
         std::string name, className;
         if (LONG rc = key.store->enumKey(key.id, dwIndex, name, className)) return rc;
         if (lpClass && className.size() + 1 > *lpcchClass) return ERROR_MORE_DATA;
@@ -307,22 +281,15 @@ WINPLAT_API LONG RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD l
 }
 
 WINPLAT_API LONG RegEnumKeyA(HKEY hKey, DWORD dwIndex, LPSTR lpName, DWORD cchName) {
-    return winplat::detail::guardedCall(LONG{ERROR_OUTOFMEMORY}, [&]() -> LONG {
-        DWORD size = cchName;
-        return RegEnumKeyExA(hKey, dwIndex, lpName, &size, nullptr, nullptr, nullptr, nullptr);
-    });
+    DWORD size = cchName;
+    return RegEnumKeyExA(hKey, dwIndex, lpName, &size, nullptr, nullptr, nullptr, nullptr);
 }
 
 WINPLAT_API LONG RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchValueName,
                                LPDWORD, LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
-    return winplat::detail::guardedCall(LONG{ERROR_OUTOFMEMORY}, [&]() -> LONG {
-        if (!lpValueName || !lpcchValueName) return ERROR_INVALID_PARAMETER;
-        if (lpData && !lpcbData) return ERROR_INVALID_PARAMETER;
-        auto& s = state();
-        std::lock_guard guard(s.lock);
-        OpenKey key;
-        if (LONG rc = resolve(s, hKey, key)) return rc;
-        if (!allowed(key, KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
+    if (!lpValueName || !lpcchValueName) return ERROR_INVALID_PARAMETER;
+    if (lpData && !lpcbData) return ERROR_INVALID_PARAMETER;
+    return onKey(hKey, KEY_QUERY_VALUE, [&](RegistryState&, const OpenKey& key) -> LONG {
         std::string name;
         LONG dataResult = ERROR_SUCCESS;
         DWORD type = 0;
@@ -352,13 +319,8 @@ WINPLAT_API LONG RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchClass, 
                                   LPDWORD lpcbMaxClassLen, LPDWORD lpcValues,
                                   LPDWORD lpcbMaxValueNameLen, LPDWORD lpcbMaxValueLen,
                                   LPDWORD lpcbSecurityDescriptor, PFILETIME lpftLastWriteTime) {
-    return winplat::detail::guardedCall(LONG{ERROR_OUTOFMEMORY}, [&]() -> LONG {
-        if (lpClass && !lpcchClass) return ERROR_INVALID_PARAMETER;
-        auto& s = state();
-        std::lock_guard guard(s.lock);
-        OpenKey key;
-        if (LONG rc = resolve(s, hKey, key)) return rc;
-        if (!allowed(key, KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
+    if (lpClass && !lpcchClass) return ERROR_INVALID_PARAMETER;
+    return onKey(hKey, KEY_QUERY_VALUE, [&](RegistryState&, const OpenKey& key) -> LONG {
         KeyInfo info;
         if (LONG rc = key.store->queryInfo(key.id, info)) return rc;
         LONG result = ERROR_SUCCESS;
