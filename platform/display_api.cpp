@@ -329,22 +329,34 @@ WINPLAT_API int GetDeviceCaps(HDC hdc, int index) {
     });
 }
 
+namespace {
+
+// The monitor whose ramp a Get/SetDeviceGammaRamp call reaches, or -1 with the last error set:
+// NT 4 has no ramp functions of its own, then the context and the ramp buffer are checked.
+long rampMonitor(DisplayAccess& access, HDC hdc, LPVOID ramp) {
+    if (family() == Family::NT4) {
+        SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+        return -1;
+    }
+    long m = contextMonitor(state(), access.backend.monitors(), hdc);
+    if (m < 0) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return -1;
+    }
+    if (!ramp) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return -1;
+    }
+    return m;
+}
+
+}  // namespace
+
 WINPLAT_API BOOL GetDeviceGammaRamp(HDC hdc, LPVOID lpRamp) {
     return winplat::detail::guardedCall(FALSE, [&]() -> BOOL {
-        if (family() == Family::NT4) {
-            SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-            return FALSE;
-        }
         auto access = displayBackend();
-        long m = contextMonitor(state(), access.backend.monitors(), hdc);
-        if (m < 0) {
-            SetLastError(ERROR_INVALID_HANDLE);
-            return FALSE;
-        }
-        if (!lpRamp) {
-            SetLastError(ERROR_INVALID_PARAMETER);
-            return FALSE;
-        }
+        long m = rampMonitor(access, hdc, lpRamp);
+        if (m < 0) return FALSE;
         GammaRamp ramp{};
         if (!access.backend.getRamp(static_cast<size_t>(m), ramp)) {
             SetLastError(ERROR_NOT_SUPPORTED);
@@ -357,20 +369,9 @@ WINPLAT_API BOOL GetDeviceGammaRamp(HDC hdc, LPVOID lpRamp) {
 
 WINPLAT_API BOOL SetDeviceGammaRamp(HDC hdc, LPVOID lpRamp) {
     return winplat::detail::guardedCall(FALSE, [&]() -> BOOL {
-        if (family() == Family::NT4) {
-            SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-            return FALSE;
-        }
         auto access = displayBackend();
-        long m = contextMonitor(state(), access.backend.monitors(), hdc);
-        if (m < 0) {
-            SetLastError(ERROR_INVALID_HANDLE);
-            return FALSE;
-        }
-        if (!lpRamp) {
-            SetLastError(ERROR_INVALID_PARAMETER);
-            return FALSE;
-        }
+        long m = rampMonitor(access, hdc, lpRamp);
+        if (m < 0) return FALSE;
         GammaRamp ramp{};
         std::memcpy(ramp.data(), lpRamp, sizeof ramp);
         if (!access.backend.setRamp(static_cast<size_t>(m), ramp)) {

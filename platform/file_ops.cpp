@@ -193,20 +193,27 @@ int replaceFileAtomically(const std::string& nativePath, std::string_view conten
     return 0;
 }
 
+// The check every call that takes one path makes first: null is ERROR_INVALID_PARAMETER, the
+// empty path ERROR_PATH_NOT_FOUND. False, with the last error set, for either.
+bool usablePathArgument(LPCSTR path) {
+    if (!path) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    if (!*path) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace winplat::detail
 
 using namespace winplat::detail;
 
 WINPLAT_API BOOL DeleteFileA(LPCSTR lpFileName) {
     return winplat::detail::guardedCall(FALSE, [&]() -> BOOL {
-        if (!lpFileName) {
-            SetLastError(ERROR_INVALID_PARAMETER);
-            return FALSE;
-        }
-        if (!*lpFileName) {
-            SetLastError(ERROR_PATH_NOT_FOUND);
-            return FALSE;
-        }
+        if (!usablePathArgument(lpFileName)) return FALSE;
         std::string path = resolvePath(lpFileName);
         struct stat st {};
         if (lstat(path.c_str(), &st) != 0) return failWithErrno(errno, path);
@@ -287,14 +294,7 @@ WINPLAT_API BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL
 
 WINPLAT_API BOOL CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES /*sa*/) {
     return winplat::detail::guardedCall(FALSE, [&]() -> BOOL {
-        if (!lpPathName) {
-            SetLastError(ERROR_INVALID_PARAMETER);
-            return FALSE;
-        }
-        if (!*lpPathName) {
-            SetLastError(ERROR_PATH_NOT_FOUND);
-            return FALSE;
-        }
+        if (!usablePathArgument(lpPathName)) return FALSE;
         std::string path = resolvePath(lpPathName);
         if (::mkdir(path.c_str(), 0777) != 0) {
             // A missing parent is a missing path, never a missing file.
@@ -310,14 +310,7 @@ WINPLAT_API BOOL CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES /*sa*
 
 WINPLAT_API BOOL RemoveDirectoryA(LPCSTR lpPathName) {
     return winplat::detail::guardedCall(FALSE, [&]() -> BOOL {
-        if (!lpPathName) {
-            SetLastError(ERROR_INVALID_PARAMETER);
-            return FALSE;
-        }
-        if (!*lpPathName) {
-            SetLastError(ERROR_PATH_NOT_FOUND);
-            return FALSE;
-        }
+        if (!usablePathArgument(lpPathName)) return FALSE;
         std::string path = resolvePath(lpPathName);
         struct stat st {};
         if (lstat(path.c_str(), &st) != 0) return failWithErrno(errno, path);
@@ -335,14 +328,7 @@ WINPLAT_API BOOL RemoveDirectoryA(LPCSTR lpPathName) {
 
 WINPLAT_API DWORD GetFileAttributesA(LPCSTR lpFileName) {
     return winplat::detail::guardedCall(static_cast<DWORD>(INVALID_FILE_ATTRIBUTES), [&]() -> DWORD {
-        if (!lpFileName) {
-            SetLastError(ERROR_INVALID_PARAMETER);
-            return INVALID_FILE_ATTRIBUTES;
-        }
-        if (!*lpFileName) {
-            SetLastError(ERROR_PATH_NOT_FOUND);
-            return INVALID_FILE_ATTRIBUTES;
-        }
+        if (!usablePathArgument(lpFileName)) return INVALID_FILE_ATTRIBUTES;
         std::string path = resolvePath(lpFileName);
         struct stat st {};
         if (stat(path.c_str(), &st) != 0 && lstat(path.c_str(), &st) != 0) {
