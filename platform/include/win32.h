@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "winres.h"  // styles, command ids, virtual keys and languages, shared with .rc scripts
+
 #ifdef __cplusplus
 #define WINPLAT_API extern "C" __attribute__((visibility("default")))
 #else
@@ -235,8 +237,6 @@ WINPLAT_API DWORD GetVersion(void);
 #define FORMAT_MESSAGE_FROM_SYSTEM 0x00001000
 #define FORMAT_MESSAGE_ARGUMENT_ARRAY 0x00002000
 #define FORMAT_MESSAGE_MAX_WIDTH_MASK 0x000000FF
-#define LANG_NEUTRAL 0x00
-#define SUBLANG_DEFAULT 0x01
 #define MAKELANGID(p, s) ((((WORD)(s)) << 10) | (WORD)(p))
 
 // Only FORMAT_MESSAGE_FROM_SYSTEM (with or without IGNORE_INSERTS) is supported; the text of
@@ -437,13 +437,6 @@ typedef struct tagCREATESTRUCTA {
 #define MB_APPLMODAL 0x00000000L
 #define MB_SYSTEMMODAL 0x00001000L
 #define MB_TASKMODAL 0x00002000L
-#define IDOK 1
-#define IDCANCEL 2
-#define IDABORT 3
-#define IDRETRY 4
-#define IDIGNORE 5
-#define IDYES 6
-#define IDNO 7
 
 WINPLAT_API ATOM RegisterClassA(const WNDCLASSA* lpWndClass);
 WINPLAT_API BOOL UnregisterClassA(LPCSTR lpClassName, HINSTANCE hInstance);
@@ -657,6 +650,65 @@ WINPLAT_API BOOL GetModuleHandleExA(DWORD dwFlags, LPCSTR lpModuleName, HMODULE*
 // receives the truncated, terminated path; the result is then nSize with
 // ERROR_INSUFFICIENT_BUFFER.
 WINPLAT_API DWORD GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
+
+// ---- Resources ---------------------------------------------------------------------------
+// Resources compiled into a library or program from its .rc script (winplat_add_resources).
+// A module is an HMODULE of LoadLibraryA and the other library calls; null is the running
+// program. Types and names are numbers (MAKEINTRESOURCEA, or a string "#123") or strings,
+// compared ignoring case; where a module holds the same type and name twice (in two languages)
+// the first one counts. The data is read-only and stays valid while the module is loaded.
+struct HRSRC__;
+typedef struct HRSRC__* HRSRC;
+typedef HANDLE HGLOBAL;
+
+#define IS_INTRESOURCE(r) ((((ULONG_PTR)(r)) >> 16) == 0)
+#define MAKEINTRESOURCEA(i) ((LPSTR)((ULONG_PTR)((WORD)(i))))
+#define MAKEINTRESOURCE MAKEINTRESOURCEA
+
+#define RT_CURSOR MAKEINTRESOURCEA(1)
+#define RT_BITMAP MAKEINTRESOURCEA(2)
+#define RT_ICON MAKEINTRESOURCEA(3)
+#define RT_MENU MAKEINTRESOURCEA(4)
+#define RT_DIALOG MAKEINTRESOURCEA(5)
+#define RT_STRING MAKEINTRESOURCEA(6)
+#define RT_FONTDIR MAKEINTRESOURCEA(7)
+#define RT_FONT MAKEINTRESOURCEA(8)
+#define RT_ACCELERATOR MAKEINTRESOURCEA(9)
+#define RT_RCDATA MAKEINTRESOURCEA(10)
+#define RT_MESSAGETABLE MAKEINTRESOURCEA(11)
+#define RT_GROUP_CURSOR MAKEINTRESOURCEA(12)
+#define RT_GROUP_ICON MAKEINTRESOURCEA(14)
+#define RT_VERSION MAKEINTRESOURCEA(16)
+#define RT_DLGINCLUDE MAKEINTRESOURCEA(17)
+#define RT_ANICURSOR MAKEINTRESOURCEA(21)
+#define RT_ANIICON MAKEINTRESOURCEA(22)
+#define RT_HTML MAKEINTRESOURCEA(23)
+#define RT_MANIFEST MAKEINTRESOURCEA(24)
+
+#define ERROR_RESOURCE_DATA_NOT_FOUND 1812L
+#define ERROR_RESOURCE_TYPE_NOT_FOUND 1813L
+#define ERROR_RESOURCE_NAME_NOT_FOUND 1814L
+#define ERROR_RESOURCE_LANG_NOT_FOUND 1815L
+
+// Fails with ERROR_RESOURCE_DATA_NOT_FOUND (the module has no resources),
+// ERROR_RESOURCE_TYPE_NOT_FOUND or ERROR_RESOURCE_NAME_NOT_FOUND; ERROR_MOD_NOT_FOUND for a
+// freed or unknown module, ERROR_INVALID_PARAMETER for a "#" name beyond 65535.
+WINPLAT_API HRSRC FindResourceA(HMODULE hModule, LPCSTR lpName, LPCSTR lpType);
+// A neutral language (primary language LANG_NEUTRAL) takes the first of any language, as
+// FindResourceA does; another takes only that language (ERROR_RESOURCE_LANG_NOT_FOUND).
+WINPLAT_API HRSRC FindResourceExA(HMODULE hModule, LPCSTR lpType, LPCSTR lpName, WORD wLanguage);
+// The resource's data; a resource handle of another module fails with ERROR_INVALID_HANDLE.
+WINPLAT_API HGLOBAL LoadResource(HMODULE hModule, HRSRC hResInfo);
+WINPLAT_API LPVOID LockResource(HGLOBAL hResData);
+WINPLAT_API DWORD SizeofResource(HMODULE hModule, HRSRC hResInfo);
+// Resources need no freeing: always FALSE.
+WINPLAT_API BOOL FreeResource(HGLOBAL hResData);
+// String uID (its low word) of the module's string tables, converted to Windows-1252 (a
+// character without a Windows-1252 form becomes '?'). Copies at most cchBufferMax - 1
+// characters and a terminator and returns the number copied; a missing or empty string gives
+// 0 and an empty buffer. cchBufferMax 0 returns -1 and writes nothing; a negative size or a
+// null buffer returns 0 with ERROR_INVALID_PARAMETER.
+WINPLAT_API int LoadStringA(HINSTANCE hInstance, UINT uID, LPSTR lpBuffer, int cchBufferMax);
 
 // ---- Image colour management -------------------------------------------------------------
 // Profiles registered with the system and the default profile of each monitor, kept in the

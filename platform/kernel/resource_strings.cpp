@@ -1,0 +1,51 @@
+// LoadStringA over the string tables: RT_STRING resource n holds strings 16(n-1) to 16n-1, each
+// a WORD count of UTF-16 units followed by the units; a missing string has count 0.
+#include <algorithm>
+
+#include "codepage.h"
+#include "detail.h"
+#include "resource_format.h"
+#include "resources.h"
+
+namespace winplat::detail {
+namespace {
+
+constexpr UINT kStringsPerTable = 16;
+
+// The UTF-16 bytes of string `index` of a table; nothing when the table ends before it.
+std::optional<std::span<const BYTE>> stringInTable(std::span<const BYTE> table, UINT index) {
+    size_t at = 0;
+    for (UINT i = 0;; ++i) {
+        if (table.size() - at < 2) return std::nullopt;
+        const size_t bytes = size_t{readWord(table, at)} * 2;
+        at += 2;
+        if (table.size() - at < bytes) return std::nullopt;
+        if (i == index) return table.subspan(at, bytes);
+        at += bytes;
+    }
+}
+
+}  // namespace
+}  // namespace winplat::detail
+
+using namespace winplat::detail;
+
+WINPLAT_API int LoadStringA(HINSTANCE hInstance, UINT uID, LPSTR lpBuffer, int cchBufferMax) {
+    return guardedCall(0, [&]() -> int {
+        if (cchBufferMax == 0) return -1;
+        if (cchBufferMax < 0 || !lpBuffer) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return 0;
+        }
+        const WORD id = static_cast<WORD>(uID);  // the high word plays no part
+        std::span<const BYTE> text;
+        if (auto table = resourceData(hInstance, MAKEINTRESOURCEA(id / kStringsPerTable + 1),
+                                      RT_STRING)) {
+            text = stringInTable(*table, id % kStringsPerTable).value_or(text);
+        }
+        const size_t count = std::min(text.size() / 2, static_cast<size_t>(cchBufferMax) - 1);
+        for (size_t i = 0; i < count; ++i) lpBuffer[i] = toWindows1252(readWord(text, 2 * i));
+        lpBuffer[count] = '\0';
+        return static_cast<int>(count);
+    });
+}
