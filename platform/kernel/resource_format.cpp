@@ -119,4 +119,16 @@ ResourceSearch findRecord(std::span<const BYTE> image, const ResourceKey& type,
     return {std::nullopt, error};
 }
 
+std::optional<std::span<const BYTE>> stringInTable(std::span<const BYTE> table, UINT index) {
+    size_t at = 0;
+    for (UINT i = 0;; ++i) {
+        if (table.size() - at < 2) return std::nullopt;
+        const size_t bytes = size_t{readWord(table, at)} * 2;
+        at += 2;
+        if (table.size() - at < bytes) return std::nullopt;
+        if (i == index) return table.subspan(at, bytes);
+        at += bytes;
+    }
+}
+
 }  // namespace winplat::detail

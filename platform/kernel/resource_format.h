@@ -77,4 +77,11 @@ struct ResourceSearch {
 ResourceSearch findRecord(std::span<const BYTE> image, const ResourceKey& type,
                           const ResourceKey& name, std::optional<WORD> language);
 
+constexpr UINT kStringsPerTable = 16;
+
+// String `index` (0 to 15) of an RT_STRING table: sixteen strings, each a WORD count of UTF-16
+// units followed by the units (a missing string has count 0). Its UTF-16 bytes; nothing when
+// the table ends before it.
+std::optional<std::span<const BYTE>> stringInTable(std::span<const BYTE> table, UINT index);
+
 }  // namespace winplat::detail

@@ -32,38 +32,6 @@ bool failInvalid() {
     return false;
 }
 
-struct GroupEntry {
-    IconCandidate candidate;
-    WORD id = 0;
-};
-
-// The entries of an icon or cursor group; nothing when the bytes do not fit the layout.
-std::optional<std::vector<GroupEntry>> parseGroup(std::span<const BYTE> bytes, bool cursor) {
-    if (bytes.size() < kDirectoryHeadBytes || readWord(bytes, 0) != 0 ||
-        readWord(bytes, 2) != (cursor ? 2 : 1))
-        return std::nullopt;
-    const size_t count = readWord(bytes, 4);
-    if (count == 0 || (bytes.size() - kDirectoryHeadBytes) / kDirectoryEntryBytes < count)
-        return std::nullopt;
-    std::vector<GroupEntry> entries;
-    for (size_t i = 0; i < count; ++i) {
-        const size_t at = kDirectoryHeadBytes + i * kDirectoryEntryBytes;
-        GroupEntry entry;
-        if (cursor) {
-            // wWidth, wHeight (both masks), wPlanes, wBitCount
-            entry.candidate = {readWord(bytes, at), readWord(bytes, at + 2) / 2,
-                               readWord(bytes, at + 6)};
-        } else {
-            // bWidth, bHeight (0: 256), bColorCount, bReserved, wPlanes, wBitCount
-            entry.candidate = {bytes[at] ? bytes[at] : 256, bytes[at + 1] ? bytes[at + 1] : 256,
-                               readWord(bytes, at + 6)};
-        }
-        entry.id = readWord(bytes, at + kEntryIdOffset);
-        entries.push_back(entry);
-    }
-    return entries;
-}
-
 // Cursors: the best of the candidates `within` allows, a larger size beating a smaller one
 // when `largest`, a smaller beating a larger otherwise; equal sizes go to the preferred depth.
 std::optional<size_t> bestCursor(std::span<const IconCandidate> candidates, bool largest,
@@ -87,6 +55,33 @@ std::optional<size_t> bestCursor(std::span<const IconCandidate> candidates, bool
 }
 
 }  // namespace
+
+std::optional<std::vector<IconGroupEntry>> parseIconGroup(std::span<const BYTE> bytes,
+                                                         bool cursor) {
+    if (bytes.size() < kDirectoryHeadBytes || readWord(bytes, 0) != 0 ||
+        readWord(bytes, 2) != (cursor ? 2 : 1))
+        return std::nullopt;
+    const size_t count = readWord(bytes, 4);
+    if (count == 0 || (bytes.size() - kDirectoryHeadBytes) / kDirectoryEntryBytes < count)
+        return std::nullopt;
+    std::vector<IconGroupEntry> entries;
+    for (size_t i = 0; i < count; ++i) {
+        const size_t at = kDirectoryHeadBytes + i * kDirectoryEntryBytes;
+        IconGroupEntry entry;
+        if (cursor) {
+            // wWidth, wHeight (both masks), wPlanes, wBitCount
+            entry.candidate = {readWord(bytes, at), readWord(bytes, at + 2) / 2,
+                               readWord(bytes, at + 6)};
+        } else {
+            // bWidth, bHeight (0: 256), bColorCount, bReserved, wPlanes, wBitCount
+            entry.candidate = {bytes[at] ? bytes[at] : 256, bytes[at + 1] ? bytes[at + 1] : 256,
+                               readWord(bytes, at + 6)};
+        }
+        entry.id = readWord(bytes, at + kEntryIdOffset);
+        entries.push_back(entry);
+    }
+    return entries;
+}
 
 std::optional<PackedDib> parsePackedDib(std::span<const BYTE> bytes, bool iconImage) {
     if (bytes.size() < 4) return std::nullopt;
@@ -188,14 +183,14 @@ std::optional<IconImage> iconResource(HMODULE module, LPCSTR name, bool cursor, 
                                       int bitsPerPixel) {
     auto groupBytes = resourceData(module, name, cursor ? RT_GROUP_CURSOR : RT_GROUP_ICON);
     if (!groupBytes) return std::nullopt;
-    auto group = parseGroup(*groupBytes, cursor);
+    auto group = parseIconGroup(*groupBytes, cursor);
     if (!group) {
         failInvalid();
         return std::nullopt;
     }
     std::vector<IconCandidate> candidates;
-    for (const GroupEntry& entry : *group) candidates.push_back(entry.candidate);
-    const GroupEntry& chosen = (*group)[chooseIconCandidate(candidates, cursor, cx, cy,
+    for (const IconGroupEntry& entry : *group) candidates.push_back(entry.candidate);
+    const IconGroupEntry& chosen = (*group)[chooseIconCandidate(candidates, cursor, cx, cy,
                                                             bitsPerPixel)];
     auto imageBytes =
         resourceData(module, MAKEINTRESOURCEA(chosen.id), cursor ? RT_CURSOR : RT_ICON);

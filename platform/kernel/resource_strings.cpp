@@ -1,32 +1,10 @@
-// LoadStringA over the string tables: RT_STRING resource n holds strings 16(n-1) to 16n-1, each
-// a WORD count of UTF-16 units followed by the units; a missing string has count 0.
+// LoadStringA over the string tables: RT_STRING resource n holds strings 16(n-1) to 16n-1.
 #include <algorithm>
 
 #include "codepage.h"
 #include "detail.h"
 #include "resource_format.h"
 #include "resources.h"
-
-namespace winplat::detail {
-namespace {
-
-constexpr UINT kStringsPerTable = 16;
-
-// The UTF-16 bytes of string `index` of a table; nothing when the table ends before it.
-std::optional<std::span<const BYTE>> stringInTable(std::span<const BYTE> table, UINT index) {
-    size_t at = 0;
-    for (UINT i = 0;; ++i) {
-        if (table.size() - at < 2) return std::nullopt;
-        const size_t bytes = size_t{readWord(table, at)} * 2;
-        at += 2;
-        if (table.size() - at < bytes) return std::nullopt;
-        if (i == index) return table.subspan(at, bytes);
-        at += bytes;
-    }
-}
-
-}  // namespace
-}  // namespace winplat::detail
 
 using namespace winplat::detail;
 

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "resource_format.h"
 #include "win32.h"
@@ -78,6 +79,15 @@ struct IconCandidate {
 // fewest when monochrome). Always an index of `candidates`, which must not be empty.
 size_t chooseIconCandidate(std::span<const IconCandidate> candidates, bool cursor, int cx, int cy,
                            int bitsPerPixel);
+
+// The entries of an RT_GROUP_ICON or RT_GROUP_CURSOR directory (idReserved 0, idType 1 or 2,
+// idCount, then 14-byte entries); nothing when the bytes do not fit that layout or it is empty.
+struct IconGroupEntry {
+    IconCandidate candidate;
+    WORD id = 0;  // of the RT_ICON or RT_CURSOR resource holding the image
+};
+std::optional<std::vector<IconGroupEntry>> parseIconGroup(std::span<const BYTE> bytes,
+                                                         bool cursor);
 
 struct IconImage {
     WORD id = 0;  // of the RT_ICON or RT_CURSOR resource chosen
