@@ -46,12 +46,14 @@ public:
     ErrorTrap(const ErrorTrap&) = delete;
     ErrorTrap& operator=(const ErrorTrap&) = delete;
     ~ErrorTrap() {
-        XSync(display_, False);
+        if (!synced_) XSync(display_, False);
         XSetErrorHandler(previous_);
     }
-    // Waits for the server's answers so far; true when none was an error.
+    // Waits for the server's answers so far; true when none was an error. Callers send no
+    // request after it, so the trap does not wait again when it goes.
     bool ok() {
         XSync(display_, False);
+        synced_ = true;
         return !failed_;
     }
 
@@ -62,6 +64,7 @@ private:
     }
     static inline bool failed_ = false;
     Display* display_;
+    bool synced_ = false;
     int (*previous_)(Display*, XErrorEvent*) = nullptr;
 };
 
@@ -106,9 +109,10 @@ public:
         if (monitor >= crtcs_.size() || !monitors_[monitor].hasRamp) return false;
         Display* d = display_.get();
         ErrorTrap trap(d);
-        int size = XRRGetCrtcGammaSize(d, crtcs_[monitor]);
-        CrtcGamma gamma(size > 0 ? XRRGetCrtcGamma(d, crtcs_[monitor]) : nullptr);
-        if (!trap.ok() || !gamma || gamma->size != size) return false;
+        CrtcGamma gamma(XRRGetCrtcGamma(d, crtcs_[monitor]));
+        if (!trap.ok() || !gamma || gamma->size <= 0) return false;
+        const int size = gamma->size;
+        gammaSizes_[monitor] = size;
         const unsigned short* channels[3] = {gamma->red, gamma->green, gamma->blue};
         for (size_t c = 0; c < 3; ++c) {
             std::vector<uint16_t> channel =
@@ -118,22 +122,16 @@ public:
         return true;
     }
 
+    // One round trip: the table size known from the probe (or the last read), the table sent,
+    // and one wait for the server's answer. A size that changed since makes the server refuse
+    // the table; the size is then asked again and the table sent once more.
     bool setRamp(size_t monitor, const GammaRamp& ramp) override {
         if (monitor >= crtcs_.size() || !monitors_[monitor].hasRamp) return false;
-        Display* d = display_.get();
-        ErrorTrap trap(d);
-        int size = XRRGetCrtcGammaSize(d, crtcs_[monitor]);
-        if (size <= 0) return false;
-        CrtcGamma gamma(XRRAllocGamma(size));
-        if (!gamma) return false;
-        unsigned short* channels[3] = {gamma->red, gamma->green, gamma->blue};
-        for (size_t c = 0; c < 3; ++c) {
-            std::vector<uint16_t> channel =
-                resampleChannel(ramp.data() + 256 * c, 256, static_cast<size_t>(size));
-            std::copy(channel.begin(), channel.end(), channels[c]);
-        }
-        XRRSetCrtcGamma(d, crtcs_[monitor], gamma.get());
-        return trap.ok();
+        if (sendRamp(monitor, ramp)) return true;
+        const int size = XRRGetCrtcGammaSize(display_.get(), crtcs_[monitor]);
+        if (size <= 0 || size == gammaSizes_[monitor]) return false;
+        gammaSizes_[monitor] = size;
+        return sendRamp(monitor, ramp);
     }
 
     // The pointer through the root window, in desktop coordinates (the primary monitor's top
@@ -176,6 +174,23 @@ public:
     }
 
 private:
+    bool sendRamp(size_t monitor, const GammaRamp& ramp) {
+        const int size = gammaSizes_[monitor];
+        if (size <= 0) return false;
+        CrtcGamma gamma(XRRAllocGamma(size));
+        if (!gamma) return false;
+        unsigned short* channels[3] = {gamma->red, gamma->green, gamma->blue};
+        for (size_t c = 0; c < 3; ++c) {
+            std::vector<uint16_t> channel =
+                resampleChannel(ramp.data() + 256 * c, 256, static_cast<size_t>(size));
+            std::copy(channel.begin(), channel.end(), channels[c]);
+        }
+        Display* d = display_.get();
+        ErrorTrap trap(d);
+        XRRSetCrtcGamma(d, crtcs_[monitor], gamma.get());
+        return trap.ok();
+    }
+
     void probe() {
         Display* d = display_.get();
         ErrorTrap trap(d);
@@ -199,6 +214,7 @@ private:
             m.description = "Default Monitor";
             monitors_.push_back(m);
             crtcs_.push_back(None);
+            gammaSizes_.push_back(0);
             return;
         }
 
@@ -228,7 +244,8 @@ private:
             m.rect = {crtc->x, crtc->y, crtc->x + static_cast<LONG>(crtc->width),
                       crtc->y + static_cast<LONG>(crtc->height)};
             m.bitsPerPixel = bits;
-            m.hasRamp = XRRGetCrtcGammaSize(d, output->crtc) > 1;
+            const int gammaSize = XRRGetCrtcGammaSize(d, output->crtc);
+            m.hasRamp = gammaSize > 1;
             m.edid = outputEdid(d, res->outputs[o]);
             m.description = edidMonitorName(m.edid);
             if (m.description.empty())
@@ -236,6 +253,7 @@ private:
             if (res->outputs[o] == primaryOutput) primary = static_cast<long>(monitors_.size());
             monitors_.push_back(std::move(m));
             crtcs_.push_back(output->crtc);
+            gammaSizes_.push_back(gammaSize);
         }
         if (monitors_.empty()) return;
         if (primary < 0) primary = 0;
@@ -251,6 +269,7 @@ private:
     DisplayPtr display_;
     std::vector<MonitorDesc> monitors_;
     std::vector<RRCrtc> crtcs_;
+    std::vector<int> gammaSizes_;  // entries of each CRTC's gamma table
     std::string adapter_;
     Window root_ = None;
     POINT origin_{};  // the primary monitor's top left corner on the root window
