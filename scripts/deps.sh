@@ -24,7 +24,12 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-# The tests check that numbers stay in the C locale under one that writes decimal commas.
+# The tests check that numbers stay in the C locale under one that writes decimal commas, and
+# that names fold the same way everywhere under an 8-bit locale that folds letters above 127.
 if [ "${1:-build}" = test ] && ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
   $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8 || echo "deps.sh: could not make the de_DE.UTF-8 locale"
+fi
+if [ "${1:-build}" = test ] && ! locale -a 2>/dev/null | grep -qi '^de_DE\.iso-\?8859-\?1$'; then
+  $sudo localedef -i de_DE -f ISO-8859-1 de_DE.ISO-8859-1 ||
+    echo "deps.sh: could not make the de_DE.ISO-8859-1 locale"
 fi

@@ -1,6 +1,7 @@
 #include "hive_store.h"
 
-#include <cctype>
+#include "ascii_case.h"
+
 #include <chrono>
 #include <thread>
 
@@ -43,7 +44,9 @@ sqlite3_int64 nowFileTime() {
 std::string cacheKey(KeyId parent, std::string_view name) {
     std::string k = std::to_string(parent);
     k.push_back('\\');
-    for (char c : name) k.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+    // The database folds ASCII letters only (COLLATE NOCASE); so must the cache, or under an
+    // 8-bit locale two names the database tells apart would share one entry.
+    for (char c : name) k.push_back(asciiLower(c));
     return k;
 }
 

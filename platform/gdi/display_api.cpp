@@ -1,7 +1,5 @@
 // Win32 display functions: argument checks, HDC and HMONITOR handles, the system families'
 // differences and Win32 result codes, over the display backend of the process.
-#include <strings.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -10,6 +8,7 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "ascii_case.h"
 #include "detail.h"
 #include "display_backend.h"
 #include "winplat.h"
@@ -58,8 +57,8 @@ DisplayState& state() {
 std::unique_ptr<DisplayBackend> chooseBackend() {
     const char* wanted = std::getenv("SPECTRINE_DISPLAY");
     std::string choice = wanted ? wanted : "";
-    if (strcasecmp(choice.c_str(), "virtual") == 0) return makeVirtualDisplay(systemRoot());
-    if (strcasecmp(choice.c_str(), "x11") == 0) {
+    if (equalsIgnoringCase(choice, "virtual")) return makeVirtualDisplay(systemRoot());
+    if (equalsIgnoringCase(choice, "x11")) {
         if (auto x11 = makeX11Display()) return x11;
         std::fprintf(stderr, "winplat: SPECTRINE_DISPLAY=x11 but the X server of DISPLAY does "
                              "not answer; there is no monitor\n");
@@ -139,7 +138,7 @@ long deviceIndexOf(LPCSTR name, size_t count) {
     if (!name) return -1;
     constexpr std::string_view prefix = "\\\\.\\DISPLAY";
     size_t len = std::strlen(name);
-    if (len <= prefix.size() || strncasecmp(name, prefix.data(), prefix.size()) != 0) return -1;
+    if (len <= prefix.size() || !startsWithIgnoringCase(name, prefix)) return -1;
     long n = 0;
     for (size_t i = prefix.size(); i < len; ++i) {
         if (name[i] < '0' || name[i] > '9' || n > 1000) return -1;
@@ -282,7 +281,7 @@ WINPLAT_API HDC CreateDCA(LPCSTR lpszDriver, LPCSTR lpszDevice, LPCSTR, const DE
     return winplat::detail::guardedCall(HDC{}, [&]() -> HDC {
         auto access = displayBackend();
         const auto& monitors = access.backend.monitors();
-        bool driverIsDisplay = lpszDriver && strcasecmp(lpszDriver, "DISPLAY") == 0;
+        bool driverIsDisplay = lpszDriver && winplat::equalsIgnoringCase(lpszDriver, "DISPLAY");
         long device = -1;
         bool wholeScreen = false;
         if (long n = deviceIndexOf(lpszDriver, monitors.size()); n >= 0) {

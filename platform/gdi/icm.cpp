@@ -1,8 +1,6 @@
 // Image colour management: the registered profiles and each monitor's default profile, kept in
 // the registry as win32.h describes, and published by the display backend where the desktop's
 // programs look for a monitor's profile.
-#include <strings.h>
-
 #include <array>
 #include <cstring>
 #include <fstream>
@@ -10,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ascii_case.h"
 #include "detail.h"
 #include "display_backend.h"
 #include "paths.h"
@@ -150,7 +149,7 @@ void forgetDefaults(const std::string& fileName) {
         if (rc == ERROR_NO_MORE_ITEMS) break;
         if (rc != ERROR_SUCCESS || type != REG_SZ) continue;
         data[dataSize] = '\0';
-        if (strcasecmp(fileNameOf(data).c_str(), fileName.c_str()) == 0) devices.push_back(name);
+        if (equalsIgnoringCase(fileNameOf(data), fileName)) devices.push_back(name);
     }
     for (const std::string& device : devices) {
         RegDeleteValueA(key.get(), device.c_str());

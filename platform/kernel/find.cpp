@@ -8,6 +8,7 @@
 #include <mutex>
 #include <vector>
 
+#include "ascii_case.h"
 #include "detail.h"
 #include "files.h"
 #include "paths.h"
@@ -39,17 +40,12 @@ struct DirCloser {
     void operator()(DIR* d) const { closedir(d); }
 };
 
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 // "." and ".." first, as NTFS lists them, then names ignoring case (byte order breaks ties).
 bool listsBefore(const std::string& a, const std::string& b) {
     auto rank = [](const std::string& s) { return s == "." ? 0 : (s == ".." ? 1 : 2); };
     if (rank(a) != rank(b)) return rank(a) < rank(b);
-    bool less = std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                             [](char x, char y) { return lower(x) < lower(y); });
-    bool greater = std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(),
-                                                [](char x, char y) { return lower(x) < lower(y); });
-    return less || (!greater && a < b);
+    const int order = compareIgnoringCase(a, b);
+    return order < 0 || (order == 0 && a < b);
 }
 
 WIN32_FIND_DATAA describe(int dirFd, const std::string& name, const struct stat& st) {

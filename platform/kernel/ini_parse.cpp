@@ -1,19 +1,13 @@
 // Parsing INI files into lines, sections and entries.
 #include "ini_parse.h"
 
+#include "ascii_case.h"
+
 namespace winplat::detail {
 
 namespace {
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 }  // namespace
-
-bool iniNamesEqual(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i])) return false;
-    return true;
-}
 
 std::string_view iniTrim(std::string_view text) {
     while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
@@ -31,14 +25,14 @@ std::string_view iniUnquote(std::string_view value) {
 const IniSection* IniDocument::findSection(std::string_view name) const {
     name = iniTrim(name);
     for (const IniSection& s : sections)
-        if (iniNamesEqual(s.name, name)) return &s;
+        if (equalsIgnoringCase(s.name, name)) return &s;
     return nullptr;
 }
 
 const IniEntry* IniDocument::findEntry(const IniSection& section, std::string_view key) {
     key = iniTrim(key);
     for (const IniEntry& e : section.entries)
-        if (e.hasValue && iniNamesEqual(e.key, key)) return &e;
+        if (e.hasValue && equalsIgnoringCase(e.key, key)) return &e;
     return nullptr;
 }
 

@@ -46,9 +46,6 @@ struct IniDocument {
 // line; "[name]" (up to the last ']') starts a section; "key=value" splits at the first '='.
 IniDocument parseIni(std::string_view bytes);
 
-// ASCII case-insensitive equality, as section and key names compare.
-bool iniNamesEqual(std::string_view a, std::string_view b);
-
 // Without leading and trailing spaces and tabs.
 std::string_view iniTrim(std::string_view text);
 

@@ -30,6 +30,7 @@
 #include <utility>
 #include <vector>
 
+#include "ascii_case.h"
 #include "detail.h"
 #include "paths.h"
 #include "win32.h"
@@ -86,22 +87,12 @@ LibraryTable& table() {
 // How a library found again (not loaded by LoadLibrary) joins the table.
 enum class Count { Reference, Unchanged, Pin };
 
-char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool endsWithIgnoringCase(std::string_view text, std::string_view suffix) {
-    if (text.size() < suffix.size()) return false;
-    for (size_t i = 0; i < suffix.size(); ++i)
-        if (asciiLower(text[text.size() - suffix.size() + i]) != asciiLower(suffix[i])) return false;
-    return true;
-}
-
 bool hasSeparator(std::string_view name) { return name.find_first_of("\\/") != std::string_view::npos; }
 
 // "user32", "GDI32.DLL", ...: the system libraries whose functions the platform layer supplies.
 bool isSystemLibrary(std::string_view name) {
     if (hasSeparator(name)) return false;
-    std::string lower;
-    for (char c : name) lower += asciiLower(c);
+    std::string lower = asciiLowerCopy(name);
     if (endsWithIgnoringCase(lower, ".dll")) lower.resize(lower.size() - 4);
     return lower == "user32" || lower == "gdi32" || lower == "kernel32" || lower == "advapi32";
 }

@@ -11,21 +11,13 @@
 #include <memory>
 #include <vector>
 
+#include "ascii_case.h"
 #include "detail.h"
 #include "winplat.h"
 
 namespace winplat::detail {
 
 namespace {
-
-char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (asciiLower(a[i]) != asciiLower(b[i])) return false;
-    return true;
-}
 
 struct DirCloser {
     void operator()(DIR* d) const { closedir(d); }
@@ -40,7 +32,7 @@ std::string findIgnoringCase(const std::string& dir, std::string_view name) {
     std::string best;
     while (const dirent* e = readdir(d.get())) {
         std::string_view entry(e->d_name);
-        if (equalsIgnoreCase(entry, name) && (best.empty() || entry < best)) best = entry;
+        if (equalsIgnoringCase(entry, name) && (best.empty() || entry < best)) best = entry;
     }
     return best;
 }

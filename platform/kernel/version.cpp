@@ -4,8 +4,8 @@
 #include <cstring>
 #include <optional>
 #include <string>
-#include <strings.h>
 
+#include "ascii_case.h"
 #include "detail.h"
 #include "win32.h"
 
@@ -23,8 +23,8 @@ std::optional<Family> parseFamily(const char* text) {
     t = t.substr(start);
     if (t == "95") return Family::Win95;
     if (t == "98") return Family::Win98;
-    if (strcasecmp(t.c_str(), "NT4") == 0) return Family::NT4;
-    if (strcasecmp(t.c_str(), "NT5") == 0) return Family::NT5;
+    if (equalsIgnoringCase(t, "NT4")) return Family::NT4;
+    if (equalsIgnoringCase(t, "NT5")) return Family::NT5;
     return std::nullopt;
 }
 }  // namespace

@@ -1,10 +1,10 @@
 // DOS wildcard matching.
 #include "wildcard.h"
 
+#include "ascii_case.h"
+
 namespace winplat::detail {
 namespace {
-
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // '*' and '?' matching with one backtracking point: linear in practice, never exponential.
 bool globMatch(std::string_view mask, std::string_view name) {
@@ -14,7 +14,7 @@ bool globMatch(std::string_view mask, std::string_view name) {
         if (m < mask.size() && mask[m] == '*') {
             starMask = m++;
             starName = n;
-        } else if (m < mask.size() && (mask[m] == '?' || lower(mask[m]) == lower(name[n]))) {
+        } else if (m < mask.size() && (mask[m] == '?' || asciiLower(mask[m]) == asciiLower(name[n]))) {
             ++m;
             ++n;
         } else if (starMask != std::string_view::npos) {

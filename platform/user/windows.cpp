@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "ascii_case.h"
 #include "detail.h"
 #include "winplat.h"
 
@@ -58,15 +59,7 @@ WindowTable& table() {
     return instance;
 }
 
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool sameName(const std::string& a, const char* b) {
-    size_t n = std::strlen(b);
-    if (a.size() != n) return false;
-    for (size_t i = 0; i < n; ++i)
-        if (lower(a[i]) != lower(b[i])) return false;
-    return true;
-}
+bool sameName(const std::string& a, const char* b) { return equalsIgnoringCase(a, b); }
 
 // A class name may be a string or an atom (MAKEINTATOM: a value below 0x10000).
 bool isAtom(LPCSTR name) { return reinterpret_cast<uintptr_t>(name) < 0x10000; }

@@ -5,15 +5,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "ascii_case.h"
 #include "monorder_internal.h"
 
 namespace monorder::detail {
 
 namespace {
-
-constexpr unsigned char foldCase(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
-}
 
 constexpr bool startsWithDigit(const char* s) { return *s >= '0' && *s <= '9'; }
 
@@ -96,8 +93,8 @@ int compareLines(const char* a, const char* b) {
             if (*x == 0) return 0;
             continue;
         }
-        const unsigned char cx = foldCase(*x);
-        const unsigned char cy = foldCase(*y);
+        const unsigned char cx = winplat::asciiLower(*x);
+        const unsigned char cy = winplat::asciiLower(*y);
         if (cx != cy) return cx < cy ? -1 : 1;
     }
 }
@@ -127,7 +124,7 @@ struct OrderPrefix {
 
 OrderPrefix orderPrefix(std::string_view line) {
     auto byteAt = [&](size_t i) -> uint64_t {
-        return i < line.size() ? foldCase(static_cast<unsigned char>(line[i])) : 0;
+        return i < line.size() ? winplat::asciiLower(static_cast<unsigned char>(line[i])) : 0;
     };
     OrderPrefix prefix{startsWithDigit(line.data()) ? 1u : 0u, 0};
     for (size_t i = 0; i < 7; ++i) prefix.high = (prefix.high << 8) | byteAt(i);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "ascii_case.h"
 #include "monorder_internal.h"
 #include "win32.h"
 
@@ -119,19 +120,10 @@ void cleanLine(std::string_view raw, std::string& line) {
         if (kReplacedTable[static_cast<unsigned char>(c)]) c = '_';
 }
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        auto fold = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; };
-        if (fold(a[i]) != fold(b[i])) return false;
-    }
-    return true;
-}
-
 // "[Monitors]" in any letter case; trailing blanks and tabs are tolerated.
 bool isMonitorsSection(std::string_view line) {
     const size_t end = line.find_last_not_of(" \t");
-    return end != std::string_view::npos && equalsIgnoringCase(line.substr(0, end + 1), "[Monitors]");
+    return end != std::string_view::npos && winplat::equalsIgnoringCase(line.substr(0, end + 1), "[Monitors]");
 }
 
 // The model lines of one file in the order read, kept in one block of NUL-terminated text.

@@ -1,6 +1,8 @@
 // Registry keys: creation, opening, enumeration order, deletion by family, stale handles.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <clocale>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -213,6 +215,55 @@ TEST_F(RegistryKeys, OpenWithEmptyPathGivesNewHandleToSameKey) {
     DWORD size = 0;
     EXPECT_EQ(RegQueryValueExA(k, "v", nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
     RegCloseKey(k);
+}
+
+// Names fold ASCII letters only, whatever the locale: under an 8-bit locale whose tolower folds
+// 0xC4 to 0xE4, "\xC4pfel" and "\xE4pfel" are still two keys, and each open finds its own
+// (also when the first one's handle was cached by the walk before).
+TEST_F(RegistryKeys, AnEightBitLocaleFoldsNoMoreThanAscii) {
+    const char* previous = std::setlocale(LC_ALL, nullptr);
+    const std::string saved = previous ? previous : "C";
+    if (!std::setlocale(LC_ALL, "de_DE.ISO-8859-1") && !std::setlocale(LC_ALL, "de_DE.iso88591"))
+        GTEST_SKIP() << "SKIPPED LOUDLY: the de_DE.ISO-8859-1 locale is not installed "
+                        "(scripts/deps.sh test makes it); the key cache is not checked under an "
+                        "8-bit locale";
+    struct Restore {
+        std::string locale;
+        ~Restore() { std::setlocale(LC_ALL, locale.c_str()); }
+    } restore{saved};
+    volatile int upper = 0xC4;  // not a constant: the compiler would fold it in the C locale
+    ASSERT_EQ(std::tolower(upper), 0xE4) << "the locale does not fold letters above 127";
+
+    const struct {
+        const char* name;
+        BYTE mark;
+    } keys[] = {{"Software\\Fruit\\\xC4pfel", 0xA1}, {"Software\\Fruit\\\xE4pfel", 0xA2}};
+    for (const auto& k : keys) {
+        SCOPED_TRACE(k.name);
+        HKEY h = nullptr;
+        DWORD disposition = 0xdeadbeef;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, k.name, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  &h, &disposition),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(disposition, static_cast<DWORD>(REG_CREATED_NEW_KEY));
+        EXPECT_EQ(RegSetValueExA(h, "mark", 0, REG_BINARY, &k.mark, 1), ERROR_SUCCESS);
+        RegCloseKey(h);
+    }
+    for (int round = 0; round < 2; ++round) {
+        for (const auto& k : keys) {
+            SCOPED_TRACE(std::string(k.name) + (round ? " (again)" : ""));
+            HKEY h = nullptr;
+            ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, k.name, 0, KEY_READ, &h), ERROR_SUCCESS);
+            BYTE mark = 0xbd;
+            DWORD size = 1;
+            EXPECT_EQ(RegQueryValueExA(h, "mark", nullptr, nullptr, &mark, &size), ERROR_SUCCESS);
+            EXPECT_EQ(mark, k.mark);
+            RegCloseKey(h);
+        }
+    }
+    HKEY fruit = create(HKEY_LOCAL_MACHINE, "Software\\Fruit");
+    EXPECT_EQ(subkeys(fruit), (std::vector<std::string>{"\xC4pfel", "\xE4pfel"}));
+    RegCloseKey(fruit);
 }
 
 }  // namespace
