@@ -3,33 +3,18 @@
 
 #include <dlfcn.h>
 
-#include <utility>
-
 namespace vlt {
 namespace {
 
 // Any address inside vltutil's code.
 void anchor() {}
 
-LoadedLibrary loadBeside(const std::string& folder, const char* name) {
+winplat::Library loadBeside(const std::string& folder, const char* name) {
     if (folder.empty()) return {};
-    const std::string path = folder + "\\" + name;
-    return LoadedLibrary(LoadLibraryA(path.c_str()));
+    return winplat::Library(folder + "\\" + name);
 }
 
 }  // namespace
-
-LoadedLibrary& LoadedLibrary::operator=(LoadedLibrary&& other) noexcept {
-    if (this != &other) {
-        if (module_) FreeLibrary(module_);
-        module_ = std::exchange(other.module_, nullptr);
-    }
-    return *this;
-}
-
-LoadedLibrary::~LoadedLibrary() {
-    if (module_) FreeLibrary(module_);
-}
 
 std::string vltutilFolder() {
     // dladdr rather than GetModuleFileNameA: the folder may be deeper than MAX_PATH allows.

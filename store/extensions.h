@@ -15,31 +15,9 @@
 #include <string>
 
 #include "win32.h"
+#include "win32_holders.h"
 
 namespace vlt {
-
-// A library loaded with LoadLibraryA, freed when the owner goes.
-class LoadedLibrary {
-public:
-    LoadedLibrary() = default;
-    explicit LoadedLibrary(HMODULE module) : module_(module) {}
-    LoadedLibrary(LoadedLibrary&& other) noexcept : module_(other.module_) { other.module_ = nullptr; }
-    LoadedLibrary& operator=(LoadedLibrary&& other) noexcept;
-    LoadedLibrary(const LoadedLibrary&) = delete;
-    LoadedLibrary& operator=(const LoadedLibrary&) = delete;
-    ~LoadedLibrary();
-
-    HMODULE get() const { return module_; }
-    explicit operator bool() const { return module_ != nullptr; }
-    // An export of the library, converted to the type the caller expects; null when missing.
-    template <typename T>
-    T find(const char* name) const {
-        return reinterpret_cast<T>(GetProcAddress(module_, name));
-    }
-
-private:
-    HMODULE module_ = nullptr;
-};
 
 // The folder of the library (or program) that holds vltutil's code, with no separator at its
 // end; empty when it cannot be found.
@@ -54,7 +32,7 @@ struct OemExtension {
     using IsPanningEnabled = int (*)(int a, int b);
     using Panning = int (*)(void);
 
-    LoadedLibrary library;
+    winplat::Library library;
     GetRamp getRamp = nullptr;
     SetRamp setRamp = nullptr;
     IsMultiHeaded isMultiHeaded = nullptr;
@@ -76,7 +54,7 @@ struct UsbExtension {
     using IsAvailable = int (*)(int* state);
     using Values = int (*)(int* block, int code);
 
-    LoadedLibrary library;
+    winplat::Library library;
     int version = 0;
     SendCtl sendCtl = nullptr;        // version 0
     IsAvailable isAvailable = nullptr;  // version 1

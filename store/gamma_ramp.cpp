@@ -7,11 +7,10 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
-#include <type_traits>
 
 #include "process_state.h"
 #include "store_internal.h"
+#include "win32_holders.h"
 
 namespace {
 
@@ -27,16 +26,6 @@ using Ramp = std::array<WORD, kRampWords>;
 // The first form of the display device structure (up to StateFlags), as the 98 family knows it.
 constexpr DWORD kDisplayDeviceSize = 168;
 static_assert(offsetof(DISPLAY_DEVICEA, DeviceID) == kDisplayDeviceSize);
-
-struct DcDeleter {
-    void operator()(HDC dc) const { DeleteDC(dc); }
-};
-using CreatedDc = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;
-
-struct DcReleaser {
-    void operator()(HDC dc) const { ReleaseDC(nullptr, dc); }
-};
-using ScreenDc = std::unique_ptr<std::remove_pointer_t<HDC>, DcReleaser>;
 
 // a x b / d with a 64-bit product, rounded to the nearest integer (halves away from zero).
 int64_t multiplyDivide(int64_t a, int64_t b, int64_t d) {
@@ -101,7 +90,7 @@ int transferRamp(const ProcessState& state, HDC dc, Ramp& ramp, int display, Dir
         DISPLAY_DEVICEA device{};
         device.cb = kDisplayDeviceSize;
         if (!state.enumDisplayDevices(nullptr, static_cast<DWORD>(display), &device, 0)) return 0;
-        CreatedDc deviceDc(CreateDCA("DISPLAY", device.DeviceName, nullptr, nullptr));
+        winplat::DeviceContext deviceDc = winplat::DeviceContext::create("DISPLAY", device.DeviceName);
         if (!deviceDc) return 0;
         return direction == Direction::Read ? GetDeviceGammaRamp(deviceDc.get(), ramp.data())
                                             : SetDeviceGammaRamp(deviceDc.get(), ramp.data());
@@ -116,7 +105,7 @@ int transferRamp(const ProcessState& state, HDC dc, Ramp& ramp, int display, Dir
 // The ramp read into a zeroed buffer holds an entry of 256 or more: loaded ramps reach the
 // hardware with more than byte precision.
 bool rampReadBack() {
-    ScreenDc screen(GetDC(nullptr));
+    winplat::DeviceContext screen = winplat::DeviceContext::screen();
     Ramp ramp{};
     if (!VLTGetDeviceGammaRamp(screen.get(), ramp.data(), 0)) return false;
     return std::any_of(ramp.begin(), ramp.end(), [](WORD w) { return w >= 256; });

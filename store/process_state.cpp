@@ -3,24 +3,10 @@
 #include "process_state.h"
 
 #include "store_internal.h"
-
-#include <memory>
-#include <type_traits>
+#include "win32_holders.h"
 
 namespace vlt {
 namespace {
-
-// A device context made with CreateDCA, deleted when it goes out of scope.
-struct DcDeleter {
-    void operator()(HDC dc) const { DeleteDC(dc); }
-};
-using CreatedDc = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;
-
-// The screen's device context from GetDC, released when it goes out of scope.
-struct DcReleaser {
-    void operator()(HDC dc) const { ReleaseDC(nullptr, dc); }
-};
-using ScreenDc = std::unique_ptr<std::remove_pointer_t<HDC>, DcReleaser>;
 
 bool rampReadable(HDC dc) {
     WORD ramp[3 * 256];
@@ -43,7 +29,7 @@ BOOL CALLBACK recordMonitor(HMONITOR monitor, HDC, LPRECT area, LPARAM data) {
     entry.width = r.right - r.left;
     entry.height = r.bottom - r.top;
     if (known) {
-        CreatedDc dc(CreateDCA("DISPLAY", info.szDevice, nullptr, nullptr));
+        winplat::DeviceContext dc = winplat::DeviceContext::create("DISPLAY", info.szDevice);
         entry.rampReadable = rampReadable(dc.get());
     }
     return TRUE;
@@ -55,7 +41,7 @@ MonitorTable primaryScreenOnly() {
     MonitorTableEntry& screen = table.entries[0];
     screen.width = GetSystemMetrics(SM_CXSCREEN);
     screen.height = GetSystemMetrics(SM_CYSCREEN);
-    ScreenDc dc(GetDC(nullptr));
+    winplat::DeviceContext dc = winplat::DeviceContext::screen();
     screen.rampReadable = rampReadable(dc.get());
     table.desktopWidth = screen.width;
     table.desktopHeight = screen.height;
@@ -99,7 +85,7 @@ ProcessState attach() {
     const std::string folder = vltutilFolder();
     state.usb = UsbExtension::load(folder);
     // Looked up by name, so the library also loads on systems that lack it.
-    state.user = LoadedLibrary(LoadLibraryA("user32.dll"));
+    state.user = winplat::Library("user32.dll");
     if (state.user)
         state.enumDisplayDevices =
             state.user.find<EnumDisplayDevicesFunction>("EnumDisplayDevicesA");

@@ -63,7 +63,7 @@ struct ProcessState {
     // multiple-monitor functions. Freed (OEM first) when the state goes at detach.
     std::optional<UsbExtension> usb;
     std::optional<OemExtension> oem;
-    LoadedLibrary user;  // the user-interface library
+    winplat::Library user;  // the user-interface library
     EnumDisplayDevicesFunction enumDisplayDevices = nullptr;
     // Decided on first need, then kept: "Debug" "USB", else the extension's availability test.
     std::optional<bool> usbAvailable;

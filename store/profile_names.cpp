@@ -7,6 +7,7 @@
 #include "icm_internal.h"
 #include "store_internal.h"
 #include "vltutil.h"
+#include "win32_holders.h"
 
 namespace vlt::icm {
 
@@ -80,10 +81,9 @@ std::string fileNameOf(const std::string& path) {
 }
 
 DWORD screenDepth() {
-    HDC dc = GetDC(nullptr);
+    winplat::DeviceContext dc = winplat::DeviceContext::screen();
     if (!dc) return 0;
-    int depth = GetDeviceCaps(dc, PLANES) * GetDeviceCaps(dc, BITSPIXEL);
-    ReleaseDC(nullptr, dc);
+    int depth = GetDeviceCaps(dc.get(), PLANES) * GetDeviceCaps(dc.get(), BITSPIXEL);
     return depth > 0 ? static_cast<DWORD>(depth) : 0;
 }
 

@@ -15,31 +15,10 @@ bool readValue(HKEY key, const char* name, DWORD& type, std::vector<BYTE>& data,
     return true;
 }
 
-LONG RegKey::open(HKEY parent, const std::string& path, REGSAM access) {
-    close();
-    LONG rc = RegOpenKeyExA(parent, path.c_str(), 0, access, &key_);
-    if (rc != ERROR_SUCCESS) key_ = nullptr;
-    return rc;
-}
-
-LONG RegKey::create(HKEY parent, const std::string& path) {
-    close();
-    char emptyClass[] = "";
-    LONG rc = RegCreateKeyExA(parent, path.c_str(), 0, emptyClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                              nullptr, &key_, nullptr);
-    if (rc != ERROR_SUCCESS) key_ = nullptr;
-    return rc;
-}
-
-void RegKey::close() {
-    if (key_) RegCloseKey(key_);
-    key_ = nullptr;
-}
-
 std::optional<std::vector<BYTE>> RegKey::bytes(const char* name, DWORD type, DWORD limit) const {
     DWORD actual = REG_NONE;
     std::vector<BYTE> data;
-    if (!key_ || !readValue(key_, name, actual, data, limit) || actual != type) return std::nullopt;
+    if (!get() || !readValue(get(), name, actual, data, limit) || actual != type) return std::nullopt;
     return data;
 }
 

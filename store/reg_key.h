@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "win32.h"
+#include "win32_holders.h"
 
 namespace vlt {
 
@@ -13,31 +14,15 @@ namespace vlt {
 // cannot be read or holds more than `limit` bytes.
 bool readValue(HKEY key, const char* name, DWORD& type, std::vector<BYTE>& data, DWORD limit = 1u << 20);
 
-// A registry key closed when it goes out of scope.
-class RegKey {
+// The platform's key holder with the store's value readers.
+class RegKey : public winplat::RegKey {
 public:
-    RegKey() = default;
-    // Opens parent\path; check with operator bool.
-    RegKey(HKEY parent, const std::string& path, REGSAM access = KEY_READ) { open(parent, path, access); }
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
-    ~RegKey() { close(); }
-
-    LONG open(HKEY parent, const std::string& path, REGSAM access = KEY_READ);
-    // Opens parent\path with full access, creating the keys that are missing.
-    LONG create(HKEY parent, const std::string& path);
-    void close();
-
-    explicit operator bool() const { return key_ != nullptr; }
-    HKEY get() const { return key_; }
+    using winplat::RegKey::RegKey;
 
     // Value `name` when it has type `type` and at most `limit` bytes.
     std::optional<std::vector<BYTE>> bytes(const char* name, DWORD type, DWORD limit) const;
     // A REG_SZ value up to its first terminator (one stored without ends with its data).
     std::optional<std::string> text(const char* name, DWORD limit = 4096) const;
-
-private:
-    HKEY key_ = nullptr;
 };
 
 }  // namespace vlt

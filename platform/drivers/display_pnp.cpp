@@ -11,25 +11,18 @@
 
 #include "detail.h"
 #include "display_backend.h"
+#include "win32_holders.h"
 
 namespace winplat::detail {
 namespace {
 
 constexpr const char* kClassRoot = "System\\CurrentControlSet\\Services\\Class\\";
 
-// An open registry key, closed when the owner goes.
-class RegKey {
+// A device or class key, created when missing, whose values are written only where they
+// differ: the persistent keys are rebuilt by every process.
+class DeviceKey {
 public:
-    RegKey(HKEY parent, const std::string& path) {
-        if (RegCreateKeyExA(parent, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                            KEY_ALL_ACCESS, nullptr, &key_, nullptr) != ERROR_SUCCESS)
-            key_ = nullptr;
-    }
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
-    ~RegKey() {
-        if (key_) RegCloseKey(key_);
-    }
+    DeviceKey(HKEY parent, const std::string& path) { key_.create(parent, path); }
 
     void setText(const char* name, const std::string& value) {
         set(name, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), value.size() + 1);
@@ -38,22 +31,21 @@ public:
         set(name, REG_BINARY, data, size);
     }
     void remove(const char* name) {
-        if (key_) RegDeleteValueA(key_, name);
+        if (key_) RegDeleteValueA(key_.get(), name);
     }
 
 private:
-    // Writes only what differs: the persistent keys are rebuilt by every process.
     void set(const char* name, DWORD type, const BYTE* data, size_t size) {
         if (!key_) return;
         std::vector<BYTE> old(size + 1);
         DWORD oldType = 0, oldSize = static_cast<DWORD>(old.size());
-        if (RegQueryValueExA(key_, name, nullptr, &oldType, old.data(), &oldSize) == ERROR_SUCCESS &&
+        if (RegQueryValueExA(key_.get(), name, nullptr, &oldType, old.data(), &oldSize) == ERROR_SUCCESS &&
             oldType == type && oldSize == size && std::equal(data, data + size, old.begin()))
             return;
-        RegSetValueExA(key_, name, 0, type, data, static_cast<DWORD>(size));
+        RegSetValueExA(key_.get(), name, 0, type, data, static_cast<DWORD>(size));
     }
 
-    HKEY key_ = nullptr;
+    winplat::RegKey key_;
 };
 
 std::string fourDigits(size_t n) {
@@ -70,7 +62,7 @@ std::string entryName(size_t n) {
 }
 
 void listDevice(size_t entry, const std::string& enumKey) {
-    RegKey dyn(HKEY_DYN_DATA, std::string("Config Manager\\Enum\\") + entryName(entry));
+    DeviceKey dyn(HKEY_DYN_DATA, std::string("Config Manager\\Enum\\") + entryName(entry));
     dyn.setText("HardWareKey", enumKey);
     const BYTE noProblem[4] = {0, 0, 0, 0};
     dyn.setBinary("Problem", noProblem, sizeof noProblem);
@@ -139,27 +131,27 @@ void fillPlugAndPlayKeys() {
     const auto& monitors = access.backend.monitors();
     std::string adapter = access.backend.adapterDescription();
     std::string adapterId = adapterPnpId(access.backend);
-    RegKey list(HKEY_DYN_DATA, "Config Manager\\Enum");  // present even without devices
+    DeviceKey list(HKEY_DYN_DATA, "Config Manager\\Enum");  // present even without devices
     size_t entry = 0;
     for (size_t n = 0; n < monitors.size(); ++n) {
         const MonitorDesc& m = monitors[n];
 
         std::string adapterKey = adapterId + "\\" + fourDigits(n);
         {
-            RegKey device(HKEY_LOCAL_MACHINE, "Enum\\" + adapterKey);
+            DeviceKey device(HKEY_LOCAL_MACHINE, "Enum\\" + adapterKey);
             device.setText("Class", "Display");
             device.setText("DeviceDesc", adapter);
             device.setText("Driver", "Display\\" + fourDigits(n));
             device.setText("Mfg", "(Standard display types)");
             device.setText("HardwareID", adapterId);
-            RegKey driver(HKEY_LOCAL_MACHINE, kClassRoot + std::string("Display\\") + fourDigits(n));
+            DeviceKey driver(HKEY_LOCAL_MACHINE, kClassRoot + std::string("Display\\") + fourDigits(n));
             driver.setText("DriverDesc", adapter);
         }
         listDevice(entry++, adapterKey);
 
         MonitorPnp pnp = monitorPnp(monitors, n);
         {
-            RegKey device(HKEY_LOCAL_MACHINE, "Enum\\" + pnp.enumKey);
+            DeviceKey device(HKEY_LOCAL_MACHINE, "Enum\\" + pnp.enumKey);
             device.setText("Class", "Monitor");
             device.setText("DeviceDesc", m.description);
             device.setText("Driver", "Monitor\\" + fourDigits(n));
@@ -170,7 +162,7 @@ void fillPlugAndPlayKeys() {
                 device.remove("EDID");
             else
                 device.setBinary("EDID", m.edid.data(), std::min<size_t>(m.edid.size(), 128));
-            RegKey driver(HKEY_LOCAL_MACHINE, kClassRoot + std::string("Monitor\\") + fourDigits(n));
+            DeviceKey driver(HKEY_LOCAL_MACHINE, kClassRoot + std::string("Monitor\\") + fourDigits(n));
             driver.setText("DriverDesc", m.description);
         }
         listDevice(entry++, pnp.enumKey);
