@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "vltutil.h"
+#include "win32_holders.h"
 
 namespace {
 
@@ -13,40 +14,11 @@ using Block = std::array<BYTE, SPECTRINE_PLUGIN_BLOCK_SIZE>;
 // The entry every extension exports; it may keep nothing of the block after it returns.
 using PlugInEntry = int (*)(BYTE* block);
 
-// Unloads a library when it goes out of scope.
-class Library {
-public:
-    explicit Library(const std::string& path) : module_(LoadLibraryA(path.c_str())) {}
-    Library(const Library&) = delete;
-    Library& operator=(const Library&) = delete;
-    ~Library() {
-        if (module_) FreeLibrary(module_);
-    }
-    HMODULE get() const { return module_; }
-
-private:
-    HMODULE module_;
-};
-
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE h) : h_(h) {}
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    ~FindHandle() {
-        if (h_ != INVALID_HANDLE_VALUE) FindClose(h_);
-    }
-    HANDLE get() const { return h_; }
-
-private:
-    HANDLE h_;
-};
-
-// The folder of "Settings" "AppFile" with its separator; empty without the setting or when
-// the path names no folder.
+// The folder of the cached "Settings" "AppFile" with its separator; empty without the
+// installation paths or when the path names no folder.
 std::string extensionFolder() {
     char app[MAX_PATH];
-    if (GetSpectrineRegString("Settings", "AppFile", app, sizeof app) <= 0) return {};
+    if (!GetSpectrineExeFile(app, sizeof app) || !app[0]) return {};
     std::string path = app;
     size_t cut = path.find_last_of("\\/");
     return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
@@ -60,17 +32,16 @@ void offer(const Block& block) {
     if (folder.empty()) return;
     std::vector<std::string> files;
     WIN32_FIND_DATAA found{};
-    FindHandle find(FindFirstFileA((folder + "*.PIE").c_str(), &found));
-    if (find.get() == INVALID_HANDLE_VALUE) return;
+    winplat::FindHandle find(FindFirstFileA((folder + "*.PIE").c_str(), &found));
+    if (!find) return;
     do {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             files.emplace_back(folder + found.cFileName);
     } while (FindNextFileA(find.get(), &found));
     for (const std::string& file : files) {
-        Library library(file);
-        if (!library.get()) continue;
-        auto entry = reinterpret_cast<PlugInEntry>(
-            GetProcAddress(library.get(), "SpectrinePlugInExtension"));
+        winplat::Library library(file);
+        if (!library) continue;
+        auto entry = library.find<PlugInEntry>("SpectrinePlugInExtension");
         if (!entry) continue;
         Block copy = block;
         entry(copy.data());

@@ -12,6 +12,8 @@
 #include "detail.h"
 #include "display_backend.h"
 #include "paths.h"
+#include "win32_holders.h"
+#include "winplat_files.h"
 
 namespace winplat::detail {
 namespace {
@@ -22,46 +24,15 @@ constexpr char kDefaultsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\I
 constexpr std::array<const char*, 7> kClasses = {"mntr", "prtr", "scnr", "link",
                                                  "spac", "abst", "nmcl"};
 constexpr char kFallbackProfile[] = "sRGB Color Space Profile.icm";
-// Profiles larger than this are not published (far beyond any monitor profile).
-constexpr std::streamsize kMaxPublished = 16 * 1024 * 1024;
 
-class Key {
-public:
-    Key() = default;
-    Key(const Key&) = delete;
-    Key& operator=(const Key&) = delete;
-    ~Key() {
-        if (key_) RegCloseKey(key_);
-    }
-    LONG open(const std::string& path, bool create) {
-        if (create)
-            return RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                                   nullptr, &key_, nullptr);
-        return RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, &key_);
-    }
-    HKEY get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
+// Keys of the colour management below HKEY_LOCAL_MACHINE, with full access; created when
+// `create` is set.
+LONG openKey(winplat::RegKey& key, const std::string& path, bool create) {
+    return create ? key.create(HKEY_LOCAL_MACHINE, path)
+                  : key.open(HKEY_LOCAL_MACHINE, path, KEY_ALL_ACCESS);
+}
 
 std::string fileNameOf(const std::string& path) { return path.substr(lastComponentStart(path)); }
-
-bool isExistingFile(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// The whole file; false when it cannot be read or is too large to publish.
-bool readProfile(const std::string& path, std::vector<BYTE>& bytes) {
-    std::ifstream in(resolvePath(path), std::ios::binary | std::ios::ate);
-    if (!in) return false;
-    std::streamsize size = in.tellg();
-    if (size < 0 || size > kMaxPublished) return false;
-    bytes.resize(static_cast<size_t>(size));
-    in.seekg(0);
-    return static_cast<bool>(in.read(reinterpret_cast<char*>(bytes.data()), size));
-}
 
 // The ICC device class of the file's header ("mntr" when it has no ICC header).
 std::string deviceClassOf(const std::string& path) {
@@ -92,8 +63,8 @@ LONG writeString(HKEY key, const char* name, const std::string& text) {
 // The class key holding the registration of a file name, or "" when it is not registered.
 std::string registrationClass(const std::string& fileName) {
     for (const char* c : kClasses) {
-        Key key;
-        if (key.open(std::string(kIcmKey) + c, false) != ERROR_SUCCESS) continue;
+        winplat::RegKey key;
+        if (openKey(key, std::string(kIcmKey) + c, false) != ERROR_SUCCESS) continue;
         DWORD type = 0;
         if (RegQueryValueExA(key.get(), fileName.c_str(), nullptr, &type, nullptr, nullptr) ==
             ERROR_SUCCESS)
@@ -103,7 +74,7 @@ std::string registrationClass(const std::string& fileName) {
 }
 
 BOOL addProfile(const std::string& path) {
-    if (!isExistingFile(path)) {
+    if (!winplat::fileExists(path.c_str())) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return FALSE;
     }
@@ -112,12 +83,12 @@ BOOL addProfile(const std::string& path) {
     std::string before = registrationClass(fileName);
     std::string now = deviceClassOf(path);
     if (!before.empty() && before != now) {
-        Key old;
-        if (old.open(std::string(kIcmKey) + before, false) == ERROR_SUCCESS)
+        winplat::RegKey old;
+        if (openKey(old, std::string(kIcmKey) + before, false) == ERROR_SUCCESS)
             RegDeleteValueA(old.get(), fileName.c_str());
     }
-    Key key;
-    LONG rc = key.open(std::string(kIcmKey) + now, true);
+    winplat::RegKey key;
+    LONG rc = openKey(key, std::string(kIcmKey) + now, true);
     if (rc == ERROR_SUCCESS) rc = writeString(key.get(), fileName.c_str(), path);
     if (rc != ERROR_SUCCESS) {
         SetLastError(static_cast<DWORD>(rc));
@@ -136,8 +107,8 @@ BOOL queryProfile(const std::string& path) {
 
 // Withdraws the file from every monitor it is the default of.
 void forgetDefaults(const std::string& fileName) {
-    Key key;
-    if (key.open(kDefaultsKey, false) != ERROR_SUCCESS) return;
+    winplat::RegKey key;
+    if (openKey(key, kDefaultsKey, false) != ERROR_SUCCESS) return;
     std::vector<std::string> devices;
     for (DWORD i = 0;; ++i) {
         char name[64];
@@ -163,8 +134,8 @@ void forgetDefaults(const std::string& fileName) {
 BOOL deleteProfile(const std::string& path) {
     std::string fileName = fileNameOf(path);
     std::string cls = registrationClass(fileName);
-    Key key;
-    if (cls.empty() || key.open(std::string(kIcmKey) + cls, false) != ERROR_SUCCESS) {
+    winplat::RegKey key;
+    if (cls.empty() || openKey(key, std::string(kIcmKey) + cls, false) != ERROR_SUCCESS) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return FALSE;
     }
@@ -185,11 +156,14 @@ BOOL setDefaultProfile(LPCSTR device, const std::string& path) {
             return FALSE;
         }
     }
-    std::vector<BYTE> bytes;
-    if (!isExistingFile(path) || !readProfile(path, bytes)) {
+    // Profiles larger than the suite reads whole are not published (far beyond any monitor
+    // profile).
+    std::string content;
+    if (!winplat::fileExists(path.c_str()) || winplat::readWholeFile(path.c_str(), content) != ERROR_SUCCESS) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return FALSE;
     }
+    const std::vector<BYTE> bytes(content.begin(), content.end());
     if (registrationClass(fileNameOf(path)).empty() && !addProfile(path)) return FALSE;
     {
         auto access = displayBackend();
@@ -198,8 +172,8 @@ BOOL setDefaultProfile(LPCSTR device, const std::string& path) {
             return FALSE;
         }
     }
-    Key key;
-    LONG rc = key.open(kDefaultsKey, true);
+    winplat::RegKey key;
+    LONG rc = openKey(key, kDefaultsKey, true);
     if (rc == ERROR_SUCCESS)
         rc = writeString(key.get(), displayDeviceName(static_cast<size_t>(monitor)).c_str(), path);
     if (rc != ERROR_SUCCESS) {
@@ -277,8 +251,8 @@ WINPLAT_API BOOL GetICMProfileA(HDC hdc, LPDWORD pBufSize, LPSTR pszFilename) {
         }
         std::string path;
         {
-            Key key;
-            if (key.open(kDefaultsKey, false) == ERROR_SUCCESS)
+            winplat::RegKey key;
+            if (openKey(key, kDefaultsKey, false) == ERROR_SUCCESS)
                 path = readString(key.get(),
                                   displayDeviceName(static_cast<size_t>(monitor)).c_str());
         }

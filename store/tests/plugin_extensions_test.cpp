@@ -21,8 +21,12 @@ protected:
         RegistrationTest::SetUp();
         fs::create_directories(rootPath("suite"));
     }
-    // The suite folder holds the main program; extensions are put beside it.
-    void installed() { setSuiteText("Settings", "AppFile", rootPath("suite") + "\\huevista.exe"); }
+    // The suite folder holds the main program; extensions are put beside it. The installation
+    // paths count only together, as the store caches them.
+    void installed(bool withInfFile = true) {
+        setSuiteText("Settings", "AppFile", rootPath("suite") + "\\huevista.exe");
+        if (withInfFile) setSuiteText("Settings", "InfFile", rootPath("suite") + "\\spectrine.inf");
+    }
     void putExtension(const char* built, const std::string& name) {
         fs::copy_file(built, rootPath("suite/" + name), fs::copy_options::overwrite_existing);
     }
@@ -77,6 +81,17 @@ TEST_F(PlugInExtensions, EachExtensionReceivesTheBlock) {
     std::vector<BYTE> both = bytesOf(block);
     both.insert(both.end(), next.begin(), next.end());
     EXPECT_EQ(received("A"), both);
+}
+
+// "AppFile" is read through the cached installation paths: without "InfFile" beside it the
+// suite is not installed and no extension is offered, while the block is still stored.
+TEST_F(PlugInExtensions, WithoutBothInstallationPathsNoExtensionIsOffered) {
+    installed(false);
+    putExtension(PLUGIN_A_DOUBLE_PATH, "Recorder.PIE");
+    Block block = patternBlock(9);
+    EXPECT_EQ(SendToPlugInExtension(block.data()), 1);
+    EXPECT_EQ(calls(), "");
+    EXPECT_EQ(storedBlock(), bytesOf(block));
 }
 
 TEST_F(PlugInExtensions, FilesThatAreNoExtensionArePassedOver) {
