@@ -1,5 +1,5 @@
-// The exported operations: argument checks and result codes here, the work in Profile and
-// replaceFile. Nothing is thrown across the boundary.
+// The exported operations: argument checks and result codes here, the work in Profile and the
+// platform's file replacement. Nothing is thrown across the boundary.
 #include "kalvicm.h"
 
 #include <cstring>
@@ -7,8 +7,8 @@
 #include <new>
 
 #include "profile.h"
-#include "replace_file.h"
 #include "win32.h"
+#include "winplat_files.h"
 
 struct SpProfile : kalvicm::Profile {
     using Profile::Profile;
@@ -119,7 +119,10 @@ KALVICM_API int SpProfileSaveToDisk(SpProfileHandle profile, const char* path) {
         std::unique_ptr<std::uint8_t[]> image(new (std::nothrow) std::uint8_t[size]);
         if (!image) return SP_FAILED;
         profile->writeImage({image.get(), size});
-        return kalvicm::replaceFile(path, {image.get(), size}) ? SP_OK : SP_FAILED;
+        // A new file beside the target, flushed, renamed into place: the old profile stays
+        // whole until the new one is.
+        const std::string_view bytes(reinterpret_cast<const char*>(image.get()), size);
+        return winplat::replaceFile(path, bytes) == ERROR_SUCCESS ? SP_OK : SP_FAILED;
     });
 }
 

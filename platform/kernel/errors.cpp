@@ -47,6 +47,7 @@ constexpr SystemMessage kMessages[] = {
     {161, "The specified path is invalid.\r\n"},
     {183, "Cannot create a file when that file already exists.\r\n"},
     {206, "The filename or extension is too long.\r\n"},
+    {223, "The file size exceeds the limit allowed and cannot be saved.\r\n"},
     {234, "More data is available.\r\n"},
     {259, "No more data is available.\r\n"},
     {267, "The directory name is invalid.\r\n"},
@@ -123,24 +124,26 @@ WINPLAT_API void SetLastError(DWORD code) { lastError = code; }
 WINPLAT_API DWORD FormatMessageA(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId,
                                  DWORD /*dwLanguageId*/, LPSTR lpBuffer, DWORD nSize,
                                  void* /*Arguments*/) {
-    (void)lpSource;  // only meaningful for FROM_STRING and FROM_HMODULE, which are refused
-    constexpr DWORD kUnsupported =
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_FROM_HMODULE;
-    if ((dwFlags & kUnsupported) || !(dwFlags & FORMAT_MESSAGE_FROM_SYSTEM) || !lpBuffer) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
-    }
-    // Every text in the table is free of inserts, so FORMAT_MESSAGE_IGNORE_INSERTS and the
-    // argument list change nothing.
-    const char* message = findMessage(dwMessageId);
-    if (!message) {
-        SetLastError(ERROR_MR_MID_NOT_FOUND);
-        return 0;
-    }
-    std::string text = applyWidth(message, dwFlags & FORMAT_MESSAGE_MAX_WIDTH_MASK);
-    if (text.size() >= nSize) {
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return 0;
-    }
-    return static_cast<DWORD>(winplat::detail::copyBounded(lpBuffer, nSize, text));
+    return winplat::detail::guardedCall(DWORD{0}, [&]() -> DWORD {
+        (void)lpSource;  // only meaningful for FROM_STRING and FROM_HMODULE, which are refused
+        constexpr DWORD kUnsupported =
+            FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_FROM_HMODULE;
+        if ((dwFlags & kUnsupported) || !(dwFlags & FORMAT_MESSAGE_FROM_SYSTEM) || !lpBuffer) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return 0;
+        }
+        // Every text in the table is free of inserts, so FORMAT_MESSAGE_IGNORE_INSERTS and the
+        // argument list change nothing.
+        const char* message = findMessage(dwMessageId);
+        if (!message) {
+            SetLastError(ERROR_MR_MID_NOT_FOUND);
+            return 0;
+        }
+        std::string text = applyWidth(message, dwFlags & FORMAT_MESSAGE_MAX_WIDTH_MASK);
+        if (text.size() >= nSize) {
+            SetLastError(ERROR_INSUFFICIENT_BUFFER);
+            return 0;
+        }
+        return static_cast<DWORD>(winplat::detail::copyBounded(lpBuffer, nSize, text));
+    });
 }

@@ -1,5 +1,5 @@
 // Operations on files and directories by name: delete, move, copy, create and remove
-// directories, attributes.
+// directories, attributes, and replacing a file's content through a new file beside it.
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
@@ -9,10 +9,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string>
+#include <utility>
 
 #include "detail.h"
 #include "files.h"
 #include "paths.h"
+#include "winplat_files.h"
 
 namespace winplat::detail {
 namespace {
@@ -170,29 +173,6 @@ bool checkNames(LPCSTR a, LPCSTR b) {
 
 }  // namespace
 
-int replaceFileAtomically(const std::string& nativePath, std::string_view contents) {
-    std::string target = nativePath;
-    if (std::unique_ptr<char, decltype(&std::free)> real(realpath(nativePath.c_str(), nullptr),
-                                                          &std::free);
-        real)
-        target = real.get();
-    struct stat st {};
-    mode_t mode = stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : newFileMode();
-    TempFileBeside temp(target);
-    if (!temp.ok()) return temp.error();
-    for (size_t done = 0; done < contents.size();) {
-        ssize_t n = ::write(temp.fd(), contents.data() + done, contents.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return n == 0 ? ENOSPC : errno;
-        done += static_cast<size_t>(n);
-    }
-    if (fchmod(temp.fd(), mode) != 0 || fsync(temp.fd()) != 0) return errno;
-    temp.close();
-    if (::rename(temp.path().c_str(), target.c_str()) != 0) return errno;
-    temp.keep();
-    return 0;
-}
-
 // The check every call that takes one path makes first: null is ERROR_INVALID_PARAMETER, the
 // empty path ERROR_PATH_NOT_FOUND. False, with the last error set, for either.
 bool usablePathArgument(LPCSTR path) {
@@ -208,6 +188,81 @@ bool usablePathArgument(LPCSTR path) {
 }
 
 }  // namespace winplat::detail
+
+namespace winplat {
+
+using namespace detail;
+
+FileReplacement::FileReplacement(FileReplacement&& other) noexcept
+    : target_(std::move(other.target_)), temporary_(std::exchange(other.temporary_, {})) {}
+
+FileReplacement& FileReplacement::operator=(FileReplacement&& other) noexcept {
+    if (this != &other) {
+        discard();
+        target_ = std::move(other.target_);
+        temporary_ = std::exchange(other.temporary_, {});
+    }
+    return *this;
+}
+
+FileReplacement::~FileReplacement() { discard(); }
+
+void FileReplacement::discard() {
+    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    temporary_.clear();
+}
+
+DWORD FileReplacement::prepare(const char* path, std::string_view content) {
+    return guardedCall(DWORD{ERROR_NOT_ENOUGH_MEMORY}, [&]() -> DWORD {
+        discard();
+        if (!path) return ERROR_INVALID_PARAMETER;
+        if (!*path) return ERROR_PATH_NOT_FOUND;
+        target_ = resolvePath(path);
+        if (std::unique_ptr<char, decltype(&std::free)> real(realpath(target_.c_str(), nullptr),
+                                                              &std::free);
+            real)
+            target_ = real.get();
+        // What the rename could not replace is refused before anything is written.
+        struct stat st {};
+        const bool exists = stat(target_.c_str(), &st) == 0;
+        if (exists && (S_ISDIR(st.st_mode) || isReadOnlyFile(st))) return ERROR_ACCESS_DENIED;
+        const mode_t mode = exists ? (st.st_mode & 07777) : newFileMode();
+        TempFileBeside temp(target_);
+        if (!temp.ok()) return errorFromErrno(temp.error(), temp.path());
+        for (size_t done = 0; done < content.size();) {
+            ssize_t n = ::write(temp.fd(), content.data() + done, content.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return errorFromErrno(n == 0 ? ENOSPC : errno, temp.path());
+            done += static_cast<size_t>(n);
+        }
+        // On disk before the rename makes it the file, so a system crash leaves the old file
+        // or the whole new one on any file system.
+        if (fchmod(temp.fd(), mode) != 0 || fsync(temp.fd()) != 0)
+            return errorFromErrno(errno, temp.path());
+        temp.close();
+        temporary_ = temp.path();
+        temp.keep();
+        return ERROR_SUCCESS;
+    });
+}
+
+DWORD FileReplacement::commit() {
+    if (temporary_.empty()) return ERROR_INVALID_FUNCTION;
+    struct stat st {};
+    if (lstat(target_.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || isReadOnlyFile(st)))
+        return ERROR_ACCESS_DENIED;
+    if (::rename(temporary_.c_str(), target_.c_str()) != 0) return errorFromErrno(errno, target_);
+    temporary_.clear();
+    return ERROR_SUCCESS;
+}
+
+DWORD replaceFile(const char* path, std::string_view content) {
+    FileReplacement replacement;
+    if (DWORD rc = replacement.prepare(path, content)) return rc;
+    return replacement.commit();
+}
+
+}  // namespace winplat
 
 using namespace winplat::detail;
 

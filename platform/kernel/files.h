@@ -66,12 +66,6 @@ struct FileTimes {
 };
 FileTimes fileTimesOf(int dirfd, const char* path, int flags);
 
-// Replaces the contents of the file `nativePath` (creating it if needed) through a temporary
-// file beside it and a rename, so readers and crashes see the old or the new file, never a mix.
-// An existing file keeps its permission bits; a symbolic link is followed, not replaced.
-// Returns 0 or an errno.
-int replaceFileAtomically(const std::string& nativePath, std::string_view contents);
-
 // FILE_ATTRIBUTE_* of a stat result; `name` is the entry's own name (a leading '.' hides it).
 DWORD attributesOf(const struct stat& st, std::string_view name);
 

@@ -13,13 +13,10 @@
 #include "files.h"
 #include "ini_parse.h"
 #include "paths.h"
+#include "winplat_files.h"
 
 namespace winplat::detail {
 namespace {
-
-// Files larger than this are read only this far: INI files are small, and no file may make a
-// reader take unbounded memory.
-constexpr size_t kMaxIniBytes = 16 * 1024 * 1024;
 
 // Native path of an INI file name: a bare name lives in the Windows directory, a null name is
 // the machine's WIN.INI (in the system root); anything with a directory is taken as given.
@@ -30,30 +27,14 @@ std::string iniPath(LPCSTR fileName) {
     return resolvePath(name);
 }
 
-// The bytes of a readable regular file, or nothing (missing, a directory, unreadable).
-std::optional<std::string> readIniBytes(const std::string& path) {
-    if (path.empty()) return std::nullopt;
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (!fd) return std::nullopt;
-    struct stat st {};
-    if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-    std::string bytes;
-    char buffer[16 * 1024];
-    while (bytes.size() < kMaxIniBytes) {
-        ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return std::nullopt;
-        if (n == 0) break;
-        bytes.append(buffer, static_cast<size_t>(std::min<size_t>(static_cast<size_t>(n), kMaxIniBytes - bytes.size())));
-    }
-    return bytes;
-}
-
+// The document of a readable regular file; nothing when the file is missing, a directory,
+// unreadable or larger than the suite reads whole (a file cut short would give wrong answers).
 std::optional<IniDocument> loadIni(LPCSTR fileName) {
     if (fileName && !*fileName) return std::nullopt;
-    auto bytes = readIniBytes(iniPath(fileName));
-    if (!bytes) return std::nullopt;
-    return parseIni(*bytes);
+    const std::string path = iniPath(fileName);
+    std::string bytes;
+    if (path.empty() || winplat::readWholeFile(path.c_str(), bytes) != ERROR_SUCCESS) return std::nullopt;
+    return parseIni(bytes);
 }
 
 // Writes a list of strings, each with its terminator, and a final terminator. When the list
@@ -262,15 +243,21 @@ WINPLAT_API BOOL WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, 
         }
         IniDocument doc;
         if (exists) {
-            auto bytes = readIniBytes(path);
-            if (!bytes) return failWithErrno(errno ? errno : EACCES, path);
-            doc = parseIni(*bytes);
+            // A file this reader cannot take whole is refused, never rewritten from a part.
+            std::string bytes;
+            if (DWORD rc = winplat::readWholeFile(path.c_str(), bytes)) {
+                SetLastError(rc);
+                return FALSE;
+            }
+            doc = parseIni(bytes);
         } else if (!lpKeyName || !lpString) {
             return TRUE;  // deleting from a file that is not there: nothing to do
         }
         if (!applyWrite(doc, lpAppName, lpKeyName, lpString)) return TRUE;
-        if (int err = replaceFileAtomically(path, doc.serialize()); err != 0)
-            return failWithErrno(err, path);
+        if (DWORD rc = winplat::replaceFile(path.c_str(), doc.serialize())) {
+            SetLastError(rc);
+            return FALSE;
+        }
         return TRUE;
     });
 }

@@ -34,12 +34,11 @@
 // missing or damaged file reads as the identity ramp.
 #include <charconv>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "display_backend.h"
 #include "files.h"
 #include "ini_parse.h"
+#include "winplat_files.h"
 
 namespace winplat::detail {
 namespace {
@@ -47,15 +46,6 @@ namespace {
 constexpr long kMaxMonitors = 32;
 constexpr size_t kMaxEdidBytes = 256;
 constexpr size_t kRampBytes = 768 * 2;
-
-std::string readWholeFile(const std::string& path, bool& found) {
-    std::ifstream in(path, std::ios::binary);
-    found = static_cast<bool>(in);
-    if (!found) return {};
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // The value of `key` in `section` without quotes, or null when absent.
 const IniEntry* entryOf(const IniSection* section, std::string_view key) {
@@ -118,9 +108,9 @@ public:
 
     bool getRamp(size_t monitor, GammaRamp& ramp) override {
         if (monitor >= monitors_.size() || !monitors_[monitor].hasRamp) return false;
-        bool found = false;
-        std::string bytes = readWholeFile(rampPath(monitor), found);
-        if (!found || bytes.size() != kRampBytes) {
+        std::string bytes;
+        if (winplat::readWholeFile(rampPath(monitor).c_str(), bytes) != ERROR_SUCCESS ||
+            bytes.size() != kRampBytes) {
             ramp = identityRamp();
             return true;
         }
@@ -139,7 +129,7 @@ public:
         }
         std::error_code ec;
         std::filesystem::create_directories(root_ + "/display", ec);
-        return replaceFileAtomically(rampPath(monitor), bytes) == 0;
+        return winplat::replaceFile(rampPath(monitor).c_str(), bytes) == ERROR_SUCCESS;
     }
 
     bool cursorPosition(POINT& where) override {
@@ -160,8 +150,8 @@ private:
     }
 
     void load() {
-        bool found = false;
-        std::string bytes = readWholeFile(root_ + "/display.ini", found);
+        std::string bytes;  // a missing or unreadable file describes the default monitor
+        winplat::readWholeFile((root_ + "/display.ini").c_str(), bytes);
         IniDocument doc = parseIni(bytes);
         const IniSection* display = doc.findSection("Display");
         adapter_ = text(display, "Adapter", "Virtual Display Adapter");

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <regex>
@@ -14,6 +15,7 @@
 
 #include "fresh_root.h"
 #include "winplat.h"
+#include "winplat_files.h"
 
 namespace {
 
@@ -579,6 +581,80 @@ TEST_F(FilesTest, TempFileNameWithZeroCreatesAFreshFile) {
     SetLastError(0xdeadbeef);
     EXPECT_EQ(GetTempFileNameA(longPath.c_str(), "SPX", 1, name), 0u);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BUFFER_OVERFLOW));
+}
+
+// The one whole-file reader: its limit, and what it refuses without blocking or reading on.
+TEST_F(FilesTest, WholeFilesAreReadUpToTheOneLimit) {
+    writeFile("exact.bin", std::string(winplat::kWholeFileLimit, 'e'));
+    writeFile("over.bin", "x");
+    ASSERT_EQ(truncate(rootPath("over.bin").c_str(), winplat::kWholeFileLimit + 1), 0);
+    writeFile("small.ini", "[s]\r\nk=1\r\n");
+    fs::create_directories(rootPath("folder"));
+    ASSERT_EQ(mkfifo(rootPath("pipe").c_str(), 0600), 0);
+    const struct {
+        std::string path;
+        DWORD result;
+        size_t size;
+    } cases[] = {
+        {win("SMALL.INI"), ERROR_SUCCESS, 10},
+        {rootPath("exact.bin"), ERROR_SUCCESS, winplat::kWholeFileLimit},
+        {rootPath("over.bin"), ERROR_FILE_TOO_LARGE, 0},
+        {rootPath("folder"), ERROR_ACCESS_DENIED, 0},
+        {rootPath("pipe"), ERROR_ACCESS_DENIED, 0},
+        {"/dev/zero", ERROR_ACCESS_DENIED, 0},
+        {rootPath("missing.ini"), ERROR_FILE_NOT_FOUND, 0},
+        {rootPath("nodir/x.ini"), ERROR_PATH_NOT_FOUND, 0},
+        {"", ERROR_PATH_NOT_FOUND, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        std::string content = "stale";
+        EXPECT_EQ(winplat::readWholeFile(c.path.c_str(), content), c.result);
+        EXPECT_EQ(content.size(), c.size);
+    }
+    std::string content = "stale";
+    EXPECT_EQ(winplat::readWholeFile(nullptr, content), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(content, "");
+}
+
+// A replacement is a new file beside the target until it is committed; one never committed
+// leaves nothing behind; a target that cannot be replaced is refused before anything is
+// written.
+TEST_F(FilesTest, ReplacementsChangeTheFileOnlyWhenCommitted) {
+    writeFile("WINDOWS/target.ini", "old");
+    {
+        winplat::FileReplacement replacement;
+        ASSERT_EQ(replacement.prepare(win("windows/TARGET.INI").c_str(), "new"), ERROR_SUCCESS);
+        EXPECT_EQ(readFile("WINDOWS/target.ini"), "old");
+    }
+    EXPECT_EQ(readFile("WINDOWS/target.ini"), "old");
+    std::vector<std::string> left;
+    for (const auto& e : fs::directory_iterator(rootPath("WINDOWS"))) left.push_back(e.path().filename());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"SYSTEM", "target.ini"})) << "a temporary file stayed";
+
+    winplat::FileReplacement replacement;
+    EXPECT_EQ(replacement.commit(), static_cast<DWORD>(ERROR_INVALID_FUNCTION));
+    ASSERT_EQ(replacement.prepare(win("WINDOWS/target.ini").c_str(), "new"), ERROR_SUCCESS);
+    EXPECT_EQ(replacement.commit(), ERROR_SUCCESS);
+    EXPECT_EQ(readFile("WINDOWS/target.ini"), "new");
+    EXPECT_EQ(replacement.commit(), static_cast<DWORD>(ERROR_INVALID_FUNCTION));
+
+    fs::create_directories(rootPath("WINDOWS/folder.ini"));
+    writeFile("WINDOWS/ro.ini", "read-only");
+    ASSERT_EQ(chmod(rootPath("WINDOWS/ro.ini").c_str(), 0444), 0);
+    for (const char* refused : {"WINDOWS/folder.ini", "WINDOWS/ro.ini"}) {
+        SCOPED_TRACE(refused);
+        EXPECT_EQ(winplat::replaceFile(win(refused).c_str(), "new"),
+                  static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    }
+    EXPECT_EQ(readFile("WINDOWS/ro.ini"), "read-only");
+    EXPECT_EQ(winplat::replaceFile(win("nodir/x.ini").c_str(), "new"),
+              static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+    left.clear();
+    for (const auto& e : fs::directory_iterator(rootPath("WINDOWS"))) left.push_back(e.path().filename());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"SYSTEM", "folder.ini", "ro.ini", "target.ini"}));
 }
 
 }  // namespace

@@ -421,4 +421,23 @@ TEST_F(IniTest, WrittenFileKeepsItsPermissionsAndLinks) {
     EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
 
+// A file larger than the 16 MiB the suite reads whole is never rewritten from the part that
+// was read: the write is refused with ERROR_FILE_TOO_LARGE and the file keeps every byte (its
+// last section too); readers see no file and answer with their defaults.
+TEST_F(IniTest, AFileTooLargeToReadWholeIsRefusedAndKept) {
+    std::string content = "[first]\nk=old\n";
+    const std::string filler = "; " + std::string(76, 'x') + "\n";
+    while (content.size() < 20u * 1000 * 1000) content += filler;
+    content += "[last]\nk=kept\n";
+    writeFile("big.ini", content);
+    SetLastError(0xdeadbeef);
+    EXPECT_FALSE(WritePrivateProfileStringA("first", "k", "new", rootPath("big.ini").c_str()));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_TOO_LARGE));
+    EXPECT_TRUE(readFile("big.ini") == content) << "the file changed";
+    EXPECT_EQ(get("first", "k", "default", rootPath("big.ini")), "default");
+    EXPECT_EQ(get("last", "k", "default", rootPath("big.ini")), "default");
+    for (const auto& e : fs::directory_iterator(root()))
+        EXPECT_NE(e.path().filename().string().rfind(".~", 0), 0u) << e.path();
+}
+
 }  // namespace
