@@ -7,58 +7,11 @@
 
 #include "monorder_internal.h"
 #include "win32.h"
+#include "winplat_files.h"
 
 namespace monorder::detail {
 
 namespace {
-
-// A file created under a unique temporary name in the output folder; deleted again unless it
-// has been renamed into place.
-class TemporaryFile {
-public:
-    TemporaryFile() = default;
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    TemporaryFile(TemporaryFile&& other) noexcept
-        : name_(std::move(other.name_)), owned_(std::exchange(other.owned_, false)) {}
-    ~TemporaryFile() {
-        if (owned_) DeleteFileA(name_.c_str());
-    }
-
-    // Creates the file with `content`. Temporary names are taken beside the output so that
-    // the final rename never crosses file systems.
-    bool create(const std::string& content) {
-        char name[MAX_PATH + 1] = {};
-        if (GetTempFileNameA(".", "mon", 0, name) == 0) return false;
-        name_ = name;
-        owned_ = true;
-        HANDLE file = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE || file == nullptr) return false;
-        bool written = true;
-        for (size_t done = 0; written && done < content.size();) {
-            const size_t chunk = std::min<size_t>(content.size() - done, 1u << 30);
-            DWORD count = 0;
-            written = WriteFile(file, content.data() + done, static_cast<DWORD>(chunk), &count,
-                                nullptr) &&
-                      count > 0;
-            done += count;
-        }
-        const bool closed = CloseHandle(file);
-        return written && closed;
-    }
-
-    // Moves the file to `target`, replacing what is there.
-    bool renameTo(const std::string& target) {
-        if (!MoveFileExA(name_.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return false;
-        owned_ = false;
-        return true;
-    }
-
-private:
-    std::string name_;
-    bool owned_ = false;
-};
 
 std::string chainFileName(size_t index) {
     return index == 0 ? std::string("spectrine.inf") : "spectrine" + std::to_string(index) + ".inf";
@@ -100,9 +53,17 @@ std::vector<std::string> layOutChain(const MergeState& state,
     return files;
 }
 
-// Deletes the file and every file whose name differs from it only in letter case (file
-// names resolve case-insensitively when the exact one is missing, so the store would read
-// any of them). False when one of them cannot be deleted.
+// The stale file `name` (and every file whose name differs from it only in letter case: file
+// names resolve case-insensitively when the exact one is missing, so the store would read any
+// of them) can be deleted: none of them is a folder or read-only.
+bool staleFileCanGo(const std::string& name) {
+    const DWORD attributes = GetFileAttributesA(name.c_str());
+    return attributes == INVALID_FILE_ATTRIBUTES ||
+           !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY));
+}
+
+// Deletes the file and every file whose name differs from it only in letter case. False when
+// one of them cannot be deleted.
 bool deleteEveryCase(const std::string& name) {
     for (int attempt = 0; GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; ++attempt)
         if (attempt == 64 || !DeleteFileA(name.c_str())) return false;
@@ -123,16 +84,22 @@ MONORDER_API int WriteResult(const char* /*name*/) {
         if (models.empty()) return -1;
         const std::vector<std::string> texts = layOutChain(state, models);
 
-        std::vector<TemporaryFile> files(texts.size());
+        // Every new file is written beside its target and flushed, and every target is checked
+        // (a folder or a read-only file where a file of the chain goes fails here), before the
+        // old chain changes at all.
+        std::vector<winplat::FileReplacement> files(texts.size());
         for (size_t k = 0; k < texts.size(); ++k)
-            if (!files[k].create(texts[k])) return -1;
-
-        for (size_t k = files.size() - 1; k >= 1; --k)
-            if (!files[k].renameTo(chainFileName(k))) return -1;
-        // Numbered files of an earlier, longer chain would be read as models.
+            if (files[k].prepare(chainFileName(k).c_str(), texts[k]) != ERROR_SUCCESS) return -1;
+        // Numbered files of an earlier, longer chain would be read as models: they go first,
+        // once each of them is known to be deletable.
+        for (size_t k = files.size(); k < MONORDER_MAX_FILES; ++k)
+            if (!staleFileCanGo(chainFileName(k))) return -1;
         for (size_t k = files.size(); k < MONORDER_MAX_FILES; ++k)
             if (!deleteEveryCase(chainFileName(k))) return -1;
-        return files[0].renameTo(chainFileName(0)) ? 0 : -1;
+        // The numbered files, then the first file, which the store looks for first.
+        for (size_t k = files.size() - 1; k >= 1; --k)
+            if (files[k].commit() != ERROR_SUCCESS) return -1;
+        return files[0].commit() == ERROR_SUCCESS ? 0 : -1;
     } catch (...) {
         return -1;
     }

@@ -9,6 +9,7 @@
 #include "ascii_case.h"
 #include "monorder_internal.h"
 #include "win32.h"
+#include "winplat_files.h"
 
 namespace monorder::detail {
 
@@ -34,39 +35,6 @@ void printMessage(const char* format, ...) {
 }
 
 namespace {
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    ~FileHandle() {
-        if (valid()) CloseHandle(handle_);
-    }
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
-
-// The whole content of the file, or false when it cannot be opened or read.
-bool readWholeFile(const char* path, std::string& content) {
-    FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return false;
-    DWORD high = 0;
-    const DWORD size = GetFileSize(file.get(), &high);
-    if (size != INVALID_FILE_SIZE && high == 0) content.reserve(size);
-    std::vector<char> chunk(64 * 1024);
-    for (;;) {
-        DWORD got = 0;
-        if (!ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr))
-            return false;
-        if (got == 0) return true;
-        content.append(chunk.data(), got);
-    }
-}
 
 // Splits text the way a text-mode reader with a line buffer of MONORDER_MAX_LINE + 1 bytes
 // sees it: Ctrl-Z ends the text, CR LF ends a line like LF, a longer line comes in pieces of
@@ -202,8 +170,10 @@ MONORDER_API int SortMonitors(const char* path) {
             state.clear();
             state.started = true;
         }
+        // Read whole, up to the suite's limit for a file read whole: no input (a device, a
+        // file without end) can make the sorter take unbounded memory.
         std::string content;
-        if (!path || !readWholeFile(path, content)) {
+        if (!path || winplat::readWholeFile(path, content) != ERROR_SUCCESS) {
             printMessage("Couldn't open '%s' for reading.\n", path ? path : "(null)");
             return 0;
         }

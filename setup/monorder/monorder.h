@@ -44,15 +44,18 @@ typedef MonitorNode* MonitorTree;
 // result: lines before "[Monitors]" into the header (first file that has such lines only), the
 // model lines of "[Monitors]" into the tree, the lines from the next section on into the
 // trailer (first file that has one only). Prints "Couldn't open '<path>' for reading.\n" to
-// standard output when the file cannot be read. Returns 0.
+// standard output when the file cannot be read whole (also when it is not a regular file or
+// is larger than the 16 MiB the suite reads whole). Returns 0.
 MONORDER_API int SortMonitors(const char* path);
 
 // Writes the merged result as the chain "spectrine.inf", "spectrine1.inf", ... in the current
 // directory: header, "[Monitors]" with the first 300 models and the trailer in the first file,
-// "[Monitors]" with the next models in each numbered file. The files are written under
-// temporary names beside the output and renamed into place at the end; numbered files left
-// from an earlier, longer chain are deleted. `name` is ignored. Returns 0 on success, -1 when
-// nothing could be written (no model lines merged, or any write, rename or delete failed).
+// "[Monitors]" with the next models in each numbered file. Every file is first written under a
+// temporary name beside its target and flushed, and every target is checked (a folder or a
+// read-only file there fails the call before anything changes); numbered files left from an
+// earlier, longer chain are then deleted, and the new files renamed into place, the first file
+// last. `name` is ignored. Returns 0 on success, -1 when nothing could be written (no model
+// lines merged, or any write, check, delete or rename failed).
 MONORDER_API int WriteResult(const char* name);
 
 // Command-line entry: SortMonitors for argv[1] to argv[argc - 1], then WriteResult when

@@ -114,8 +114,8 @@ struct ProgramRun {
     std::string out;
 };
 
-ProgramRun runProgram(const std::string& arguments) {
-    const std::string command = std::string("'") + MONORDER_CLI + "' " + arguments + " 2>&1";
+ProgramRun runProgram(const std::string& arguments, const std::string& before = "") {
+    const std::string command = before + "'" + MONORDER_CLI + "' " + arguments + " 2>&1";
     ProgramRun run{-1, {}};
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return run;
@@ -140,6 +140,44 @@ TEST_F(MonorderEntry, ProgramWithoutArgumentsShowsItsUsage) {
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.out.rfind("usage: ", 0), 0u) << run.out;
     EXPECT_FALSE(exists("spectrine.inf"));
+}
+
+// A folder where a numbered file of the new chain goes: nothing of the old chain changes, no
+// temporary file stays, and the program says so and exits with 1.
+TEST_F(MonorderEntry, ProgramThatCannotReplaceTheChainKeepsItAndFails) {
+    std::string many = "[Monitors]\n";
+    for (int i = 0; i < 650; ++i) many += "Model " + std::to_string(1000 + i) + "=Maker, x\n";
+    writeFile("many.inf", many);
+    writeFile("spectrine.inf", "[Monitors]\nOld=0\n");
+    writeFile("spectrine1.inf/blocker", "");
+    writeFile("spectrine2.inf", "[Monitors]\nOld=2\n");
+    const ProgramRun run = runProgram("many.inf");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("could not be written"), std::string::npos) << run.out;
+    EXPECT_EQ(readFile("spectrine.inf"), "[Monitors]\nOld=0\n");
+    EXPECT_EQ(readFile("spectrine2.inf"), "[Monitors]\nOld=2\n");
+    EXPECT_EQ(filesInRoot(), (std::vector<std::string>{"WINDOWS", "a.inf", "b.inf", "c.inf",
+                                                       "many.inf", "spectrine.inf",
+                                                       "spectrine1.inf", "spectrine2.inf"}));
+}
+
+// Input that never ends, or is larger than any INF file, is refused as unreadable instead of
+// taking memory without bound; the other files still make the chain.
+TEST_F(MonorderEntry, ProgramBoundsItsInput) {
+    writeFile("huge.inf", "[Monitors]\nHuge=1\n");
+    ASSERT_EQ(truncate(rootPath("huge.inf").c_str(), 17 << 20), 0);
+    const struct {
+        const char* file;
+    } cases[] = {{"/dev/zero"}, {"huge.inf"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        std::remove(rootPath("spectrine.inf").c_str());
+        // The address space is limited so that an unbounded read ends the program at once.
+        const ProgramRun run = runProgram(std::string(c.file) + " b.inf", "ulimit -v 4000000; ");
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.out, "Couldn't open '" + std::string(c.file) + "' for reading.\n");
+        EXPECT_EQ(readFile("spectrine.inf"), joinLines({"[Monitors]", "A=1"}));
+    }
 }
 
 }  // namespace
