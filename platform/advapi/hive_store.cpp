@@ -9,9 +9,14 @@ namespace winplat {
 
 namespace {
 
+// Now as a FILETIME (100 ns steps since 1601), in SQL: julianday of 1601-01-01 is 2305813.5.
+#define NOW_FILETIME "CAST((julianday('now') - 2305813.5) * 864000000000.0 AS INTEGER)"
+
 // Key ids are never reused (AUTOINCREMENT), which the child cache relies on. Value ids only give
 // the enumeration order: a new row always gets an id above every existing one, which is enough,
-// and leaving out AUTOINCREMENT saves writing its counter on every value write.
+// and leaving out AUTOINCREMENT saves writing its counter on every value write. A key's last
+// write time follows every change of its values and subkeys, in the statement that makes it
+// (triggers), as Windows keeps it.
 constexpr const char* kSchema = R"sql(
 CREATE TABLE IF NOT EXISTS keys(
   id INTEGER PRIMARY KEY AUTOINCREMENT,
@@ -32,6 +37,16 @@ INSERT OR IGNORE INTO keys(id, parent, name) VALUES
   (3, NULL, 'HKEY_LOCAL_MACHINE'), (4, NULL, 'HKEY_USERS'),
   (5, NULL, 'HKEY_PERFORMANCE_DATA'), (6, NULL, 'HKEY_CURRENT_CONFIG'),
   (7, NULL, 'HKEY_DYN_DATA');
+CREATE TRIGGER IF NOT EXISTS value_added AFTER INSERT ON vals BEGIN
+  UPDATE keys SET written = )sql" NOW_FILETIME R"sql( WHERE id = NEW.key; END;
+CREATE TRIGGER IF NOT EXISTS value_changed AFTER UPDATE ON vals BEGIN
+  UPDATE keys SET written = )sql" NOW_FILETIME R"sql( WHERE id = NEW.key; END;
+CREATE TRIGGER IF NOT EXISTS value_deleted AFTER DELETE ON vals BEGIN
+  UPDATE keys SET written = )sql" NOW_FILETIME R"sql( WHERE id = OLD.key; END;
+CREATE TRIGGER IF NOT EXISTS subkey_added AFTER INSERT ON keys BEGIN
+  UPDATE keys SET written = NEW.written WHERE id = NEW.parent; END;
+CREATE TRIGGER IF NOT EXISTS subkey_deleted AFTER DELETE ON keys BEGIN
+  UPDATE keys SET written = )sql" NOW_FILETIME R"sql( WHERE id = OLD.parent; END;
 )sql";
 
 // FILETIME units (100 ns since 1601) of now.
@@ -51,6 +66,11 @@ std::string cacheKey(KeyId parent, std::string_view name) {
 }
 
 std::string str(std::string_view v) { return std::string(v); }
+
+FILETIME fileTimeOf(sqlite3_int64 value) {
+    const auto bits = static_cast<uint64_t>(value);
+    return {static_cast<DWORD>(bits & 0xffffffff), static_cast<DWORD>(bits >> 32)};
+}
 
 }  // namespace
 
@@ -95,7 +115,38 @@ HiveStore::HiveStore(const std::string& path) : db_(path) {
         if (std::chrono::steady_clock::now() >= deadline) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+    // A database this process may not write (a read-only root, a file of another user) still
+    // answers reads when it holds the hives; writes then fail with ERROR_ACCESS_DENIED.
+    if (rc != SQLITE_OK && path != ":memory:" && cannotWrite(rc)) rc = openReadOnly(path);
     if (rc != SQLITE_OK) status_ = win32FromSqlite(rc);
+}
+
+bool HiveStore::cannotWrite(int rc) const {
+    switch (rc & 0xff) {
+    case SQLITE_READONLY:
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return true;
+    default:
+        return db_.readOnly();
+    }
+}
+
+int HiveStore::openReadOnly(const std::string& path) {
+    // Read-only first, which also sees what a writer elsewhere commits; a database in a folder
+    // where its -shm file cannot be made is only readable as one that nothing changes.
+    for (Database::Mode mode : {Database::Mode::ReadOnly, Database::Mode::Immutable}) {
+        db_.reopen(path, mode);
+        if (db_.status() != SQLITE_OK) continue;
+        auto st = db_.prepare(
+            "SELECT count(*) FROM sqlite_master WHERE type='table' AND name IN ('keys','vals')");
+        if (st.valid() && st.step() == SQLITE_ROW && st.integer(0) == 2) {
+            readOnly_ = true;
+            return SQLITE_OK;
+        }
+    }
+    return SQLITE_READONLY;
 }
 
 int HiveStore::prepareSchema(bool onDisk) {
@@ -176,6 +227,7 @@ LONG HiveStore::createPath(KeyId from, const std::vector<std::string_view>& comp
                            const std::string& className, KeyId& id, bool& created) {
     created = false;
     if (openPath(from, components, id) == ERROR_SUCCESS) return ERROR_SUCCESS;
+    if (readOnly_) return ERROR_ACCESS_DENIED;
 
     WriteTransaction tx(db_);
     if (tx.status() != SQLITE_OK) return fail(tx.status());
@@ -225,6 +277,7 @@ LONG HiveStore::queryValue(KeyId key, std::string_view name, const ValueSink& si
 }
 
 LONG HiveStore::setValue(KeyId key, std::string_view name, DWORD type, const BYTE* data, size_t size) {
+    if (readOnly_) return ERROR_ACCESS_DENIED;
     // The upsert keeps the row (and so the value's place in enumeration) when it exists, and
     // writes nothing when the key was deleted meanwhile: one statement, one transaction.
     auto st = db_.prepare(
@@ -238,6 +291,7 @@ LONG HiveStore::setValue(KeyId key, std::string_view name, DWORD type, const BYT
 }
 
 LONG HiveStore::deleteValue(KeyId key, std::string_view name) {
+    if (readOnly_) return ERROR_ACCESS_DENIED;
     auto st = db_.prepare("DELETE FROM vals WHERE key=?1 AND name=?2");
     if (!st.valid()) return fail(db_.lastError());
     int rc = st.bind(1, key).bind(2, str(name)).step();
@@ -248,6 +302,7 @@ LONG HiveStore::deleteValue(KeyId key, std::string_view name) {
 }
 
 LONG HiveStore::deleteKey(KeyId key, bool withSubtree) {
+    if (readOnly_) return ERROR_ACCESS_DENIED;
     WriteTransaction tx(db_);
     if (tx.status() != SQLITE_OK) return fail(tx.status());
     LONG rc = keyExists(key);
@@ -276,13 +331,16 @@ LONG HiveStore::deleteKey(KeyId key, bool withSubtree) {
     return crc == SQLITE_OK ? ERROR_SUCCESS : fail(crc);
 }
 
-LONG HiveStore::enumKey(KeyId key, DWORD index, std::string& name, std::string& className) {
-    auto st = db_.prepare("SELECT name, class FROM keys WHERE parent=?1 ORDER BY id LIMIT 1 OFFSET ?2");
+LONG HiveStore::enumKey(KeyId key, DWORD index, std::string& name, std::string& className,
+                        FILETIME& lastWrite) {
+    auto st = db_.prepare(
+        "SELECT name, class, written FROM keys WHERE parent=?1 ORDER BY id LIMIT 1 OFFSET ?2");
     if (!st.valid()) return fail(db_.lastError());
     int rc = st.bind(1, key).bind(2, index).step();
     if (rc == SQLITE_ROW) {
         name = st.text(0);
         className = st.text(1);
+        lastWrite = fileTimeOf(st.integer(2));
         return ERROR_SUCCESS;
     }
     if (rc != SQLITE_DONE) return fail(rc);
@@ -320,9 +378,7 @@ LONG HiveStore::queryInfo(KeyId key, KeyInfo& info) {
     if (rc == SQLITE_DONE) return ERROR_KEY_DELETED;
     if (rc != SQLITE_ROW) return fail(rc);
     info.className = k.text(0);
-    sqlite3_int64 ft = k.integer(1);
-    info.lastWrite.dwLowDateTime = static_cast<DWORD>(ft & 0xffffffff);
-    info.lastWrite.dwHighDateTime = static_cast<DWORD>(static_cast<uint64_t>(ft) >> 32);
+    info.lastWrite = fileTimeOf(k.integer(1));
 
     auto sub = db_.prepare(
         "SELECT count(*), coalesce(max(length(CAST(name AS BLOB))), 0), "

@@ -50,19 +50,25 @@ public:
     // Deletes the key; with `withSubtree` false a key that has subkeys is refused
     // (ERROR_ACCESS_DENIED), as the NT family does.
     LONG deleteKey(KeyId key, bool withSubtree);
-    LONG enumKey(KeyId key, DWORD index, std::string& name, std::string& className);
+    LONG enumKey(KeyId key, DWORD index, std::string& name, std::string& className,
+                 FILETIME& lastWrite);
     LONG enumValue(KeyId key, DWORD index, std::string& name, const ValueSink& sink);
     LONG queryInfo(KeyId key, KeyInfo& info);
 
 private:
     // Switches an on-disk database to WAL and creates the tables and roots when missing.
     int prepareSchema(bool onDisk);
+    // The preparation failed because the file cannot be written here.
+    bool cannotWrite(int sqliteCode) const;
+    // Opens the database again for reading only; SQLITE_OK when it holds the hives.
+    int openReadOnly(const std::string& path);
     LONG childOf(KeyId parent, std::string_view name, KeyId& child);
     LONG fail(int sqliteCode);
     void forgetChildren();
 
     Database db_;
     LONG status_ = ERROR_SUCCESS;
+    bool readOnly_ = false;  // every write is refused with ERROR_ACCESS_DENIED
     // (parent, lower-case name) -> child id. Ids are never reused, so a cached id that no longer
     // exists only means the key was deleted; the walk then asks the database again.
     std::unordered_map<std::string, KeyId> childCache_;

@@ -21,6 +21,7 @@ namespace {
 
 constexpr size_t kMaxKeyNameLength = 255;
 constexpr size_t kMaxValueNameLength = 16383;
+constexpr DWORD kMaxValueSize = 0x7FFFFFFF;
 
 struct OpenKey {
     HiveStore* store = nullptr;
@@ -238,6 +239,9 @@ WINPLAT_API LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD, LPDWOR
 WINPLAT_API LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType,
                                 const BYTE* lpData, DWORD cbData) {
     if (!lpData && cbData) return ERROR_NOACCESS;
+    // The database takes blobs below 2 GiB (its sizes are signed 32-bit): refused before the
+    // data is touched.
+    if (cbData > kMaxValueSize) return ERROR_INVALID_PARAMETER;
     if (lpValueName && std::strlen(lpValueName) > kMaxValueNameLength) return ERROR_INVALID_PARAMETER;
     return onKey(hKey, KEY_SET_VALUE, [&](RegistryState&, const OpenKey& key) -> LONG {
         return key.store->setValue(key.id, valueName(lpValueName), dwType, lpData, cbData);
@@ -271,11 +275,12 @@ WINPLAT_API LONG RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD l
     if (lpClass && !lpcchClass) return ERROR_INVALID_PARAMETER;
     return onKey(hKey, KEY_ENUMERATE_SUB_KEYS, [&](RegistryState&, const OpenKey& key) -> LONG {
         std::string name, className;
-        if (LONG rc = key.store->enumKey(key.id, dwIndex, name, className)) return rc;
+        FILETIME written{};
+        if (LONG rc = key.store->enumKey(key.id, dwIndex, name, className, written)) return rc;
         if (lpClass && className.size() + 1 > *lpcchClass) return ERROR_MORE_DATA;
         if (LONG rc = putName(name, lpName, lpcchName)) return rc;
         if (lpClass) putName(className, lpClass, lpcchClass);
-        if (lpftLastWriteTime) *lpftLastWriteTime = FILETIME{};
+        if (lpftLastWriteTime) *lpftLastWriteTime = written;
         return ERROR_SUCCESS;
     });
 }

@@ -1,10 +1,45 @@
 #include "sqlite_db.h"
 
+#include <cstdio>
+
 namespace winplat {
 
-Database::Database(const std::string& path) {
-    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
-    status_ = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
+Database::Database(const std::string& path, Mode mode) { open(path, mode); }
+
+void Database::reopen(const std::string& path, Mode mode) {
+    close();
+    open(path, mode);
+}
+
+void Database::open(const std::string& path, Mode mode) {
+    int flags = SQLITE_OPEN_NOMUTEX;
+    std::string name = path;
+    switch (mode) {
+    case Mode::ReadWrite:
+        flags |= SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+        break;
+    case Mode::ReadOnly:
+        flags |= SQLITE_OPEN_READONLY;
+        break;
+    case Mode::Immutable: {
+        flags |= SQLITE_OPEN_READONLY | SQLITE_OPEN_URI;
+        // A URI, so the path's own '%', '?' and '#' are escaped.
+        name = "file:";
+        for (char c : path) {
+            if (c == '%' || c == '?' || c == '#') {
+                char escaped[4];
+                std::snprintf(escaped, sizeof escaped, "%%%02X", static_cast<unsigned char>(c));
+                name += escaped;
+            } else {
+                name += c;
+            }
+        }
+        name += "?immutable=1";
+        break;
+    }
+    }
+    message_.clear();
+    status_ = sqlite3_open_v2(name.c_str(), &db_, flags, nullptr);
     if (status_ != SQLITE_OK) {
         message_ = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(status_);
         if (db_) sqlite3_close(db_);
@@ -16,9 +51,13 @@ Database::Database(const std::string& path) {
     sqlite3_busy_timeout(db_, 15000);
 }
 
-Database::~Database() {
+Database::~Database() { close(); }
+
+void Database::close() {
     for (auto& [sql, stmt] : cache_) sqlite3_finalize(stmt);
+    cache_.clear();
     if (db_) sqlite3_close(db_);
+    db_ = nullptr;
 }
 
 int Database::exec(const char* sql) {

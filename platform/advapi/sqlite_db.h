@@ -53,12 +53,22 @@ private:
 
 class Database {
 public:
-    // Opens (creating when missing) the database at `path`; ":memory:" opens a private one.
-    // On failure `status()` is the SQLite code and `message()` says why.
-    explicit Database(const std::string& path);
+    enum class Mode {
+        ReadWrite,  // created when missing
+        ReadOnly,   // sees what writers commit, through their -wal and -shm files
+        Immutable,  // a file nothing writes while it is open (no -shm file can be made)
+    };
+    // Opens the database at `path`; ":memory:" opens a private one. On failure `status()` is
+    // the SQLite code and `message()` says why.
+    explicit Database(const std::string& path, Mode mode = Mode::ReadWrite);
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
+
+    // Closes the connection (and its statements) and opens `path` again in `mode`.
+    void reopen(const std::string& path, Mode mode);
+    // The file cannot be written through this connection.
+    bool readOnly() const { return db_ && sqlite3_db_readonly(db_, "main") == 1; }
 
     int status() const { return status_; }
     const std::string& message() const { return message_; }
@@ -69,6 +79,9 @@ public:
     sqlite3* handle() const { return db_; }
 
 private:
+    void open(const std::string& path, Mode mode);
+    void close();
+
     sqlite3* db_ = nullptr;
     int status_ = SQLITE_OK;
     std::string message_;

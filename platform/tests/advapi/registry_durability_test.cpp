@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <iterator>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -150,6 +151,51 @@ TEST_F(RegistryDurability, MissingRootFolderIsCreated) {
     EXPECT_EQ(writeString("Software", "v", "x"), ERROR_SUCCESS);
     struct stat st{};
     EXPECT_EQ(stat((nested + "/registry.db").c_str(), &st), 0);
+}
+
+// A root that cannot be written (a read-only folder and file, as on a read-only mount) still
+// answers every read; every write fails with ERROR_ACCESS_DENIED and the file stays as it was.
+// The reader runs in a child without root's rights, since root writes into read-only folders.
+TEST_F(RegistryDurability, ReadOnlyRootAnswersReads) {
+    ASSERT_EQ(writeString("Software\\Kept", "v", "kept"), ERROR_SUCCESS);
+    WinplatResetProcessState();  // the last connection goes: no -wal or -shm file is left
+    const std::string before = readFile("registry.db");
+    ASSERT_EQ(chmod(rootPath("registry.db").c_str(), 0444), 0);
+    ASSERT_EQ(chmod(root().c_str(), 0555), 0);
+    pid_t pid = spawn([this] {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) return 90;
+        struct stat st {};
+        if (stat(rootPath("registry.db").c_str(), &st) != 0) return 91;  // cannot reach the root
+        std::string back;
+        if (readString("Software\\Kept", "v", back) != ERROR_SUCCESS || back != "kept") return 1;
+        HKEY k = nullptr;
+        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Kept", 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &k, nullptr) != ERROR_SUCCESS)
+            return 2;  // an existing key opens
+        const BYTE one = 1;
+        const LONG refused[] = {
+            RegSetValueExA(k, "v", 0, REG_BINARY, &one, 1),
+            RegDeleteValueA(k, "v"),
+            RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Kept"),
+            writeString("Software\\New", "v", "x"),
+        };
+        RegCloseKey(k);
+        for (size_t i = 0; i < std::size(refused); ++i)
+            if (refused[i] != ERROR_ACCESS_DENIED) return 10 + static_cast<int>(i);
+        if (readString("Software\\Kept", "v", back) != ERROR_SUCCESS || back != "kept") return 3;
+        return 0;
+    });
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    chmod(root().c_str(), 0700);
+    chmod(rootPath("registry.db").c_str(), 0644);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 91)
+        GTEST_SKIP() << "SKIPPED LOUDLY: the test root " << root()
+                     << " cannot be reached by an unprivileged user here";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1, 3: read failed; 2: existing key not opened; "
+                                         "10-13: a write was not refused with access denied";
+    EXPECT_TRUE(readFile("registry.db") == before) << "the read-only database changed";
 }
 
 }  // namespace

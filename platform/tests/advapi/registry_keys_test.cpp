@@ -1,10 +1,12 @@
 // Registry keys: creation, opening, enumeration order, deletion by family, stale handles.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -124,6 +126,59 @@ TEST_F(RegistryKeys, QueryInfoCountsAndMaxima) {
     EXPECT_EQ(maxName, 5u);
     EXPECT_EQ(maxData, 6u);
     RegCloseKey(k);
+}
+
+// The last write time that RegQueryInfoKeyA and RegEnumKeyExA give is the time of the last
+// change of the key's values or subkeys (creation time before any).
+TEST_F(RegistryKeys, LastWriteTimeFollowsEveryChange) {
+    auto now = [] {
+        SYSTEMTIME st{};
+        GetSystemTime(&st);
+        FILETIME ft{};
+        SystemTimeToFileTime(&st, &ft);
+        return (uint64_t{ft.dwHighDateTime} << 32) | ft.dwLowDateTime;
+    };
+    HKEY parent = create(HKEY_CURRENT_USER, "Times");
+    HKEY k = create(parent, "Child");
+    auto written = [&](const char* step) {
+        SCOPED_TRACE(step);
+        FILETIME info{0xdeadbeef, 0xdeadbeef}, listed{0xdeadbeef, 0xdeadbeef};
+        EXPECT_EQ(RegQueryInfoKeyA(k, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                   nullptr, nullptr, nullptr, &info),
+                  ERROR_SUCCESS);
+        char name[16];
+        DWORD size = sizeof name;
+        EXPECT_EQ(RegEnumKeyExA(parent, 0, name, &size, nullptr, nullptr, nullptr, &listed),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(info.dwLowDateTime, listed.dwLowDateTime);
+        EXPECT_EQ(info.dwHighDateTime, listed.dwHighDateTime);
+        return (uint64_t{info.dwHighDateTime} << 32) | info.dwLowDateTime;
+    };
+    const uint64_t second = 10000000;  // FILETIME steps
+    const uint64_t created = written("created");
+    EXPECT_LE(created, now() + second);
+    EXPECT_GE(created + 5 * second, now());
+    const struct {
+        const char* step;
+        std::function<void()> change;
+    } steps[] = {
+        {"value set", [&] { RegSetValueExA(k, "v", 0, REG_SZ, reinterpret_cast<const BYTE*>("1"), 2); }},
+        {"value replaced", [&] { RegSetValueExA(k, "v", 0, REG_SZ, reinterpret_cast<const BYTE*>("2"), 2); }},
+        {"subkey added", [&] { RegCloseKey(create(k, "Grandchild")); }},
+        {"subkey deleted", [&] { RegDeleteKeyA(k, "Grandchild"); }},
+        {"value deleted", [&] { RegDeleteValueA(k, "v"); }},
+    };
+    uint64_t before = created;
+    for (const auto& s : steps) {
+        usleep(20000);
+        s.change();
+        const uint64_t after = written(s.step);
+        EXPECT_GT(after, before + 100000) << s.step;  // at least 10 ms later
+        EXPECT_LE(after, now() + second) << s.step;
+        before = after;
+    }
+    RegCloseKey(k);
+    RegCloseKey(parent);
 }
 
 TEST_F(RegistryKeys, NinetyFiveFamilyDeletesWholeSubtree) {

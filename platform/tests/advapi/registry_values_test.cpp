@@ -156,4 +156,17 @@ TEST_F(RegistryValues, BinaryValueOfEveryByte) {
     EXPECT_EQ(std::memcmp(back, data, 256), 0);
 }
 
+// Sizes of 2 GiB and more are refused before the data is read (the buffer here holds 16 bytes)
+// and nothing is stored.
+TEST_F(RegistryValues, SizesOfTwoGibibytesOrMoreAreRefused) {
+    const BYTE small[16] = {};
+    for (DWORD size : {0x80000000u, 0xFFFFFFFFu}) {
+        SCOPED_TRACE(size);
+        EXPECT_EQ(RegSetValueExA(key, "huge", 0, REG_BINARY, small, size), ERROR_INVALID_PARAMETER);
+        DWORD stored = 0xdeadbeef;
+        EXPECT_EQ(RegQueryValueExA(key, "huge", nullptr, nullptr, nullptr, &stored), ERROR_FILE_NOT_FOUND);
+        EXPECT_EQ(stored, 0xdeadbeefu);
+    }
+}
+
 }  // namespace
