@@ -366,11 +366,8 @@ LONG HiveStore::enumValue(KeyId key, DWORD index, std::string& name, const Value
 
 LONG HiveStore::queryInfo(KeyId key, KeyInfo& info) {
     // One read transaction so the counts and maxima describe the same moment.
-    if (int rc = db_.exec("BEGIN"); rc != SQLITE_OK) return fail(rc);
-    struct EndRead {
-        Database& db;
-        ~EndRead() { db.exec("COMMIT"); }
-    } end{db_};
+    Transaction read(db_, Transaction::Kind::Read);
+    if (read.status() != SQLITE_OK) return fail(read.status());
 
     auto k = db_.prepare("SELECT class, written FROM keys WHERE id=?1");
     if (!k.valid()) return fail(db_.lastError());
@@ -400,6 +397,26 @@ LONG HiveStore::queryInfo(KeyId key, KeyInfo& info) {
     info.maxValueNameLen = static_cast<DWORD>(val.integer(1));
     info.maxValueLen = static_cast<DWORD>(val.integer(2));
     return ERROR_SUCCESS;
+}
+
+LONG HiveStore::beginGroup(bool write) {
+    if (group_) return ERROR_INVALID_FUNCTION;
+    group_.emplace(db_, write ? Transaction::Kind::Write : Transaction::Kind::Read);
+    const int rc = group_->status();
+    if (rc == SQLITE_OK) return ERROR_SUCCESS;
+    group_.reset();
+    return fail(rc);
+}
+
+LONG HiveStore::endGroup(bool commit) {
+    if (!group_) return ERROR_INVALID_FUNCTION;
+    int rc = SQLITE_OK;
+    if (commit) rc = group_->commit();
+    group_.reset();  // rolls back what was not committed
+    // Keys created in a group that did not land may have given their ids to the cache, and
+    // an id that never landed can be handed out again.
+    if (!commit || rc != SQLITE_OK) forgetChildren();
+    return rc == SQLITE_OK ? ERROR_SUCCESS : fail(rc);
 }
 
 void HiveStore::forgetChildren() { childCache_.clear(); }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -55,6 +56,12 @@ public:
     LONG enumValue(KeyId key, DWORD index, std::string& name, const ValueSink& sink);
     LONG queryInfo(KeyId key, KeyInfo& info);
 
+    // A group of calls that other connections see whole or not at all (a write group), or that
+    // all see one moment of the hives (a read group). One group at a time.
+    LONG beginGroup(bool write);
+    // Commits (or, with `commit` false, drops) the group.
+    LONG endGroup(bool commit);
+
 private:
     // Switches an on-disk database to WAL and creates the tables and roots when missing.
     int prepareSchema(bool onDisk);
@@ -69,6 +76,7 @@ private:
     Database db_;
     LONG status_ = ERROR_SUCCESS;
     bool readOnly_ = false;  // every write is refused with ERROR_ACCESS_DENIED
+    std::optional<Transaction> group_;
     // (parent, lower-case name) -> child id. Ids are never reused, so a cached id that no longer
     // exists only means the key was deleted; the walk then asks the database again.
     std::unordered_map<std::string, KeyId> childCache_;

@@ -8,11 +8,13 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <unordered_map>
 
 #include "detail.h"
 #include "hive_store.h"
 #include "win32.h"
+#include "winplat_registry.h"
 
 using namespace winplat;
 using winplat::detail::isNtFamily;
@@ -35,6 +37,11 @@ struct RegistryState {
     std::unique_ptr<HiveStore> dynData;
     std::unordered_map<uintptr_t, OpenKey> handles;
     uintptr_t nextHandle = 0x1000;
+    // The transaction group of the thread that holds `lock` across calls: its depth, and
+    // whether an inner group was dropped (the whole group is then dropped).
+    int groupDepth = 0;
+    bool groupDropped = false;
+    std::thread::id groupOwner;
 };
 
 RegistryState& state() {
@@ -157,8 +164,47 @@ void winplat::detail::resetRegistry() {
     auto& s = state();
     std::lock_guard guard(s.lock);
     s.handles.clear();
-    s.hives.reset();
+    s.hives.reset();  // an open group is dropped with its connection
     s.dynData.reset();
+    if (s.groupDepth > 0 && s.groupOwner == std::this_thread::get_id()) {
+        for (; s.groupDepth > 0; --s.groupDepth) s.lock.unlock();
+        s.groupDropped = false;
+    }
+}
+
+WINPLAT_API LONG WinplatBeginRegistryTransaction(BOOL write) {
+    return detail::guardedCall(LONG{ERROR_OUTOFMEMORY}, [&]() -> LONG {
+        auto& s = state();
+        std::unique_lock guard(s.lock);  // held until the group ends
+        if (s.groupDepth == 0) {
+            HiveStore& hives = persistentHives(s);
+            if (LONG rc = hives.status()) return rc;
+            if (LONG rc = hives.beginGroup(write != FALSE)) return rc;
+            s.groupOwner = std::this_thread::get_id();
+            s.groupDropped = false;
+        }
+        ++s.groupDepth;
+        guard.release();
+        return ERROR_SUCCESS;
+    });
+}
+
+WINPLAT_API LONG WinplatEndRegistryTransaction(BOOL commit) {
+    return detail::guardedCall(LONG{ERROR_OUTOFMEMORY}, [&]() -> LONG {
+        auto& s = state();
+        std::lock_guard guard(s.lock);
+        if (s.groupDepth == 0 || s.groupOwner != std::this_thread::get_id())
+            return ERROR_INVALID_FUNCTION;
+        if (!commit) s.groupDropped = true;
+        LONG rc = ERROR_SUCCESS;
+        if (s.groupDepth == 1) {
+            rc = s.hives ? s.hives->endGroup(!s.groupDropped) : ERROR_INVALID_FUNCTION;
+            s.groupDropped = false;
+        }
+        --s.groupDepth;
+        s.lock.unlock();  // the hold taken when this group began
+        return rc;
+    });
 }
 
 WINPLAT_API LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM samDesired, PHKEY phkResult) {

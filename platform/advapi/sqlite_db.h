@@ -88,27 +88,44 @@ private:
     std::unordered_map<const char*, sqlite3_stmt*> cache_;
 };
 
-// BEGIN IMMEDIATE ... COMMIT; rolls back when destroyed without commit().
-class WriteTransaction {
+// A group of statements that lands whole or not at all: BEGIN (IMMEDIATE for writes) ... COMMIT,
+// or, inside a transaction the caller already holds, a savepoint that joins it. Rolled back
+// when destroyed without commit().
+class Transaction {
 public:
-    explicit WriteTransaction(Database& db) : db_(db) { status_ = db_.exec("BEGIN IMMEDIATE"); }
-    ~WriteTransaction() {
-        if (status_ == SQLITE_OK && !done_) db_.exec("ROLLBACK");
+    enum class Kind { Write, Read };
+    explicit Transaction(Database& db, Kind kind = Kind::Write) : db_(db) {
+        nested_ = db_.handle() && sqlite3_get_autocommit(db_.handle()) == 0;
+        status_ = db_.exec(nested_ ? "SAVEPOINT part" : kind == Kind::Write ? "BEGIN IMMEDIATE" : "BEGIN");
     }
-    WriteTransaction(const WriteTransaction&) = delete;
-    WriteTransaction& operator=(const WriteTransaction&) = delete;
+    ~Transaction() {
+        if (status_ == SQLITE_OK && !done_) rollback();
+    }
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
     int status() const { return status_; }
     int commit() {
         done_ = true;
-        int rc = db_.exec("COMMIT");
-        if (rc != SQLITE_OK) db_.exec("ROLLBACK");
+        int rc = db_.exec(nested_ ? "RELEASE part" : "COMMIT");
+        if (rc != SQLITE_OK) rollback();
         return rc;
     }
 
 private:
+    void rollback() {
+        if (nested_) {
+            db_.exec("ROLLBACK TO part");
+            db_.exec("RELEASE part");
+        } else {
+            db_.exec("ROLLBACK");
+        }
+    }
+
     Database& db_;
     int status_;
+    bool nested_ = false;
     bool done_ = false;
 };
+using WriteTransaction = Transaction;
 
 }  // namespace winplat

@@ -38,6 +38,10 @@ protected:
     static std::string colourDir() {
         char system[MAX_PATH];
         UINT n = GetSystemDirectoryA(system, sizeof system);
+        if (n == 0 || n >= sizeof system) {
+            ADD_FAILURE() << "no system directory: " << n;
+            return {};
+        }
         return std::string(system, n) + "\\COLOR\\";
     }
     // A small ICC-like file in the colour directory; its full path.

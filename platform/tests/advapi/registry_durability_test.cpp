@@ -15,6 +15,7 @@
 #include "fresh_root.h"
 #include "win32.h"
 #include "winplat.h"
+#include "winplat_registry.h"
 
 namespace {
 
@@ -196,6 +197,78 @@ TEST_F(RegistryDurability, ReadOnlyRootAnswersReads) {
     EXPECT_EQ(WEXITSTATUS(status), 0) << "1, 3: read failed; 2: existing key not opened; "
                                          "10-13: a write was not refused with access denied";
     EXPECT_TRUE(readFile("registry.db") == before) << "the read-only database changed";
+}
+
+// A dropped group leaves nothing, also when an inner group is dropped under an outer one that
+// commits; a key made in a dropped group can be made again; ending without a group is refused.
+TEST_F(RegistryDurability, DroppedGroupsLeaveNothing) {
+    EXPECT_EQ(WinplatEndRegistryTransaction(TRUE), ERROR_INVALID_FUNCTION);
+    const struct {
+        const char* name;
+        BOOL inner, outer;
+        bool lands;
+    } cases[] = {{"all committed", TRUE, TRUE, true},
+                 {"outer dropped", TRUE, FALSE, false},
+                 {"inner dropped", FALSE, TRUE, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string key = std::string("Software\\Group\\") + c.name;
+        ASSERT_EQ(WinplatBeginRegistryTransaction(TRUE), ERROR_SUCCESS);
+        EXPECT_EQ(writeString(key.c_str(), "a", "1"), ERROR_SUCCESS);
+        ASSERT_EQ(WinplatBeginRegistryTransaction(TRUE), ERROR_SUCCESS);
+        EXPECT_EQ(writeString(key.c_str(), "b", "2"), ERROR_SUCCESS);
+        EXPECT_EQ(WinplatEndRegistryTransaction(c.inner), ERROR_SUCCESS);
+        EXPECT_EQ(WinplatEndRegistryTransaction(c.outer), ERROR_SUCCESS);
+        std::string a, b;
+        EXPECT_EQ(readString(key.c_str(), "a", a), c.lands ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);
+        EXPECT_EQ(readString(key.c_str(), "b", b), c.lands ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);
+        // Made again outside any group, the key is a key of its own.
+        EXPECT_EQ(writeString(key.c_str(), "c", "3"), ERROR_SUCCESS);
+        WinplatResetProcessState();
+        std::string back;
+        EXPECT_EQ(readString(key.c_str(), "c", back), ERROR_SUCCESS);
+        EXPECT_EQ(back, "3");
+    }
+    EXPECT_EQ(WinplatEndRegistryTransaction(FALSE), ERROR_INVALID_FUNCTION);
+}
+
+// Another process reading two values in a read group while this one rewrites both in write
+// groups never sees one without the other.
+TEST_F(RegistryDurability, ReadersNeverSeeHalfAGroup) {
+    ASSERT_EQ(writeString("Software\\Pair", "x", "0"), ERROR_SUCCESS);
+    ASSERT_EQ(writeString("Software\\Pair", "y", "0"), ERROR_SUCCESS);
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    pid_t reader = spawn([&] {
+        close(ready[0]);
+        int reads = 0;
+        for (;; ++reads) {
+            std::string x, y;
+            if (WinplatBeginRegistryTransaction(FALSE) != ERROR_SUCCESS) return 2;
+            LONG rx = readString("Software\\Pair", "x", x), ry = readString("Software\\Pair", "y", y);
+            WinplatEndRegistryTransaction(TRUE);
+            if (rx != ERROR_SUCCESS || ry != ERROR_SUCCESS) return 3;
+            if (x != y) return 1;
+            if (reads == 1 && write(ready[1], "r", 1) != 1) return 4;
+            if (x == "done") return reads > 50 ? 0 : 5;
+        }
+    });
+    close(ready[1]);
+    char go = 0;
+    ASSERT_EQ(read(ready[0], &go, 1), 1);
+    close(ready[0]);
+    for (int i = 1; i <= 200; ++i) {
+        const std::string v = i == 200 ? "done" : std::to_string(i);
+        ASSERT_EQ(WinplatBeginRegistryTransaction(TRUE), ERROR_SUCCESS);
+        EXPECT_EQ(writeString("Software\\Pair", "x", v), ERROR_SUCCESS);
+        EXPECT_EQ(writeString("Software\\Pair", "y", v), ERROR_SUCCESS);
+        ASSERT_EQ(WinplatEndRegistryTransaction(TRUE), ERROR_SUCCESS);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(reader, &status, 0), reader);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: x and y differed; 2-4: the reader failed; "
+                                         "5: too few reads to tell";
 }
 
 }  // namespace

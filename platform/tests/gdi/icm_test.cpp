@@ -30,8 +30,11 @@ protected:
     std::string colourDir() const {
         char system[MAX_PATH];
         UINT n = GetSystemDirectoryA(system, sizeof system);
-        EXPECT_GT(n, 0u);
-        return std::string(system) + "\\COLOR\\";
+        if (n == 0 || n >= sizeof system) {
+            ADD_FAILURE() << "no system directory: " << n;
+            return {};
+        }
+        return std::string(system, n) + "\\COLOR\\";
     }
     // Writes a profile into the colour directory and returns its Windows-style path.
     std::string colourFile(const std::string& name, const std::string& bytes) {

@@ -58,8 +58,12 @@ protected:
         for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + seed) & 0xFF);
         writeFile("WINDOWS/SYSTEM/COLOR/" + name, bytes);
         char system[MAX_PATH];
-        GetSystemDirectoryA(system, sizeof system);
-        return std::string(system) + "\\COLOR\\" + name;
+        UINT n = GetSystemDirectoryA(system, sizeof system);
+        if (n == 0 || n >= sizeof system) {
+            ADD_FAILURE() << "no system directory: " << n;
+            return {};
+        }
+        return std::string(system, n) + "\\COLOR\\" + name;
     }
 
 private:
