@@ -28,6 +28,10 @@ void resetLibraries();
 // Fills the plug-and-play keys of the 95 family from the display backend's monitors
 // (display_pnp.cpp). The registry calls it when this process first uses HKEY_DYN_DATA.
 void fillPlugAndPlayKeys();
+// Fills the device and class keys of the monitors and adapters under HKEY_LOCAL_MACHINE
+// alone, as the NT family keeps them. The registry calls it on the NT family when this process
+// first uses HKEY_LOCAL_MACHINE.
+void fillMachineKeys();
 
 // Copies `text` into a caller's buffer of `size` bytes, always terminated when size > 0.
 // Returns the number of characters copied (without the terminator).

@@ -42,6 +42,9 @@ struct RegistryState {
     int groupDepth = 0;
     bool groupDropped = false;
     std::thread::id groupOwner;
+    // The NT family's monitor and adapter keys under HKEY_LOCAL_MACHINE are filled once per
+    // process, at its first use of that root.
+    bool machineKeysFilled = false;
 };
 
 RegistryState& state() {
@@ -72,6 +75,14 @@ HiveStore& persistentHives(RegistryState& s) {
     return *s.hives;
 }
 
+// On the NT family, what the 95 family builds with its dynamic keys exists in the machine's
+// hive from the start: the monitors' and adapters' device and class keys.
+void fillMachineKeysOnce(RegistryState& s, const HiveStore& store) {
+    if (s.machineKeysFilled || !isNtFamily() || store.status() != ERROR_SUCCESS) return;
+    s.machineKeysFilled = true;
+    detail::fillMachineKeys();  // re-enters through the Reg* calls
+}
+
 // The key behind a handle, or the Win32 code why there is none.
 LONG resolve(RegistryState& s, HKEY h, OpenKey& out) {
     if (isPredefined(h)) {
@@ -88,6 +99,7 @@ LONG resolve(RegistryState& s, HKEY h, OpenKey& out) {
             store = s.dynData.get();
         } else {
             store = &persistentHives(s);
+            if (h == HKEY_LOCAL_MACHINE) fillMachineKeysOnce(s, *store);
         }
         if (store->status() != ERROR_SUCCESS) return store->status();
         out = {store, kFirstRootId + index, KEY_ALL_ACCESS};
@@ -166,6 +178,7 @@ void winplat::detail::resetRegistry() {
     s.handles.clear();
     s.hives.reset();  // an open group is dropped with its connection
     s.dynData.reset();
+    s.machineKeysFilled = false;
     if (s.groupDepth > 0 && s.groupOwner == std::this_thread::get_id()) {
         for (; s.groupDepth > 0; --s.groupDepth) s.lock.unlock();
         s.groupDropped = false;
@@ -179,6 +192,7 @@ WINPLAT_API LONG WinplatBeginRegistryTransaction(BOOL write) {
         if (s.groupDepth == 0) {
             HiveStore& hives = persistentHives(s);
             if (LONG rc = hives.status()) return rc;
+            fillMachineKeysOnce(s, hives);  // never inside a group, which may only read
             if (LONG rc = hives.beginGroup(write != FALSE)) return rc;
             s.groupOwner = std::this_thread::get_id();
             s.groupDropped = false;

@@ -1,9 +1,10 @@
-// The plug-and-play keys of the 95 family, built from the display backend's monitors: what the
+// The plug-and-play keys, built from the display backend's monitors: what the 95 family's
 // configuration manager lists under HKEY_DYN_DATA "Config Manager\Enum" (volatile, built once
-// per process), the device keys under HKEY_LOCAL_MACHINE "Enum\" and the driver class keys
-// under "System\CurrentControlSet\Services\Class\". Each display device is one adapter with
-// one monitor, in the suite's monitor order; class keys are numbered by that order, so the
-// first monitor's is "Monitor\0000".
+// per process), and on both families the device keys under HKEY_LOCAL_MACHINE "Enum\" and the
+// driver class keys under "System\CurrentControlSet\Services\Class\" (a real machine always
+// has a monitor's class key, where colour management lists its profiles). Each display device
+// is one adapter with one monitor, in the suite's monitor order; class keys are numbered by
+// that order, so the first monitor's is "Monitor\0000".
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -126,13 +127,16 @@ std::string adapterPnpId(const DisplayBackend& backend) {
     return id + "_DISPLAY";
 }
 
-void fillPlugAndPlayKeys() {
+namespace {
+
+// The device keys under "Enum\" and the class keys of every adapter and monitor, as both
+// families keep them; `listDevice` is told each device key in the monitor order.
+template <typename List>
+void fillDeviceKeys(List listDevice) {
     auto access = displayBackend();
     const auto& monitors = access.backend.monitors();
     std::string adapter = access.backend.adapterDescription();
     std::string adapterId = adapterPnpId(access.backend);
-    DeviceKey list(HKEY_DYN_DATA, "Config Manager\\Enum");  // present even without devices
-    size_t entry = 0;
     for (size_t n = 0; n < monitors.size(); ++n) {
         const MonitorDesc& m = monitors[n];
 
@@ -147,7 +151,7 @@ void fillPlugAndPlayKeys() {
             DeviceKey driver(HKEY_LOCAL_MACHINE, kClassRoot + std::string("Display\\") + fourDigits(n));
             driver.setText("DriverDesc", adapter);
         }
-        listDevice(entry++, adapterKey);
+        listDevice(adapterKey);
 
         MonitorPnp pnp = monitorPnp(monitors, n);
         {
@@ -165,8 +169,20 @@ void fillPlugAndPlayKeys() {
             DeviceKey driver(HKEY_LOCAL_MACHINE, kClassRoot + std::string("Monitor\\") + fourDigits(n));
             driver.setText("DriverDesc", m.description);
         }
-        listDevice(entry++, pnp.enumKey);
+        listDevice(pnp.enumKey);
     }
+}
+
+}  // namespace
+
+void fillPlugAndPlayKeys() {
+    DeviceKey list(HKEY_DYN_DATA, "Config Manager\\Enum");  // present even without devices
+    size_t entry = 0;
+    fillDeviceKeys([&](const std::string& deviceKey) { listDevice(entry++, deviceKey); });
+}
+
+void fillMachineKeys() {
+    fillDeviceKeys([](const std::string&) {});
 }
 
 }  // namespace winplat::detail

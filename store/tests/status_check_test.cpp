@@ -229,4 +229,26 @@ TEST_F(StatusCheck, AdministratorOnNt4Only) {
     }
 }
 
+// In a fresh root of each family, a profile registered as the default makes the status check
+// answer 0 at once and in a later process: on NT the monitor's class key is there to hold the
+// list, as on a real machine. Each family is its own test process (the store keeps its family).
+class StatusAfterRegistration : public StatusCheck, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(StatusAfterRegistration, IsZeroOnEveryFamily) {
+    useFamily(GetParam());
+    setSuiteText("Settings", "AppFile", "C:\\Spectrine\\huevista.exe");
+    setSuiteText("Settings", "InfFile", "C:\\Spectrine\\monitors.inf");
+    std::string path = colourFile("Netvivid.icc");
+    ASSERT_EQ(RegisterICCProfile(path.c_str(), 1), 1);
+    EXPECT_EQ(CheckSpectrineStatus(), SPECTRINE_STATUS_OK);
+    WinplatResetProcessState();
+    EXPECT_EQ(CheckSpectrineStatus(), SPECTRINE_STATUS_OK);
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, StatusAfterRegistration,
+                         ::testing::Values("95", "98", "NT4", "NT5"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                             return std::string("Windows") + info.param;
+                         });
+
 }  // namespace

@@ -6,11 +6,13 @@
 #include <vector>
 
 #include "fresh_root.h"
+#include "win32_holders.h"
 #include "winplat.h"
 
 namespace {
 
 using spx::test::FreshRootTest;
+using spx::test::removeTree;
 using spx::test::VirtualMonitor;
 
 class DisplayPnp : public FreshRootTest {
@@ -201,24 +203,42 @@ TEST_F(DisplayPnp, KeysAreRebuiltInEachProcessAndKeepWhatOthersWrote) {
     EXPECT_EQ(text(cls.h, "ICMProfile"), "Spectrine95.icm");
 }
 
-TEST_F(DisplayPnp, TheNtFamilyHasNoneOfThem) {
-    writeDisplayIni(spx::test::monitorsSideBySide(2));
-    for (const char* family : {"NT4", "NT5"}) {
+// The NT family has no dynamic list, but its machine hive holds the monitors' and adapters'
+// device and class keys from its first use, as a real machine always does (colour management
+// lists a monitor's profiles in its class key): the same keys as on the 95 family.
+TEST_F(DisplayPnp, TheNtFamilyHasTheDeviceAndClassKeysButNoDynamicList) {
+    std::vector<VirtualMonitor> m = spx::test::monitorsSideBySide(2);
+    m[0].description = "Left Panel";
+    m[1].description = "Right Panel";
+    writeDisplayIni(m, "Test Adapter");
+    for (const char* family : {"NT4", "NT5", "95"}) {
         SCOPED_TRACE(family);
         useFamily(family);
         HKEY key = nullptr;
         EXPECT_EQ(RegOpenKeyExA(HKEY_DYN_DATA, "Config Manager\\Enum", 0, KEY_READ, &key),
-                  ERROR_INVALID_HANDLE);
-        // Using the display does not make them either.
-        DISPLAY_DEVICEA dd{};
-        dd.cb = sizeof dd;
-        EnumDisplayDevicesA(nullptr, 0, &dd, 0);
-        EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Enum", 0, KEY_READ, &key),
-                  ERROR_FILE_NOT_FOUND);
-        EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE,
-                                "System\\CurrentControlSet\\Services\\Class\\Monitor", 0,
-                                KEY_READ, &key),
-                  ERROR_FILE_NOT_FOUND);
+                  std::string(family) == "95" ? ERROR_SUCCESS : ERROR_INVALID_HANDLE);
+        if (key) RegCloseKey(key);
+        const struct {
+            std::string key;
+            const char* value;
+            const char* expected;
+        } values[] = {
+            {"System\\CurrentControlSet\\Services\\Class\\Monitor\\0000", "DriverDesc", "Left Panel"},
+            {"System\\CurrentControlSet\\Services\\Class\\Monitor\\0001", "DriverDesc", "Right Panel"},
+            {"System\\CurrentControlSet\\Services\\Class\\Display\\0000", "DriverDesc", "Test Adapter"},
+            {"Enum\\MONITOR\\DEFAULT_MONITOR\\0001", "Driver", "Monitor\\0000"},
+            {"Enum\\MONITOR\\DEFAULT_MONITOR\\0002", "Driver", "Monitor\\0001"},
+            {"Enum\\MONITOR\\DEFAULT_MONITOR\\0002", "DeviceDesc", "Right Panel"},
+            {"Enum\\ROOT\\VIRTUAL_DISPLAY\\0000", "Class", "Display"},
+        };
+        for (const auto& v : values) {
+            SCOPED_TRACE(v.key);
+            winplat::RegKey k(HKEY_LOCAL_MACHINE, v.key);
+            ASSERT_TRUE(k);
+            EXPECT_EQ(text(k.get(), v.value), v.expected);
+        }
+        WinplatResetProcessState();
+        removeTree(rootPath("registry.db"));
     }
 }
 
