@@ -27,21 +27,22 @@ VLTUTIL_API int WriteSpectrineGamma(int number, LPCSTR setName, LPCSTR descripti
                                     LPCSTR trailing) {
     std::string subkey, name;
     if (!recordPlace(setName, number, subkey, name)) return 0;
+    // As the calibration records: texts cut to what the reader's buffers hold, and refused
+    // (0, nothing written) for a gamma that is not finite or would not fit the record.
     std::string image;
-    vlt::appendElement(image, description);
-    vlt::appendNumber(image, "%3.2f", gammaRed);
-    vlt::appendNumber(image, "%3.2f", gammaGreen);
-    vlt::appendNumber(image, "%3.2f", gammaBlue);
-    vlt::appendElement(image, trailing);
-    return vlt::writeMultiString(subkey.c_str(), name.c_str(), std::move(image));
+    vlt::appendRecordText(image, description);
+    for (double gamma : {gammaRed, gammaGreen, gammaBlue})
+        if (!vlt::appendNumber(image, "%3.2f", gamma)) return 0;
+    vlt::appendRecordText(image, trailing);
+    return vlt::writeMultiString(subkey.c_str(), name.c_str(), std::move(image), kRecordLimit);
 }
 
 VLTUTIL_API int WriteSpectrineGamma0(int number, LPCSTR setName, LPCSTR description) {
     std::string subkey, name;
     if (!recordPlace(setName, number, subkey, name)) return 0;
     std::string image;
-    vlt::appendElement(image, description);
-    return vlt::writeMultiString(subkey.c_str(), name.c_str(), std::move(image));
+    vlt::appendRecordText(image, description);
+    return vlt::writeMultiString(subkey.c_str(), name.c_str(), std::move(image), kRecordLimit);
 }
 
 VLTUTIL_API int GetSpectrineGamma(int number, LPCSTR setName, LPSTR description,

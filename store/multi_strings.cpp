@@ -1,5 +1,6 @@
 // REG_MULTI_SZ values as the records keep them: elements written one by one with the C locale,
 // read back into a bounded buffer and walked with the decimal reader.
+#include <cmath>
 #include <cstring>
 
 #include "records_internal.h"
@@ -14,15 +15,24 @@ void appendElement(std::string& image, const char* text) {
     image.push_back('\0');
 }
 
-void appendNumber(std::string& image, const char* format, double value) {
-    char text[64];
-    WinplatFormatC(text, sizeof text, format, value);
-    appendElement(image, text);
+void appendRecordText(std::string& image, const char* text) {
+    if (text) image.append(text, strnlen(text, kRecordTextLimit));
+    image.push_back('\0');
 }
 
-int writeMultiString(LPCSTR subkey, LPCSTR name, std::string image) {
+bool appendNumber(std::string& image, const char* format, double value) {
+    if (!std::isfinite(value)) return false;
+    // Every double fits: "%.5f" of the largest has 309 digits before the point.
+    char text[400];
+    const int n = WinplatFormatC(text, sizeof text, format, value);
+    if (n < 0 || static_cast<size_t>(n) >= sizeof text) return false;
+    appendElement(image, text);
+    return true;
+}
+
+int writeMultiString(LPCSTR subkey, LPCSTR name, std::string image, size_t limit) {
     image.push_back('\0');  // the list terminator
-    if (image.size() > 0xffffffffu) return 0;
+    if (image.size() > limit || image.size() > 0xffffffffu) return 0;
     LONG rc = WriteSpectrineRegValue(subkey, name, REG_MULTI_SZ,
                                      reinterpret_cast<const BYTE*>(image.data()),
                                      static_cast<DWORD>(image.size()));

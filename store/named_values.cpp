@@ -1,5 +1,5 @@
 // Typed values of the key tree: monitor names, the unadjusted preset, counts and switches.
-#include <clocale>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -56,10 +56,8 @@ VLTUTIL_API int WriteSpectrineNbMonitors(int count) {
 
 VLTUTIL_API LONG GetSpectrineScaleToD50(LPDWORD value) {
     if (!value) return ERROR_INVALID_PARAMETER;
-    DWORD v = 0, size = sizeof v;
-    LONG rc = GetSpectrineRegValue("Settings", "ScaleToD50", nullptr, reinterpret_cast<LPBYTE>(&v), &size);
-    *value = (rc == ERROR_SUCCESS && size == sizeof v) ? v : 0;
-    return rc;
+    // A value of another size is an error too (ERROR_INVALID_DATA), never a success with 0.
+    return vlt::readFourBytes("Settings", "ScaleToD50", *value);
 }
 
 VLTUTIL_API LONG WriteSpectrineScaleToD50(DWORD value) { return vlt::writeDword("Settings", "ScaleToD50", value); }
@@ -118,8 +116,12 @@ VLTUTIL_API int GetSpectrineScreenType(int monitor) {
 VLTUTIL_API int WriteSpectrineOverallGamma(double weightRed, double weightGreen, double weightBlue,
                                            double gammaRed, double gammaGreen, double gammaBlue) {
     const double overall = weightRed * gammaRed + weightGreen * gammaGreen + weightBlue * gammaBlue;
+    // Only what reads back: a gamma that is not finite, or whose text would not fit the
+    // reader's buffer, is refused with nothing written.
     char precise[64], shown[64];
-    WinplatFormatC(precise, sizeof precise, "%.5f", overall);
+    if (!std::isfinite(overall)) return 0;
+    const int n = WinplatFormatC(precise, sizeof precise, "%.5f", overall);
+    if (n < 0 || static_cast<size_t>(n) >= sizeof precise) return 0;
     WinplatFormatC(shown, sizeof shown, "%3.2f", overall);
     // The precise number for the builders, the rounded text for the display page.
     if (!WriteSpectrineRegString("Calibration", "OverallGammaValue", precise)) return 0;

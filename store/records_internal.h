@@ -9,12 +9,20 @@
 namespace vlt {
 
 // ---- Multi-string values ---------------------------------------------------------------------
+// Characters of a record's description (and a gamma set's trailing text) that are stored: what
+// the monitor parameters record and the readers' 256-character buffers hold.
+constexpr size_t kRecordTextLimit = 255;
 // Appends one element (its text and terminator) to a REG_MULTI_SZ image.
 void appendElement(std::string& image, const char* text);
-// Appends a number formatted in the C locale ("%.5f", "%3.2f", ...).
-void appendNumber(std::string& image, const char* format, double value);
+// Appends at most kRecordTextLimit characters of `text` as one element.
+void appendRecordText(std::string& image, const char* text);
+// Appends a number formatted in the C locale ("%.5f", "%3.2f", ...); false, with nothing
+// appended, for NaN and infinity, which no reader could read back.
+bool appendNumber(std::string& image, const char* format, double value);
 // Stores the image with its list terminator appended (size = elements + 1); 1 on success.
-int writeMultiString(LPCSTR subkey, LPCSTR name, std::string image);
+// An image whose stored size would be over `limit` (what its reader reads back) is refused
+// with 0 and nothing written.
+int writeMultiString(LPCSTR subkey, LPCSTR name, std::string image, size_t limit = 1024);
 
 // A REG_MULTI_SZ value read into a fixed buffer (at most `limit` bytes); always followed by a
 // terminator inside the buffer. Readers walk it field after field with readDecimal.

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "fresh_root.h"
@@ -97,6 +98,33 @@ TEST_F(GammaSets, LongTextsAreCutToTheOutputSize) {
     EXPECT_EQ(static_cast<unsigned char>(o.description[256]), 0xbd);
     EXPECT_EQ(static_cast<unsigned char>(o.trailing[256]), 0xbd);
     EXPECT_DOUBLE_EQ(o.blue, 2.2);
+}
+
+// Texts are stored cut to the 255 characters a reader takes; gammas no reader could read back
+// are refused with 0 and the record stored before stays.
+TEST_F(GammaSets, WhatCannotReadBackIsNeverWritten) {
+    std::string longText(300, 'x');
+    ASSERT_EQ(WriteSpectrineGamma(1, "S", longText.c_str(), 2.2, 2.2, 2.2, longText.c_str()), 1);
+    DWORD type;
+    const std::string before = raw("Calibration\\S", "1", &type);
+    EXPECT_EQ(before, std::string(255, 'x') + std::string("\0" "2.20\0" "2.20\0" "2.20\0", 16) +
+                          std::string(255, 'x') + std::string(2, '\0'));
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        const char* name;
+        double red, green, blue;
+    } cases[] = {{"NaN", nan, 2.2, 2.2}, {"infinity", 2.2, inf, 2.2}, {"minus infinity", 2.2, 2.2, -inf},
+                 {"three of 1e170, past 1024 bytes", 1e170, 1e170, 1e170}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(WriteSpectrineGamma(1, "S", longText.c_str(), c.red, c.green, c.blue,
+                                      longText.c_str()),
+                  0);
+        EXPECT_EQ(raw("Calibration\\S", "1", &type), before);
+    }
+    ASSERT_EQ(WriteSpectrineGamma0(2, "S", longText.c_str()), 1);
+    EXPECT_EQ(raw("Calibration\\S", "2", &type), std::string(255, 'x') + std::string(2, '\0'));
 }
 
 }  // namespace
