@@ -5,25 +5,11 @@
 
 #include "icm_internal.h"
 #include "store_internal.h"
+#include "system_version.h"
 #include "vltutil.h"
+#include "winplat_files.h"
 
 namespace {
-
-bool fileExists(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// "Settings" values that only need their four bytes read, whatever their type.
-bool readFourBytes(LPCSTR name, DWORD& value) {
-    DWORD type = REG_NONE, v = 0, size = sizeof v;
-    if (GetSpectrineRegValue("Settings", name, &type, reinterpret_cast<LPBYTE>(&v), &size) !=
-            ERROR_SUCCESS ||
-        size != sizeof v)
-        return false;
-    value = v;
-    return true;
-}
 
 struct Choice {
     std::string file;  // in the colour directory
@@ -39,23 +25,22 @@ Choice chooseDefault(DWORD selector, int monitor, const std::string& colourDir) 
     } else if (selector == 5) {
         char oem[MAX_PATH];
         if (GetSpectrineRegString("Settings", "OEMProfileName", oem, sizeof oem) > 0 &&
-            fileExists(colourDir + oem))
+            winplat::fileExists((colourDir + oem).c_str()))
             choice.file = oem;
     } else {
         char app[MAX_PATH];
-        if (GetSpectrineRegString("Settings", "AppFile", app, sizeof app) > 0 &&
-            std::strstr(app, "Pantone")) {
+        if (GetSpectrineExeFile(app, sizeof app) && std::strstr(app, "Pantone")) {
             choice.file = "Pantone.icc";
             choice.stored = 2;
         }
-        vlt::icm::SystemVersion v = vlt::icm::systemVersion();
+        const vlt::SystemVersion v = vlt::systemVersion();
         if (!v.windows95() && !v.ntBefore4()) {
             std::string calibrated = vlt::icm::recordedProfileName(monitor);
             if (!calibrated.empty()) choice.file = calibrated;
         }
     }
     // A file nothing has written yet cannot be the default.
-    if (!fileExists(colourDir + choice.file)) choice.file = vlt::icm::kFallbackDefault;
+    if (!winplat::fileExists((colourDir + choice.file).c_str())) choice.file = vlt::icm::kFallbackDefault;
     return choice;
 }
 
@@ -63,9 +48,9 @@ Choice chooseDefault(DWORD selector, int monitor, const std::string& colourDir) 
 
 VLTUTIL_API int GetSpectrineDefaultProfile(DWORD* selector) {
     if (!selector) return 0;
-    DWORD value = 0;
-    if (!readFourBytes("DefaultProfile", value)) value = 0;
-    if (!vlt::icm::systemVersion().windows98OrNt5()) {
+    DWORD value = 0;  // 0 also when it cannot be read
+    vlt::readFourBytes("Settings", "DefaultProfile", value);
+    if (!vlt::systemVersion().windows98OrNt5()) {
         *selector = value;
         return 0;
     }

@@ -16,18 +16,6 @@ inline constexpr char kRecordKey[] = "ICM Registry Info";
 inline constexpr char kProfileValue[] = "ICMProfile";
 inline constexpr char kFallbackDefault[] = "Netvivid.icc";
 
-// The system's family as GetVersionExA reports it.
-struct SystemVersion {
-    DWORD platform = 0, major = 0, minor = 0;
-    bool windows95() const { return platform == VER_PLATFORM_WIN32_WINDOWS && minor < 10; }
-    bool windows98OrNt5() const {
-        return (platform == VER_PLATFORM_WIN32_WINDOWS && minor >= 10) ||
-               (platform == VER_PLATFORM_WIN32_NT && major >= 5);
-    }
-    bool ntBefore4() const { return platform == VER_PLATFORM_WIN32_NT && major < 4; }
-};
-SystemVersion systemVersion();
-
 // The system colour directory: GetSystemDirectoryA + "\COLOR\"; empty when it is unknown.
 std::string colourDirectory();
 

@@ -23,7 +23,6 @@ BOOL CALLBACK recordMonitor(HMONITOR monitor, HDC, LPRECT area, LPARAM data) {
     bool known = GetMonitorInfoA(monitor, reinterpret_cast<LPMONITORINFO>(&info));
     if (known) r = info.rcMonitor;
     MonitorTableEntry& entry = table.entries[static_cast<size_t>(index)];
-    entry.handle = monitor;
     entry.left = r.left;
     entry.top = r.top;
     entry.width = r.right - r.left;
@@ -50,20 +49,15 @@ MonitorTable primaryScreenOnly() {
 
 }  // namespace
 
-SystemFamily currentSystemFamily() {
-    OSVERSIONINFOA version{};
-    version.dwOSVersionInfoSize = sizeof version;
-    if (!GetVersionExA(&version)) return SystemFamily::Other;
-    if (version.dwPlatformId == VER_PLATFORM_WIN32_NT)
-        return version.dwMajorVersion > 4 ? SystemFamily::MultiMonitor : SystemFamily::Nt4;
-    if (version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS && version.dwMajorVersion > 3 &&
-        version.dwMinorVersion > 9)
-        return SystemFamily::MultiMonitor;
-    return SystemFamily::Other;
+SystemVersion systemVersion() {
+    OSVERSIONINFOA info{};
+    info.dwOSVersionInfoSize = sizeof info;
+    if (!GetVersionExA(&info)) return {};
+    return {info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion};
 }
 
 MonitorTable buildMonitorTable() {
-    if (currentSystemFamily() != SystemFamily::MultiMonitor) return primaryScreenOnly();
+    if (systemVersion().family() != SystemFamily::MultiMonitor) return primaryScreenOnly();
     MonitorTable table;
     if (!EnumDisplayMonitors(nullptr, nullptr, recordMonitor, reinterpret_cast<LPARAM>(&table)) &&
         GetLastError() == ERROR_CALL_NOT_IMPLEMENTED)
@@ -81,7 +75,7 @@ namespace {
 // multiple-monitor functions, the OEM extension.
 ProcessState attach() {
     ProcessState state;
-    state.family = currentSystemFamily();
+    state.family = systemVersion().family();
     const std::string folder = vltutilFolder();
     state.usb = UsbExtension::load(folder);
     // Looked up by name, so the library also loads on systems that lack it.

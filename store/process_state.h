@@ -14,25 +14,14 @@
 #include <optional>
 
 #include "extensions.h"
+#include "system_version.h"
 #include "win32.h"
 
 namespace vlt {
 
-// How the system gives access to gamma ramps and monitors.
-enum class SystemFamily {
-    Nt4,           // NT 4: ramps through the OEM extension only
-    MultiMonitor,  // Windows 98 and NT 5 or later: per display device, multiple-monitor functions
-    Other,         // Windows 95: the ramp of the caller's device context
-};
-
-// From GetVersionExA: NT with major version above 4, or Windows with major version above 3
-// and minor version above 9, is a multiple-monitor system.
-SystemFamily currentSystemFamily();
-
 inline constexpr int kMonitorTableSize = 9;  // monitors recorded in the table
 
 struct MonitorTableEntry {
-    HMONITOR handle = nullptr;
     LONG left = 0, top = 0, width = 0, height = 0;
     bool rampReadable = false;  // the ramp could be read on the monitor's device context
 };

@@ -31,13 +31,6 @@ constexpr std::array<const char*, 13> kStockProfiles = {
 
 }  // namespace
 
-SystemVersion systemVersion() {
-    OSVERSIONINFOA info{};
-    info.dwOSVersionInfoSize = sizeof info;
-    if (!GetVersionExA(&info)) return {};
-    return {info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion};
-}
-
 std::string colourDirectory() {
     char system[MAX_PATH];
     UINT n = GetSystemDirectoryA(system, sizeof system);

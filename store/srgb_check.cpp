@@ -2,16 +2,15 @@
 #include <string>
 
 #include "icm_internal.h"
+#include "store_internal.h"
 #include "vltutil.h"
+#include "winplat_files.h"
 
 VLTUTIL_API int ChecksRGB(int kind, DWORD temperature, double gammaRed, double gammaGreen,
                           double gammaBlue) {
-    // Every bit set when the switch is absent; only its four bytes need to be read.
-    DWORD type = REG_NONE, switches = 0, size = sizeof switches;
-    if (GetSpectrineRegValue("Settings", "sRGBSwitch", &type, reinterpret_cast<LPBYTE>(&switches),
-                             &size) != ERROR_SUCCESS ||
-        size != sizeof switches)
-        switches = 0xFFFFFFFFu;
+    // Every bit set when the switch cannot be read; only its four bytes need to be read.
+    DWORD switches = 0;
+    if (vlt::readFourBytes("Settings", "sRGBSwitch", switches) != ERROR_SUCCESS) switches = 0xFFFFFFFFu;
     bool applies = (kind == 0 && (switches & 1)) || kind == 1 || (kind == 3 && (switches & 2));
     if (!applies) return 0;
     if (temperature <= 6400 || temperature >= 6600) return 0;
@@ -19,7 +18,5 @@ VLTUTIL_API int ChecksRGB(int kind, DWORD temperature, double gammaRed, double g
     if (gammaRed != 2.2 || gammaGreen != 2.2 || gammaBlue != 2.2) return 0;
     std::string dir = vlt::icm::colourDirectory();
     if (dir.empty()) return 0;
-    DWORD attributes = GetFileAttributesA((dir + "sRGB Color Space Profile.icm").c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1
-                                                                                             : 0;
+    return winplat::fileExists((dir + "sRGB Color Space Profile.icm").c_str()) ? 1 : 0;
 }

@@ -12,6 +12,16 @@
 
 namespace {
 
+struct Case {
+    const char* what;
+    DWORD selector;
+    std::vector<std::string> files;  // present in the colour directory
+    const char* oemName;             // "Settings" "OEMProfileName", when not null
+    const char* recorded;  // "Calibration" "Win98Profile", when not null
+    std::string expected;
+    DWORD stored;
+};
+
 class DefaultProfile : public vlt::test::RegistrationTest {
 protected:
     void SetUp() override {
@@ -27,62 +37,69 @@ protected:
         return std::string(reinterpret_cast<const char*>(block->data() + 140),
                            strnlen(reinterpret_cast<const char*>(block->data() + 140), 260));
     }
+    // Installs the case's default and checks every place that names it.
+    void check(const Case& c);
 };
 
-struct Case {
-    const char* what;
-    DWORD selector;
-    std::vector<std::string> files;  // present in the colour directory
-    const char* oemName;             // "Settings" "OEMProfileName", when not null
-    const char* appFile;
-    const char* recorded;  // "Calibration" "Win98Profile", when not null
-    std::string expected;
-    DWORD stored;
-};
+
+const std::vector<std::string> kAllFiles = {"Spectrine95.icm", "sRGB_Spectrine.icc", "Netvivid.icc",
+                                            "Pantone.icc", "Brand.icm", "Calibrated 2026.icm"};
+
+// The installation paths are read once per process, as the store caches them: each edition
+// of the suite (its "AppFile") is a test of its own.
+void installedAt(const char* appFile) {
+    ASSERT_EQ(WriteSpectrineRegString("Settings", "AppFile", appFile), 1);
+    ASSERT_EQ(WriteSpectrineRegString("Settings", "InfFile", "C:\\Spectrine\\spectrine.inf"), 1);
+}
+
+void DefaultProfile::check(const Case& c) {
+    SCOPED_TRACE(c.what);
+    for (const std::string& f : kAllFiles) removeColourFile(f);
+    for (const std::string& f : c.files) colourFile(f);
+    WriteSpectrineRegValue("Settings", "OEMProfileName", REG_SZ, nullptr, 0);
+    if (c.oemName) setSuiteText("Settings", "OEMProfileName", c.oemName);
+    WriteSpectrineRegValue("Calibration", "Win98Profile", REG_SZ, nullptr, 0);
+    if (c.recorded) {
+        ASSERT_EQ(WriteWin98ProfileName(c.recorded), 1);
+    }
+
+    EXPECT_EQ(WriteSpectrineDefaultProfile(c.selector), ERROR_SUCCESS);
+    std::string path = colourDir() + c.expected;
+    EXPECT_EQ(suiteText("ICM Registry Info", "MonitorICMProfile"), path);
+    EXPECT_EQ(suiteDword("Settings", "DefaultProfile"), c.stored);
+    EXPECT_EQ(systemDefault(0), path);
+    std::vector<std::string> list = profileList(0);
+    ASSERT_GE(list.size(), 2u);
+    EXPECT_EQ(list[list.size() - 2], c.expected);
+    EXPECT_EQ(pluginPath(), path);
+}
 
 TEST_F(DefaultProfile, EachSelectorChoosesItsFile) {
-    const char* plain = "C:\\Program Files\\Spectrine\\huevista.exe";
-    const char* pantone = "C:\\Program Files\\Pantone Spectrine\\huevista.exe";
-    std::vector<std::string> all = {"Spectrine95.icm", "sRGB_Spectrine.icc", "Netvivid.icc",
-                                    "Pantone.icc", "Brand.icm", "Calibrated 2026.icm"};
-    Case cases[] = {
-        {"0", 0, all, nullptr, plain, "Calibrated 2026.icm", "Spectrine95.icm", 0},
-        {"0 before the file exists", 0, {"Netvivid.icc"}, nullptr, plain, nullptr, "Netvivid.icc", 0},
-        {"4", 4, all, nullptr, plain, nullptr, "sRGB_Spectrine.icc", 4},
-        {"4 before the file exists", 4, {"Netvivid.icc"}, nullptr, plain, nullptr, "Netvivid.icc", 4},
-        {"5 with its file", 5, all, "Brand.icm", plain, nullptr, "Brand.icm", 5},
-        {"5 without the file", 5, {"Netvivid.icc"}, "Brand.icm", plain, nullptr, "Netvivid.icc", 5},
-        {"5 without the setting", 5, all, nullptr, plain, nullptr, "Netvivid.icc", 5},
-        {"3", 3, all, nullptr, plain, nullptr, "Netvivid.icc", 3},
-        {"3 Pantone edition", 3, all, nullptr, pantone, nullptr, "Pantone.icc", 2},
-        {"3 calibrated", 3, all, nullptr, plain, "Calibrated 2026.icm", "Calibrated 2026.icm", 3},
-        {"2 Pantone calibrated", 2, all, nullptr, pantone, "Calibrated 2026.icm",
-         "Calibrated 2026.icm", 2},
-        {"1", 1, all, nullptr, plain, nullptr, "Netvivid.icc", 1},
-        {"7", 7, all, nullptr, plain, nullptr, "Netvivid.icc", 7},
+    installedAt("C:\\Program Files\\Spectrine\\huevista.exe");
+    const std::vector<std::string>& all = kAllFiles;
+    const Case cases[] = {
+        {"0", 0, all, nullptr, "Calibrated 2026.icm", "Spectrine95.icm", 0},
+        {"0 before the file exists", 0, {"Netvivid.icc"}, nullptr, nullptr, "Netvivid.icc", 0},
+        {"4", 4, all, nullptr, nullptr, "sRGB_Spectrine.icc", 4},
+        {"4 before the file exists", 4, {"Netvivid.icc"}, nullptr, nullptr, "Netvivid.icc", 4},
+        {"5 with its file", 5, all, "Brand.icm", nullptr, "Brand.icm", 5},
+        {"5 without the file", 5, {"Netvivid.icc"}, "Brand.icm", nullptr, "Netvivid.icc", 5},
+        {"5 without the setting", 5, all, nullptr, nullptr, "Netvivid.icc", 5},
+        {"3", 3, all, nullptr, nullptr, "Netvivid.icc", 3},
+        {"3 calibrated", 3, all, nullptr, "Calibrated 2026.icm", "Calibrated 2026.icm", 3},
+        {"1", 1, all, nullptr, nullptr, "Netvivid.icc", 1},
+        {"7", 7, all, nullptr, nullptr, "Netvivid.icc", 7},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        for (const std::string& f : all) removeColourFile(f);
-        for (const std::string& f : c.files) colourFile(f);
-        WriteSpectrineRegValue("Settings", "OEMProfileName", REG_SZ, nullptr, 0);
-        if (c.oemName) setSuiteText("Settings", "OEMProfileName", c.oemName);
-        setSuiteText("Settings", "AppFile", c.appFile);
-        WriteSpectrineRegValue("Calibration", "Win98Profile", REG_SZ, nullptr, 0);
-        if (c.recorded) {
-            ASSERT_EQ(WriteWin98ProfileName(c.recorded), 1);
-        }
+    for (const Case& c : cases) check(c);
+}
 
-        EXPECT_EQ(WriteSpectrineDefaultProfile(c.selector), ERROR_SUCCESS);
-        std::string path = colourDir() + c.expected;
-        EXPECT_EQ(suiteText("ICM Registry Info", "MonitorICMProfile"), path);
-        EXPECT_EQ(suiteDword("Settings", "DefaultProfile"), c.stored);
-        EXPECT_EQ(systemDefault(0), path);
-        std::vector<std::string> list = profileList(0);
-        ASSERT_GE(list.size(), 2u);
-        EXPECT_EQ(list[list.size() - 2], c.expected);
-        EXPECT_EQ(pluginPath(), path);
-    }
+TEST_F(DefaultProfile, ThePantoneEditionChoosesItsOwnFile) {
+    installedAt("C:\\Program Files\\Pantone Spectrine\\huevista.exe");
+    const Case cases[] = {
+        {"3 Pantone edition", 3, kAllFiles, nullptr, nullptr, "Pantone.icc", 2},
+        {"2 Pantone calibrated", 2, kAllFiles, nullptr, "Calibrated 2026.icm", "Calibrated 2026.icm", 2},
+    };
+    for (const Case& c : cases) check(c);
 }
 
 TEST_F(DefaultProfile, TheCalibratedProfileIsRegisteredBesideTheDefault) {
