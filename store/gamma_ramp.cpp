@@ -186,8 +186,12 @@ VLTUTIL_API LONG WriteUSBValues(int gainRed, int gainGreen, int gainBlue, int bi
                    {"BiasRed", -static_cast<int64_t>(biasRed)},
                    {"BiasGreen", -static_cast<int64_t>(biasGreen)},
                    {"BiasBlue", -static_cast<int64_t>(biasBlue)}};
+    // Every value is written; the first failure is what the caller hears of.
     LONG result = ERROR_SUCCESS;
-    for (const auto& v : values) result = vlt::writeDword("USB", v.name, static_cast<DWORD>(v.value));
+    for (const auto& v : values) {
+        const LONG rc = vlt::writeDword("USB", v.name, static_cast<DWORD>(v.value));
+        if (result == ERROR_SUCCESS) result = rc;
+    }
     return result;
 }
 

@@ -30,7 +30,7 @@ VLTUTIL_API int SetPanningOff(void);
 
 // Keeps the gains and biases last sent to a USB monitor as REG_DWORD "USB" "GainRed",
 // "GainGreen", "GainBlue", "BiasRed", "BiasGreen", "BiasBlue", the biases negated. Returns the
-// Win32 code of the last write.
+// Win32 code of the first write that failed (0 when all succeeded).
 VLTUTIL_API LONG WriteUSBValues(int gainRed, int gainGreen, int gainBlue, int biasRed,
                                 int biasGreen, int biasBlue);
 // Fills each non-null pointer from its value, the biases as stored (negated); a pointer whose

@@ -5,28 +5,14 @@
 #include "records_internal.h"
 #include "store_internal.h"
 #include "vltutil.h"
+#include "win32_holders.h"
+#include "winplat_files.h"
 
 namespace {
 
 constexpr DWORD kHeaderSize = 32;
 constexpr DWORD kTableBytes = vlt::kLutEntries * 2;
 static_assert(kHeaderSize + 6 * kTableBytes == SPECTRINE_LUT_FILE_SIZE);
-
-// A file handle closed when it goes out of scope.
-class File {
-public:
-    explicit File(HANDLE h) : h_(h) {}
-    File(const File&) = delete;
-    File& operator=(const File&) = delete;
-    ~File() {
-        if (ok()) CloseHandle(h_);
-    }
-    bool ok() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
-    HANDLE get() const { return h_; }
-
-private:
-    HANDLE h_;
-};
 
 // "LutDir" with its separator and the caller's file name; false without "LutDir" or when the
 // path would not fit a Windows path.
@@ -69,22 +55,19 @@ VLTUTIL_API int WriteSpectrineLUT(LPCSTR fileName, double targetRed, double targ
                         gainRed, gainGreen, gainBlue);
     unsigned char image[SPECTRINE_LUT_FILE_SIZE] = {};
     for (int t = 0; t < 6; ++t) putTable(image + kHeaderSize + t * kTableBytes, tables[t]);
-
-    File file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                          nullptr));
-    if (!file.ok()) return 0;
-    DWORD written = 0;
-    if (!WriteFile(file.get(), image, sizeof image, &written, nullptr) || written != sizeof image) return 0;
-    return 1;
+    // Written beside the old file, flushed and renamed into place: a failed or interrupted
+    // write leaves the old tables whole.
+    const std::string_view bytes(reinterpret_cast<const char*>(image), sizeof image);
+    return winplat::replaceFile(path.c_str(), bytes) == ERROR_SUCCESS ? 1 : 0;
 }
 
 VLTUTIL_API int ReadSpectrineLUT(LPCSTR fileName, DWORD /*reserved*/, WORD* red, WORD* green,
                                  WORD* blue) {
     std::string path;
     if (!lutPath(fileName, path)) return 0;
-    File file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.ok()) return 0;
+    winplat::FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return 0;
     // The header, then the three forward tables; each read must be complete.
     unsigned char image[kHeaderSize + 3 * kTableBytes];
     const DWORD parts[4] = {kHeaderSize, kTableBytes, kTableBytes, kTableBytes};

@@ -35,18 +35,16 @@ VLTUTIL_API LONG WriteSpectrineRegValue(LPCSTR subkey, LPCSTR valueName, DWORD t
 
 VLTUTIL_API int GetSpectrineRegString(LPCSTR subkey, LPCSTR valueName, LPSTR out, DWORD size) {
     if (!out || size == 0) return 0;
-    DWORD type = REG_NONE, stored = size;
-    LONG rc = GetSpectrineRegValue(subkey, valueName, &type, reinterpret_cast<LPBYTE>(out), &stored);
-    if (rc != ERROR_SUCCESS || type != REG_SZ || stored == 0) {
-        out[0] = '\0';
-        return 0;
-    }
-    if (out[stored - 1] != '\0') {
-        // Stored without its terminator: end the text inside the buffer.
-        out[stored < size ? stored : size - 1] = '\0';
-        return static_cast<int>(std::strlen(out));
-    }
-    return static_cast<int>(stored - 1);
+    out[0] = '\0';
+    // A value larger than the buffer is not read, as a registry query into it would fail; the
+    // text is the value up to its first NUL, so a value stored with trailing NULs (or without
+    // its terminator) never makes the length count more than the text.
+    std::optional<std::string> text = vlt::readSuiteText(subkey, valueName, size);
+    if (!text) return 0;
+    const size_t n = text->size() < size ? text->size() : size - 1;
+    std::memcpy(out, text->data(), n);
+    out[n] = '\0';
+    return static_cast<int>(n);
 }
 
 VLTUTIL_API int WriteSpectrineRegString(LPCSTR subkey, LPCSTR valueName, LPCSTR text) {
@@ -82,6 +80,21 @@ bool readDword(LPCSTR subkey, LPCSTR name, DWORD& value) {
     if (type != REG_DWORD || size != sizeof v) return false;
     value = v;
     return true;
+}
+
+LONG readFourBytes(LPCSTR subkey, LPCSTR name, DWORD& value) {
+    value = 0;
+    DWORD v = 0, size = sizeof v;
+    if (LONG rc = GetSpectrineRegValue(subkey, name, nullptr, reinterpret_cast<LPBYTE>(&v), &size)) return rc;
+    if (size != sizeof v) return ERROR_INVALID_DATA;
+    value = v;
+    return ERROR_SUCCESS;
+}
+
+std::optional<std::string> readSuiteText(LPCSTR subkey, LPCSTR name, DWORD limit) {
+    RegKey key;
+    if (openForReading(subkey, key) != ERROR_SUCCESS) return std::nullopt;
+    return key.text(name, limit);
 }
 
 LONG writeDword(LPCSTR subkey, LPCSTR name, DWORD value) {

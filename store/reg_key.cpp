@@ -4,15 +4,27 @@
 
 namespace vlt {
 
-bool readValue(HKEY key, const char* name, DWORD& type, std::vector<BYTE>& data, DWORD limit) {
+LONG readValueCode(HKEY key, const char* name, DWORD& type, std::vector<BYTE>& data, DWORD limit) {
     DWORD size = 0;
-    if (RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || size > limit)
-        return false;
+    if (LONG rc = RegQueryValueExA(key, name, nullptr, &type, nullptr, &size)) return rc;
+    if (size > limit) return ERROR_MORE_DATA;
     data.assign(size, 0);
     // The value may have grown in between; the second read then fails with ERROR_MORE_DATA.
-    if (RegQueryValueExA(key, name, nullptr, &type, data.data(), &size) != ERROR_SUCCESS) return false;
+    if (LONG rc = RegQueryValueExA(key, name, nullptr, &type, data.data(), &size)) return rc;
     data.resize(size);
-    return true;
+    return ERROR_SUCCESS;
+}
+
+bool readValue(HKEY key, const char* name, DWORD& type, std::vector<BYTE>& data, DWORD limit) {
+    return readValueCode(key, name, type, data, limit) == ERROR_SUCCESS;
+}
+
+std::optional<std::string> readText(HKEY key, const char* name, DWORD limit) {
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+    if (!key || !readValue(key, name, type, data, limit) || type != REG_SZ) return std::nullopt;
+    const char* begin = reinterpret_cast<const char*>(data.data());
+    return std::string(begin, strnlen(begin, data.size()));
 }
 
 std::optional<std::vector<BYTE>> RegKey::bytes(const char* name, DWORD type, DWORD limit) const {
@@ -22,11 +34,5 @@ std::optional<std::vector<BYTE>> RegKey::bytes(const char* name, DWORD type, DWO
     return data;
 }
 
-std::optional<std::string> RegKey::text(const char* name, DWORD limit) const {
-    auto data = bytes(name, REG_SZ, limit);
-    if (!data) return std::nullopt;
-    const char* begin = reinterpret_cast<const char*>(data->data());
-    return std::string(begin, strnlen(begin, data->size()));
-}
 
 }  // namespace vlt

@@ -1,6 +1,7 @@
 // Helpers shared by the store's sources (not exported).
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "win32.h"
@@ -17,6 +18,13 @@ std::string monitorValueName(const char* base, int monitor);
 
 // Reads a REG_DWORD of exactly four bytes; false when absent or of another type.
 bool readDword(LPCSTR subkey, LPCSTR name, DWORD& value);
+// Reads the first four bytes of a value of any type (the switches that only need four bytes):
+// ERROR_SUCCESS, the registry's code, or ERROR_INVALID_DATA for a value of another size.
+// `value` is 0 unless the read succeeded.
+LONG readFourBytes(LPCSTR subkey, LPCSTR name, DWORD& value);
+// A REG_SZ value below the suite key as text (readText); nothing when it is absent, unreadable,
+// of another type or larger than `limit` bytes.
+std::optional<std::string> readSuiteText(LPCSTR subkey, LPCSTR name, DWORD limit = 4096);
 LONG writeDword(LPCSTR subkey, LPCSTR name, DWORD value);
 
 // Decimal reader for numbers stored as text. Skips blanks and tabs, takes an optional '-',

@@ -1,6 +1,8 @@
 // Look-up tables from a tone model, in memory and in LUT files.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -221,6 +223,45 @@ TEST_F(LutFiles, UncreatableFileFails) {
     setLutDir(root() + "/Suite/NoSuchFolder");
     EXPECT_EQ(writeModel("a.lut"), 0);
     EXPECT_EQ(DeleteSpectrineLUT("a.lut"), FALSE);
+}
+
+// "LutDir" stored with trailing NUL bytes (its stored size counts them) is used as its text:
+// the file goes into that folder, never beside it under a longer name.
+TEST_F(LutFiles, TheFolderIsTheSettingsTextNotItsStoredSize) {
+    const std::string dir = root() + "/Suite/Luts";
+    std::string stored = dir + std::string(4, '\0');
+    ASSERT_EQ(WriteSpectrineRegValue("Settings", "LutDir", REG_SZ,
+                                     reinterpret_cast<const BYTE*>(stored.data()),
+                                     static_cast<DWORD>(stored.size())),
+              ERROR_SUCCESS);
+    ASSERT_EQ(writeModel("a.lut"), 1);
+    EXPECT_EQ(readFile("Suite/Luts/a.lut").size(), 3104u);
+    EXPECT_FALSE(std::filesystem::exists(rootPath("Suite/Lutsa.lut")));
+    WORD out[256];
+    EXPECT_EQ(ReadSpectrineLUT("a.lut", 0, out, out, out), 1);
+    EXPECT_EQ(DeleteSpectrineLUT("a.lut"), TRUE);
+}
+
+// A write that fails part way (the file size limit stands in for a full disk) leaves the old
+// file whole: the new one is written beside it and only renamed into place when complete.
+TEST_F(LutFiles, AFailedWriteKeepsTheOldFile) {
+    setLutDir(root() + "/Suite/Luts");
+    ASSERT_EQ(writeModel("kept.lut"), 1);
+    const std::string before = readFile("Suite/Luts/kept.lut");
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit limited = saved;
+    limited.rlim_cur = 1000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const int result = WriteSpectrineLUT("kept.lut", 1, 1, 1, 1, 1, 1, 0, 0, 0, 1, 1, 1);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(readFile("Suite/Luts/kept.lut") == before) << "the old tables were damaged";
+    std::vector<std::string> files;
+    for (const auto& e : std::filesystem::directory_iterator(rootPath("Suite/Luts")))
+        files.push_back(e.path().filename());
+    EXPECT_EQ(files, std::vector<std::string>{"kept.lut"});
 }
 
 }  // namespace

@@ -149,6 +149,35 @@ TEST_F(StoreValues, ScaleToD50NeedsOnlyFourBytes) {
     WriteSpectrineRegValue("Settings", "ScaleToD50", REG_BINARY, four, 4);
     EXPECT_EQ(GetSpectrineScaleToD50(&v), ERROR_SUCCESS);
     EXPECT_EQ(v, 2u);
+    // A value of another size is an error, never a success with 0.
+    const struct {
+        DWORD size;
+        LONG result;
+    } sizes[] = {{0, ERROR_INVALID_DATA}, {2, ERROR_INVALID_DATA}, {3, ERROR_INVALID_DATA},
+                 {5, ERROR_MORE_DATA}, {8, ERROR_MORE_DATA}};
+    const BYTE eight[] = {1, 1, 1, 1, 1, 1, 1, 1};
+    for (const auto& c : sizes) {
+        SCOPED_TRACE(c.size);
+        ASSERT_EQ(WriteSpectrineRegValue("Settings", "ScaleToD50", REG_BINARY, eight, c.size), ERROR_SUCCESS);
+        v = 0xdeadbeef;
+        EXPECT_EQ(GetSpectrineScaleToD50(&v), c.result);
+        EXPECT_EQ(v, 0u);
+    }
+}
+
+// The length a string read gives is its text's own: a value stored with trailing NULs counts
+// only the characters before the first one.
+TEST_F(StoreValues, RegStringLengthIsTheTextsLength) {
+    const std::string stored = std::string("C:\\Luts") + std::string(3, '\0');
+    ASSERT_EQ(WriteSpectrineRegValue("Settings", "LutDir", REG_SZ,
+                                     reinterpret_cast<const BYTE*>(stored.data()),
+                                     static_cast<DWORD>(stored.size())),
+              ERROR_SUCCESS);
+    char out[32];
+    std::memset(out, 0xbd, sizeof out);
+    EXPECT_EQ(GetSpectrineRegString("Settings", "LutDir", out, sizeof out), 7);
+    EXPECT_STREQ(out, "C:\\Luts");
+    EXPECT_EQ(static_cast<unsigned char>(out[8]), 0xbd);
 }
 
 TEST_F(StoreValues, CalibrationLimitDefaultsAndCap) {

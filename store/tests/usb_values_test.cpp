@@ -4,6 +4,7 @@
 #include <string>
 
 #include "fresh_root.h"
+#include "registry_faults.h"
 #include "vltutil.h"
 
 namespace {
@@ -97,6 +98,17 @@ TEST_F(UsbValues, WritingAgainReplacesEveryValue) {
     EXPECT_EQ(stored("GainBlue").value, 9);
     EXPECT_EQ(stored("BiasRed").value, -10);
     EXPECT_EQ(stored("BiasBlue").value, -12);
+}
+
+// Every value is written, and a failed write is what the caller hears of, also when later
+// writes succeed: the first failure's code, not the last write's.
+TEST_F(UsbValues, TheFirstFailedWriteIsReported) {
+    ASSERT_EQ(WriteUSBValues(1, 1, 1, 1, 1, 1), ERROR_SUCCESS);
+    vlt::test::failValueWrites(root(), "UPDATE", "GainGreen");
+    EXPECT_EQ(WriteUSBValues(200, 201, 202, 5, 6, 7), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(stored("GainRed").value, 200);
+    EXPECT_EQ(stored("GainGreen").value, 1);
+    EXPECT_EQ(stored("BiasBlue").value, -7);
 }
 
 }  // namespace
