@@ -28,8 +28,10 @@ _Static_assert(sizeof(MONITORPARMS) == MONITORPARMS_SIZE, "monitor parameters re
 #endif
 
 // ---- Calibration records ("Calibration" value = calibration name, REG_MULTI_SZ) --------------
-// Twelve elements: description "%s", white x and y "%.5f", gammas "%3.2f", offsets "%.3f",
-// gains "%.3f". 1 on success, 0 on a registry error.
+// Twelve elements: description "%s" (at most 255 characters are kept), white x and y "%.5f",
+// gammas "%3.2f", offsets "%.3f", gains "%.3f". 1 on success; 0, with nothing written, on a
+// registry error, a number that is not finite, or numbers whose text would make the record
+// longer than the 512 bytes the reader reads.
 VLTUTIL_API int WriteSpectrineCalibrationName(LPCSTR name, LPCSTR description, double whiteX,
                                               double whiteY, double gammaRed, double gammaGreen,
                                               double gammaBlue, double offsetRed,
@@ -48,8 +50,10 @@ VLTUTIL_API int WriteSpectrineCalibration0(int number, LPCSTR description);
 // 1 when both were found, else 0 (the calibration fields may then be filled already).
 VLTUTIL_API int GetSpectrineCalibrationName(LPCSTR name, LPMONITORPARMS record);
 VLTUTIL_API int GetSpectrineCalibration(int number, LPMONITORPARMS record);
-// Deletes the "Calibration" subkey with everything below it and writes back every
-// "Win98Profile" and "Win98Profile" + n value as it was. 1 when the subkey was deleted.
+// Deletes everything below "Calibration" (its subkeys and values) except the "Win98Profile" and
+// "Win98Profile" + n values, which stay untouched; the subkey itself goes when none is left.
+// All of it lands in one registry group: 1 when it did, 0 (nothing changed) when the subkey is
+// absent or a deletion failed.
 VLTUTIL_API int DeleteAllSpectrineCalibration(void);
 
 // ---- Date, recalibration, lighting ---------------------------------------------------------
@@ -64,7 +68,9 @@ VLTUTIL_API int WriteSpectrineCalibrationLighting(int index);
 VLTUTIL_API int GetSpectrineCalibrationLighting(void);
 
 // ---- Gamma sets ("Calibration\<set name>", value "%d" of the record number) ----------------
-// Description "%s", gammas "%3.2f", trailing text "%s". 1 on success.
+// Description "%s", gammas "%3.2f", trailing text "%s" (each text cut to 255 characters). 1 on
+// success; 0, with nothing written, for a gamma that is not finite or a record that would be
+// longer than the 1024 bytes the reader reads.
 VLTUTIL_API int WriteSpectrineGamma(int number, LPCSTR setName, LPCSTR description,
                                     double gammaRed, double gammaGreen, double gammaBlue,
                                     LPCSTR trailing);

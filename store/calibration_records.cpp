@@ -1,16 +1,16 @@
 // Calibration records: one REG_MULTI_SZ value per monitor under "Calibration", read back into
 // the monitor parameters record together with the primaries of the monitor's model record.
-#include <strings.h>
-
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "ascii_case.h"
 #include "records_internal.h"
 #include "reg_key.h"
 #include "store_internal.h"
 #include "vltutil.h"
+#include "winplat_registry.h"
 
 namespace {
 
@@ -22,14 +22,36 @@ std::string numberName(int number) {
     return name;
 }
 
+// Every record written here reads back whole: the description is cut to the 255 characters
+// the record holds, and a number that is not finite or whose text would take the record past
+// the 512 bytes the reader reads refuses the write (0, nothing written).
 int writeRecord(LPCSTR name, LPCSTR description, const double (&numbers)[11]) {
     if (!name) return 0;
     std::string image;
-    vlt::appendElement(image, description);
+    vlt::appendRecordText(image, description);
     static constexpr const char* kFormats[11] = {"%.5f", "%.5f", "%3.2f", "%3.2f", "%3.2f", "%.3f",
                                                  "%.3f", "%.3f",  "%.3f",  "%.3f",  "%.3f"};
-    for (int i = 0; i < 11; ++i) vlt::appendNumber(image, kFormats[i], numbers[i]);
-    return vlt::writeMultiString("Calibration", name, std::move(image));
+    for (int i = 0; i < 11; ++i)
+        if (!vlt::appendNumber(image, kFormats[i], numbers[i])) return 0;
+    return vlt::writeMultiString("Calibration", name, std::move(image), kRecordLimit);
+}
+
+// The names of the subkeys, or of the values, of an open key; false when they cannot all be
+// listed (every name fits: the buffer is sized from RegQueryInfoKeyA).
+bool listNames(HKEY key, bool values, std::vector<std::string>& names) {
+    DWORD longestKey = 0, longestValue = 0;
+    if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, &longestKey, nullptr, nullptr,
+                         &longestValue, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return false;
+    std::vector<char> name((values ? longestValue : longestKey) + 1);
+    for (DWORD i = 0;; ++i) {
+        DWORD size = static_cast<DWORD>(name.size());
+        LONG rc = values ? RegEnumValueA(key, i, name.data(), &size, nullptr, nullptr, nullptr, nullptr)
+                         : RegEnumKeyExA(key, i, name.data(), &size, nullptr, nullptr, nullptr, nullptr);
+        if (rc == ERROR_NO_MORE_ITEMS) return true;
+        if (rc != ERROR_SUCCESS) return false;
+        names.emplace_back(name.data(), size);
+    }
 }
 
 // Deletes `name` below `parent` with every key under it, deepest first, so that the result is
@@ -39,15 +61,9 @@ LONG deleteTree(HKEY parent, const char* name, int depth = 0) {
     vlt::RegKey key;
     if (LONG rc = key.open(parent, name, KEY_ALL_ACCESS)) return rc;
     std::vector<std::string> children;
-    for (DWORD i = 0;; ++i) {
-        char child[256];
-        DWORD size = sizeof child;
-        LONG e = RegEnumKeyExA(key.get(), i, child, &size, nullptr, nullptr, nullptr, nullptr);
-        if (e == ERROR_NO_MORE_ITEMS) break;
-        if (e == ERROR_SUCCESS) children.emplace_back(child, size);
-        if (e != ERROR_SUCCESS && e != ERROR_MORE_DATA) break;
-    }
-    for (const std::string& child : children) deleteTree(key.get(), child.c_str(), depth + 1);
+    if (!listNames(key.get(), false, children)) return ERROR_CANTREAD;
+    for (const std::string& child : children)
+        if (LONG rc = deleteTree(key.get(), child.c_str(), depth + 1)) return rc;
     key.close();
     return RegDeleteKeyA(parent, name);
 }
@@ -56,7 +72,7 @@ LONG deleteTree(HKEY parent, const char* name, int depth = 0) {
 bool isProfileName(const char* name) {
     static constexpr char kBase[] = "Win98Profile";
     constexpr size_t n = sizeof kBase - 1;
-    if (strncasecmp(name, kBase, n) != 0) return false;
+    if (!winplat::startsWithIgnoringCase(name, std::string_view(kBase, n))) return false;
     for (const char* p = name + n; *p; ++p)
         if (*p < '0' || *p > '9') return false;
     return true;
@@ -68,7 +84,7 @@ int monitorOfCalibration(const char* name) {
     const char* digits = name;
     for (const char* word : {"Monitor", "LCDPanel"}) {
         size_t n = std::strlen(word);
-        if (strncasecmp(name, word, n) == 0) {
+        if (winplat::startsWithIgnoringCase(name, std::string_view(word, n))) {
             digits = name + n;
             break;
         }
@@ -83,34 +99,6 @@ int monitorOfCalibration(const char* name) {
     return monitor;
 }
 
-struct SavedValue {
-    std::string name;
-    DWORD type;
-    std::vector<BYTE> data;
-};
-
-std::vector<SavedValue> saveProfileNames() {
-    std::vector<SavedValue> saved;
-    for (DWORD i = 0;; ++i) {
-        char name[256];
-        DWORD nameSize = sizeof name;
-        LONG rc = EnumSpectrineRegValue("Calibration", i, name, &nameSize, nullptr, nullptr, nullptr);
-        if (rc == ERROR_MORE_DATA) continue;  // a name too long to be one of ours
-        if (rc != ERROR_SUCCESS) break;
-        if (isProfileName(name)) saved.push_back({name, REG_NONE, {}});
-    }
-    for (SavedValue& v : saved) {
-        DWORD size = 0;
-        if (GetSpectrineRegValue("Calibration", v.name.c_str(), &v.type, nullptr, &size) != ERROR_SUCCESS) continue;
-        v.data.resize(size);
-        if (GetSpectrineRegValue("Calibration", v.name.c_str(), &v.type, v.data.data(), &size) != ERROR_SUCCESS) {
-            v.type = REG_NONE;
-            continue;
-        }
-        v.data.resize(size);
-    }
-    return saved;
-}
 
 }  // namespace
 
@@ -136,8 +124,9 @@ VLTUTIL_API int WriteSpectrineCalibration(int number, LPCSTR description, double
 
 VLTUTIL_API int WriteSpectrineCalibration0(int number, LPCSTR description) {
     std::string image;
-    vlt::appendElement(image, description);
-    return vlt::writeMultiString("Calibration", numberName(number).c_str(), std::move(image));
+    vlt::appendRecordText(image, description);
+    return vlt::writeMultiString("Calibration", numberName(number).c_str(), std::move(image),
+                                 kRecordLimit);
 }
 
 VLTUTIL_API int GetSpectrineCalibrationName(LPCSTR name, LPMONITORPARMS record) {
@@ -188,17 +177,29 @@ VLTUTIL_API int GetSpectrineCalibration(int number, LPMONITORPARMS record) {
 }
 
 VLTUTIL_API int DeleteAllSpectrineCalibration(void) {
-    // The profile names made for each monitor outlive the calibrations.
-    std::vector<SavedValue> saved = saveProfileNames();
     char path[vlt::kPathBufferSize];
     if (!vlt::buildKeyPath("Calibration", path)) return 0;
-    if (deleteTree(HKEY_LOCAL_MACHINE, path) != ERROR_SUCCESS) return 0;
-    for (const SavedValue& v : saved) {
-        if (v.type == REG_NONE) continue;
-        static const BYTE kNothing = 0;  // a null pointer would delete the value
-        WriteSpectrineRegValue("Calibration", v.name.c_str(), v.type,
-                               v.data.empty() ? &kNothing : v.data.data(),
-                               static_cast<DWORD>(v.data.size()));
+    // Everything but the profile names made for each monitor goes, in one group: the profile
+    // names are never deleted and written back, and a failure (or a crash) part way leaves
+    // the subkey as it was.
+    winplat::RegistryTransaction group;
+    if (group.status() != ERROR_SUCCESS) return 0;
+    vlt::RegKey calibration(HKEY_LOCAL_MACHINE, path, KEY_ALL_ACCESS);
+    if (!calibration) return 0;
+    std::vector<std::string> subkeys, values;
+    if (!listNames(calibration.get(), false, subkeys) || !listNames(calibration.get(), true, values))
+        return 0;
+    for (const std::string& subkey : subkeys)
+        if (deleteTree(calibration.get(), subkey.c_str()) != ERROR_SUCCESS) return 0;
+    bool profilesKept = false;
+    for (const std::string& value : values) {
+        if (isProfileName(value.c_str()))
+            profilesKept = true;
+        else if (RegDeleteValueA(calibration.get(), value.c_str()) != ERROR_SUCCESS)
+            return 0;
     }
-    return 1;
+    calibration.close();
+    // Without a profile name to keep, the subkey goes altogether.
+    if (!profilesKept && deleteTree(HKEY_LOCAL_MACHINE, path) != ERROR_SUCCESS) return 0;
+    return group.commit() == ERROR_SUCCESS ? 1 : 0;
 }

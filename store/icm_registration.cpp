@@ -1,17 +1,19 @@
 // Registering profiles with the system's image colour management and associating them with a
 // monitor's class key; the registration record; copying the first monitor's list to the
 // others.
-#include <strings.h>
-
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "ascii_case.h"
 #include "icm_internal.h"
 #include "pnp_walk.h"
 #include "store_internal.h"
+#include "system_version.h"
 #include "vltutil.h"
+#include "winplat_registry.h"
 
 namespace {
 
@@ -32,17 +34,18 @@ std::string displayDevice(int monitor) {
     return name;
 }
 
-bool sameIgnoringCase(const std::string& a, const std::string& b) {
-    return strcasecmp(a.c_str(), b.c_str()) == 0;
-}
-
 // The list form: every old name but the file's own (and, for a long file name, the calibrated
 // profile recorded before), in their order, then the file's name when it becomes the default,
-// then the empty name that ends the list.
-void rewriteList(HKEY key, const std::string& path, bool makeDefault, int monitor) {
+// then the empty name that ends the list. Only a missing value is an empty list: a list that
+// cannot be read is kept as it is, and the rewrite fails (false).
+bool rewriteList(HKEY key, const std::string& path, bool makeDefault, int monitor) {
     std::vector<BYTE> old;
     DWORD type = REG_NONE;
-    if (!vlt::icm::readValue(key, vlt::icm::kProfileValue, type, old)) old.clear();
+    const LONG rc = vlt::readValueCode(key, vlt::icm::kProfileValue, type, old);
+    if (rc == ERROR_FILE_NOT_FOUND)
+        old.clear();
+    else if (rc != ERROR_SUCCESS)
+        return false;
     std::string fileName = vlt::icm::fileNameOf(path);
     // Dated profile names are long: the new one replaces the calibrated profile of before.
     std::string recorded;
@@ -54,74 +57,82 @@ void rewriteList(HKEY key, const std::string& path, bool makeDefault, int monito
         list.push_back('\0');
     };
     for (const std::string& name : vlt::icm::profileList(old)) {
-        if (sameIgnoringCase(name, fileName)) continue;
-        if (!recorded.empty() && sameIgnoringCase(name, recorded)) continue;
+        if (winplat::equalsIgnoringCase(name, fileName)) continue;
+        if (!recorded.empty() && winplat::equalsIgnoringCase(name, recorded)) continue;
         append(name);
     }
     if (makeDefault) append(fileName);
     list.push_back('\0');
-    RegSetValueExA(key, vlt::icm::kProfileValue, 0, REG_BINARY, list.data(),
-                   static_cast<DWORD>(list.size()));
+    return RegSetValueExA(key, vlt::icm::kProfileValue, 0, REG_BINARY, list.data(),
+                          static_cast<DWORD>(list.size())) == ERROR_SUCCESS;
 }
 
+// What the registration record says about the machine, found before the record is written.
+struct Machine {
+    std::string adapter = vlt::pnp::displayAdapterDescription();
+    DWORD depth = vlt::icm::screenDepth();
+    DWORD gammaRamp = static_cast<DWORD>(IsGammaRampSupported());
+};
+
 void writeRecord(const std::string& classKey, const std::string& description,
-                 const std::string& path) {
+                 const std::string& path, const Machine& machine) {
     using vlt::icm::kRecordKey;
     WriteSpectrineRegString(kRecordKey, "MonitorRegKey", classKey.c_str());
     WriteSpectrineRegString(kRecordKey, "MonitorDesc", description.c_str());
+    WriteSpectrineRegString(kRecordKey, "Adapter", machine.adapter.c_str());
+    vlt::writeDword(kRecordKey, "BitsPixel", machine.depth);
+    vlt::writeDword(kRecordKey, "GamRamp", machine.gammaRamp);
+    // The value the status check keys on last, though the group makes the order moot.
     WriteSpectrineRegString(kRecordKey, "MonitorICMProfile", path.c_str());
-    WriteSpectrineRegString(kRecordKey, "Adapter", vlt::pnp::displayAdapterDescription().c_str());
-    vlt::writeDword(kRecordKey, "BitsPixel", vlt::icm::screenDepth());
-    vlt::writeDword(kRecordKey, "GamRamp", static_cast<DWORD>(IsGammaRampSupported()));
 }
 
 }  // namespace
 
-VLTUTIL_API int IsICMSupported(void) {
-    vlt::icm::SystemVersion v = vlt::icm::systemVersion();
-    if (v.platform == VER_PLATFORM_WIN32_WINDOWS) return 1;
-    return v.platform == VER_PLATFORM_WIN32_NT && v.major >= 5 ? 1 : 0;
-}
+VLTUTIL_API int IsICMSupported(void) { return vlt::systemVersion().colourManagement() ? 1 : 0; }
 
 VLTUTIL_API int RegisterICCProfile0(LPCSTR path, int makeDefault, int monitor) {
     if (!path) return 0;
     const std::string profile = path;
+    const bool colourManagement = IsICMSupported() != 0;
+    const bool windows95 = vlt::systemVersion().windows95();
     std::string classKey;
-    std::string description = "Unknown Monitor";
-    if (IsICMSupported()) {
+    if (colourManagement) {
         if (updateIcm(profile, ICM_QUERYPROFILE)) updateIcm(profile, ICM_DELETEPROFILE);
         updateIcm(profile, ICM_ADDPROFILE);
-        const bool windows95 = vlt::icm::systemVersion().windows95();
         if (windows95 && !makeDefault) return 1;
         // Only a profile registered as default becomes the system's default (and is published
         // to the desktop): registering the calibrated profile beside a chosen default must not
         // take the default over.
         if (makeDefault) updateIcm(profile, ICM_SETDEFAULTPROFILE, displayDevice(monitor));
-
         classKey = vlt::pnp::findMonitorKeys(monitor).classKey;
+    } else if (!makeDefault) {
+        return 1;
+    }
+    std::optional<Machine> machine;
+    if (makeDefault) machine.emplace();
+
+    // The monitor's list and the registration record land together: another process's status
+    // check sees the old registration or the new one, never half of either.
+    winplat::RegistryTransaction group;
+    if (group.status() != ERROR_SUCCESS) return 0;
+    std::string description = "Unknown Monitor";
+    if (colourManagement) {
         description.clear();
         Key key;
         if (key.open(classKey)) {
-            DWORD type = REG_NONE;
-            std::vector<BYTE> text;
-            if (vlt::icm::readValue(key.get(), "DriverDesc", type, text, 4096) && type == REG_SZ)
-                description.assign(reinterpret_cast<const char*>(text.data()),
-                                   strnlen(reinterpret_cast<const char*>(text.data()), text.size()));
+            description = key.text("DriverDesc").value_or(std::string());
             if (windows95) {
                 RegDeleteValueA(key.get(), vlt::icm::kProfileValue);
                 RegSetValueExA(key.get(), vlt::icm::kProfileValue, 0, REG_SZ,
                                reinterpret_cast<const BYTE*>(profile.c_str()),
                                static_cast<DWORD>(profile.size() + 1));
-            } else {
-                rewriteList(key.get(), profile, makeDefault != 0, monitor);
+            } else if (!rewriteList(key.get(), profile, makeDefault != 0, monitor)) {
+                return 0;  // the group is dropped: the list and the record stay as they were
             }
         }
-        if (!makeDefault) return 1;
-    } else if (!makeDefault) {
-        return 1;
     }
-    writeRecord(classKey, description, profile);
-    return 1;
+    if (machine) writeRecord(classKey, description, profile, *machine);
+    return group.commit() == ERROR_SUCCESS ? 1 : 0;
 }
 
 VLTUTIL_API int RegisterICCProfile(LPCSTR path, int makeDefault) {

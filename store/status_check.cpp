@@ -12,34 +12,39 @@
 #include "icm_internal.h"
 #include "pnp_walk.h"
 #include "store_internal.h"
+#include "system_version.h"
 #include "vltutil.h"
+#include "win32_holders.h"
+#include "winplat_registry.h"
 
 namespace {
 
 using vlt::icm::Key;
 
 std::optional<std::string> recordText(const char* name) {
-    char text[1024];
-    DWORD type = REG_NONE, size = sizeof text - 1;
-    if (GetSpectrineRegValue(vlt::icm::kRecordKey, name, &type, reinterpret_cast<LPBYTE>(text),
-                             &size) != ERROR_SUCCESS ||
-        type != REG_SZ)
-        return std::nullopt;
-    text[size] = '\0';
-    return std::string(text);
+    return vlt::readSuiteText(vlt::icm::kRecordKey, name);
 }
+
+// What the status check compares the record with, found before the record is read.
+struct Present {
+    std::string classKey = vlt::pnp::findMonitorKeys(0).classKey;
+    std::string adapter = vlt::pnp::displayAdapterDescription();
+    DWORD depth = vlt::icm::screenDepth();
+    DWORD gammaRamp = static_cast<DWORD>(IsGammaRampSupported());
+};
 
 // Seconds of a file's last write, from its packed date and time words (two-second steps);
 // nothing when the file cannot be opened.
 std::optional<long long> lastWriteSeconds(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    winplat::FileHandle file(CreateFileA(path.c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                         OPEN_EXISTING, 0, nullptr));
+    if (!file) return std::nullopt;
     FILETIME written{};
-    BOOL ok = GetFileTime(file, nullptr, nullptr, &written);
-    CloseHandle(file);
     WORD date = 0, time = 0;
-    if (!ok || !FileTimeToDosDateTime(&written, &date, &time)) return std::nullopt;
+    if (!GetFileTime(file.get(), nullptr, nullptr, &written) ||
+        !FileTimeToDosDateTime(&written, &date, &time))
+        return std::nullopt;
     using namespace std::chrono;
     year_month_day day{year{1980 + (date >> 9)}, month{(date >> 5) & 0x0Fu}, std::chrono::day{date & 0x1Fu}};
     if (!day.ok()) return std::nullopt;
@@ -58,9 +63,9 @@ bool writtenWithinOneMinute(const std::string& a, const std::string& b) {
 
 // True when the monitor's class key, its profile list, its description and the display adapter
 // are still those of the record.
-bool registrationHolds(const std::string& recordedProfile) {
+bool registrationHolds(const std::string& recordedProfile, const Present& present) {
     if (!IsICMSupported()) return true;
-    const std::string classKey = vlt::pnp::findMonitorKeys(0).classKey;
+    const std::string& classKey = present.classKey;
     bool holds = recordText("MonitorRegKey") == classKey;
     if (holds) {
         Key key;
@@ -85,15 +90,11 @@ bool registrationHolds(const std::string& recordedProfile) {
             holds = single == recordedProfile;
         }
         if (holds && key.get()) {
-            std::vector<BYTE> text;
-            if (vlt::icm::readValue(key.get(), "DriverDesc", type, text, 4096)) {
-                std::string description(reinterpret_cast<const char*>(text.data()),
-                                        strnlen(reinterpret_cast<const char*>(text.data()), text.size()));
-                holds = recordText("MonitorDesc") == description;
-            }
+            if (std::optional<std::string> description = key.text("DriverDesc"))
+                holds = recordText("MonitorDesc") == *description;
         }
     }
-    return holds && recordText("Adapter") == vlt::pnp::displayAdapterDescription();
+    return holds && recordText("Adapter") == present.adapter;
 }
 
 // The user is root or belongs to one of the groups that administer the machine.
@@ -119,16 +120,18 @@ bool administrator() {
 VLTUTIL_API int CheckSpectrineStatus(void) {
     char app[MAX_PATH];
     if (!GetSpectrineExeFile(app, sizeof app)) return SPECTRINE_STATUS_NOT_INSTALLED;
+    const Present present;
+    // The record and the monitor's list are read at one moment: a registration landing
+    // meanwhile in another process is seen whole or not at all.
+    winplat::RegistryTransaction read(false);
     std::optional<std::string> profile = recordText("MonitorICMProfile");
     if (!profile || profile->empty()) return SPECTRINE_STATUS_NOT_CALIBRATED;
-    if (!registrationHolds(*profile)) return SPECTRINE_STATUS_CHANGED;
+    if (!registrationHolds(*profile, present)) return SPECTRINE_STATUS_CHANGED;
     DWORD depth = 0;
-    if (!vlt::readDword(vlt::icm::kRecordKey, "BitsPixel", depth) ||
-        depth != vlt::icm::screenDepth())
+    if (!vlt::readDword(vlt::icm::kRecordKey, "BitsPixel", depth) || depth != present.depth)
         return SPECTRINE_STATUS_DEPTH_CHANGED;
     DWORD ramp = 0;
-    if (vlt::readDword(vlt::icm::kRecordKey, "GamRamp", ramp) &&
-        ramp == static_cast<DWORD>(IsGammaRampSupported()))
+    if (vlt::readDword(vlt::icm::kRecordKey, "GamRamp", ramp) && ramp == present.gammaRamp)
         return SPECTRINE_STATUS_OK;
     return SPECTRINE_STATUS_CHANGED;
 }
@@ -138,7 +141,6 @@ VLTUTIL_API int ForceRecalibrationWarning(void) {
 }
 
 VLTUTIL_API int RunningAsAdministrator(void) {
-    vlt::icm::SystemVersion v = vlt::icm::systemVersion();
-    if (v.platform == VER_PLATFORM_WIN32_NT && v.major == 4) return administrator() ? 1 : 0;
+    if (vlt::systemVersion().nt4()) return administrator() ? 1 : 0;
     return 1;
 }

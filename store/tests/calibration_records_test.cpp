@@ -4,10 +4,13 @@
 
 #include <cstddef>
 #include <cstdlib>
+#include <cmath>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "fresh_root.h"
+#include "registry_faults.h"
 #include "vltutil.h"
 
 namespace {
@@ -246,6 +249,70 @@ TEST_F(CalibrationRecords, EdidModelKeysAreNotAnsweredFromInfFiles) {
     EXPECT_EQ(GetSpectrineCalibrationName("Monitor", &r), 0) << "no plug-and-play monitor is present";
 }
 
+// A description longer than the record holds is cut to its 255 characters; the record reads
+// back whole, its gains as written.
+TEST_F(CalibrationRecords, ALongDescriptionIsCutAndTheRecordReadsBack) {
+    installModel("Sony 17", kSonyRecord);
+    ASSERT_EQ(WriteSpectrineMonitorName("Sony 17"), 1);
+    std::string description;
+    for (int i = 0; i < 460; ++i) description += static_cast<char>('a' + i % 26);
+    ASSERT_EQ(WriteSpectrineCalibrationName("Monitor", description.c_str(), 0.31271, 0.32902, 2.2,
+                                            2.3, 2.4, 0.01, 0.02, 0.03, 0.95, 0.96, 0.97),
+              1);
+    MONITORPARMS r = freshRecord();
+    ASSERT_EQ(GetSpectrineCalibrationName("Monitor", &r), 1);
+    EXPECT_EQ(std::string(r.description), description.substr(0, 255));
+    EXPECT_DOUBLE_EQ(r.whiteX, 0.31271);
+    EXPECT_DOUBLE_EQ(r.gammaBlue, 2.4);
+    EXPECT_DOUBLE_EQ(r.gainRed, 0.95);
+    EXPECT_DOUBLE_EQ(r.gainBlue, 0.97);
+    EXPECT_DOUBLE_EQ(r.redX, 0.625);
+    // The one-element form keeps the same 255 characters.
+    ASSERT_EQ(WriteSpectrineCalibration0(3, description.c_str()), 1);
+    EXPECT_EQ(raw("Calibration", "3"), description.substr(0, 255) + std::string(2, '\0'));
+}
+
+// Numbers no reader could read back are refused with 0, and the record stored before stays:
+// NaN and infinity, and numbers whose text would take the record past the 512 bytes read back.
+// A large number that fits (1e70 has 71 digits) reads back as written.
+TEST_F(CalibrationRecords, NumbersThatCannotReadBackAreRefused) {
+    ASSERT_EQ(WriteSpectrineCalibrationName("Monitor", "kept", 0.3, 0.3, 2.2, 2.2, 2.2, 0, 0, 0, 1, 1, 1), 1);
+    const std::string before = raw("Calibration", "Monitor");
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        const char* name;
+        double white, gamma, gain;
+    } cases[] = {{"NaN white", nan, 2.2, 1},
+                 {"infinite gamma", 0.3, inf, 1},
+                 {"minus infinity gain", 0.3, 2.2, -inf},
+                 {"1e300 white: 307 digits", 1e300, 2.2, 1},
+                 {"1e150 white and gain: 151 digits each", 1e150, 2.2, 1e150}};
+    // With the longest description the record holds, those numbers would not fit the record.
+    const std::string description(255, 'd');
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(WriteSpectrineCalibrationName("Monitor", description.c_str(), c.white, 0.3,
+                                                c.gamma, 2.2, 2.2, 0, 0, 0, c.gain, 1, 1),
+                  0);
+        EXPECT_EQ(raw("Calibration", "Monitor"), before);
+        EXPECT_EQ(WriteSpectrineCalibration(1, description.c_str(), c.white, 0.3, c.gamma, 2.2, 2.2,
+                                            0, 0, 0, c.gain, 1, 1),
+                  0);
+        EXPECT_EQ(raw("Calibration", "1"), "<absent>");
+    }
+    ASSERT_EQ(WriteSpectrineCalibrationName("Monitor", description.c_str(), 1e70, 0.3, 2.2, 2.2,
+                                            2.2, 0, 0, 0, 1e70, 1, 1),
+              1);
+    installModel("Sony 17", kSonyRecord);
+    ASSERT_EQ(WriteSpectrineMonitorName("Sony 17"), 1);
+    MONITORPARMS r = freshRecord();
+    ASSERT_EQ(GetSpectrineCalibrationName("Monitor", &r), 1);
+    EXPECT_NEAR(r.whiteX / 1e70, 1.0, 1e-12);
+    EXPECT_NEAR(r.gainRed / 1e70, 1.0, 1e-12);
+    EXPECT_DOUBLE_EQ(r.gainBlue, 1.0);
+}
+
 class DeleteAllCalibration : public CalibrationRecords {};
 
 TEST_F(DeleteAllCalibration, KeepsEveryProfileNameAndNothingElse) {
@@ -318,6 +385,37 @@ TEST_F(DeleteAllCalibration, GammaSetsAreRemovedOnTheNtFamilyToo) {
     char name[64];
     EXPECT_EQ(EnumSpectrineRegKey("Calibration", 0, name, sizeof name), ERROR_NO_MORE_ITEMS);
     EXPECT_EQ(raw("Calibration", "Win98Profile"), std::string("p.icm", 6));
+}
+
+// A registry fault while the calibrations are cleared: the profile names are never deleted
+// and written back, so a write that would fail (here every write of a profile name) loses
+// none of them; a deletion that fails leaves everything as it was.
+TEST_F(DeleteAllCalibration, RegistryFaultsLoseNothing) {
+    ASSERT_EQ(WriteSpectrineCalibrationName("Monitor", "d", 0.3, 0.3, 2.2, 2.2, 2.2, 0, 0, 0, 1, 1, 1), 1);
+    ASSERT_EQ(WriteSpectrineRegString("Calibration", "Win98Profile", "Spectrine95.icm"), 1);
+    ASSERT_EQ(WriteSpectrineRegString("Calibration", "Win98Profile1", "Second.icm"), 1);
+    ASSERT_EQ(WriteSpectrineRegString("Calibration", "Lighting", "2"), 1);
+    ASSERT_EQ(WriteSpectrineGamma(1, "Set A", "a", 2.2, 2.2, 2.2, ""), 1);
+    vlt::test::failValueWrites(root(), "INSERT", "Win98Profile");
+    vlt::test::failValueWrites(root(), "INSERT", "Win98Profile1");
+    vlt::test::failValueWrites(root(), "UPDATE", "Win98Profile");
+
+    EXPECT_EQ(DeleteAllSpectrineCalibration(), 1);
+    EXPECT_EQ(raw("Calibration", "Win98Profile"), std::string("Spectrine95.icm", 16));
+    EXPECT_EQ(raw("Calibration", "Win98Profile1"), std::string("Second.icm", 11));
+    EXPECT_EQ(raw("Calibration", "Monitor"), "<absent>");
+    EXPECT_EQ(raw("Calibration", "Lighting"), "<absent>");
+
+    ASSERT_EQ(WriteSpectrineCalibrationName("Monitor", "d", 0.3, 0.3, 2.2, 2.2, 2.2, 0, 0, 0, 1, 1, 1), 1);
+    ASSERT_EQ(WriteSpectrineGamma(1, "Set A", "a", 2.2, 2.2, 2.2, ""), 1);
+    ASSERT_EQ(WriteSpectrineRegString("Calibration", "Lighting", "2"), 1);
+    const std::string calibration = raw("Calibration", "Monitor"), set = raw("Calibration\\Set A", "1");
+    vlt::test::failValueWrites(root(), "DELETE", "Lighting");
+    EXPECT_EQ(DeleteAllSpectrineCalibration(), 0);
+    EXPECT_EQ(raw("Calibration", "Monitor"), calibration) << "a failed clearing changes nothing";
+    EXPECT_EQ(raw("Calibration\\Set A", "1"), set);
+    EXPECT_EQ(raw("Calibration", "Lighting"), std::string("2", 2));
+    EXPECT_EQ(raw("Calibration", "Win98Profile"), std::string("Spectrine95.icm", 16));
 }
 
 }  // namespace

@@ -73,6 +73,20 @@ TEST_F(ProfileRegistration, TheRewrittenListKeepsTheOldNamesInOrder) {
     EXPECT_EQ(profileList(0), (std::vector<std::string>{"New.icm", ""}));
 }
 
+// Only a missing list is an empty one: a list that cannot be read (here larger than the 1 MiB
+// the store reads) fails the registration, and the list and the registration record stay.
+TEST_F(ProfileRegistration, AListThatCannotBeReadIsKept) {
+    machine("98");
+    std::string old = colourFile("Old.icm");
+    ASSERT_EQ(RegisterICCProfile(old.c_str(), 1), 1);
+    std::vector<BYTE> huge = nameList({std::string(2u << 20, 'h') + ".icm", "Old.icm"});
+    setList(0, huge);
+    std::string path = colourFile("New.icm");
+    EXPECT_EQ(RegisterICCProfile(path.c_str(), 1), 0);
+    EXPECT_EQ(keyValue(classKey(0), "ICMProfile"), huge);
+    EXPECT_EQ(suiteText("ICM Registry Info", "MonitorICMProfile"), old);
+}
+
 TEST_F(ProfileRegistration, ALongNameReplacesTheRecordedCalibratedProfile) {
     machine("98");
     const std::string recorded = "Spectrine 2026-12-08 G2.2 6500K old.icm";  // 39 characters

@@ -2,6 +2,8 @@
 // one-minute rule between the monitor's default and the recorded profile, NT 4 without the
 // registration test; ForceRecalibrationWarning and RunningAsAdministrator.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <sstream>
@@ -227,6 +229,43 @@ TEST_F(StatusCheck, AdministratorOnNt4Only) {
         useFamily(c.family);
         EXPECT_EQ(RunningAsAdministrator(), c.expected);
     }
+}
+
+// Another process polling the status check while this one registers 200 times, each time
+// after the registration record was removed: it sees no record (2) or a whole one (0), never
+// half of one (a record without its adapter, depth or ramp capability would read as 3 or 4).
+TEST_F(StatusCheck, APollerNeverSeesHalfARecord) {
+    installed();
+    std::string path = colourFile("Netvivid.icc");
+    ASSERT_EQ(RegisterICCProfile(path.c_str(), 1), 1);
+    ASSERT_EQ(CheckSpectrineStatus(), SPECTRINE_STATUS_OK);
+    const std::string recordKey = std::string(vlt::test::kSuiteKey) + "ICM Registry Info";
+    const std::string done = rootPath("done");
+    WinplatResetProcessState();  // no connection is shared across fork
+    pid_t poller = fork();
+    if (poller == 0) {
+        WinplatResetProcessState();
+        int seen = 0;
+        long polls = 0;
+        while (access(done.c_str(), F_OK) != 0 || polls < 20) {
+            const int status = CheckSpectrineStatus();
+            seen |= 1 << (status & 7);
+            ++polls;
+        }
+        _exit(seen);
+    }
+    for (int i = 0; i < 200; ++i) {
+        ASSERT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, recordKey.c_str()), ERROR_SUCCESS);
+        ASSERT_EQ(RegisterICCProfile(path.c_str(), 1), 1);
+    }
+    writeFile("done", "");
+    int status = 0;
+    ASSERT_EQ(waitpid(poller, &status, 0), poller);
+    ASSERT_TRUE(WIFEXITED(status));
+    const int seen = WEXITSTATUS(status);
+    EXPECT_EQ(seen & ~((1 << SPECTRINE_STATUS_OK) | (1 << SPECTRINE_STATUS_NOT_CALIBRATED)), 0)
+        << "statuses seen (bit per status): " << seen;
+    EXPECT_NE(seen & (1 << SPECTRINE_STATUS_OK), 0);
 }
 
 // In a fresh root of each family, a profile registered as the default makes the status check
