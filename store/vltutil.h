@@ -1,6 +1,8 @@
 // vltutil: the suite's persistent state under HKEY_LOCAL_MACHINE
 // "Software\Kalvenmor\Spectrine\95.4\" and the conversions every module shares.
 // Plain C exports: 8-bit strings, caller buffers with their sizes, integer results.
+// Every value name the store keeps, with its type and the exports that use it, is listed in
+// KEYS.md beside this header.
 #pragma once
 
 #include "win32.h"
