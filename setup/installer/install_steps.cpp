@@ -11,6 +11,7 @@
 #include "monorder.h"
 #include "vltutil.h"
 #include "winplat.h"
+#include "winplat_registry.h"
 
 namespace fs = std::filesystem;
 
@@ -21,16 +22,6 @@ InstallLayout layoutFor(const std::string& suiteFolder, const std::string& syste
 }
 
 namespace {
-
-bool makeFolder(const std::string& path, Report& report) {
-    std::error_code ec;
-    fs::create_directories(path, ec);
-    if (ec) {
-        report.error = "cannot create " + path + ": " + ec.message();
-        return false;
-    }
-    return true;
-}
 
 // A setting's path must fit the store's MAX_PATH buffers.
 bool fitsSetting(const char* name, const std::string& value, Report& report) {
@@ -49,10 +40,8 @@ bool writeSetting(const char* name, const std::string& value, Report& report) {
     return true;
 }
 
-// Sorts the monitor INF files shipped in <suite>/inf into the chain the "InfFile" setting names
-// ("spectrine.inf" and its numbered companions beside it).
-bool installMonitorInf(const std::string& suiteFolder, const std::string& infFile, Report& report) {
-    std::vector<std::string> sources;
+// The monitor INF files shipped in <suite>/inf, sorted by name.
+bool findInfSources(const std::string& suiteFolder, std::vector<std::string>& sources, Report& report) {
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(suiteFolder + "/inf", ec))
         if (entry.path().extension() == ".inf") sources.push_back(entry.path().string());
@@ -61,9 +50,17 @@ bool installMonitorInf(const std::string& suiteFolder, const std::string& infFil
         return false;
     }
     std::sort(sources.begin(), sources.end());
+    return true;
+}
+
+// Sorts the monitor INF files into the chain the "InfFile" setting names ("spectrine.inf" and
+// its numbered companions beside it).
+bool installMonitorInf(const std::vector<std::string>& sources, const std::string& infFile,
+                       Report& report) {
     for (const auto& source : sources) SortMonitors(source.c_str());
 
     // The sorter writes its chain into the current directory.
+    std::error_code ec;
     const fs::path previous = fs::current_path(ec);
     if (chdir(fs::path(infFile).parent_path().c_str()) != 0) {
         report.error = "cannot enter " + fs::path(infFile).parent_path().string();
@@ -79,31 +76,105 @@ bool installMonitorInf(const std::string& suiteFolder, const std::string& infFil
     return true;
 }
 
+// The folders an installation made, and whether it made the registry database: taken back
+// when the installation fails.
+class Undo {
+public:
+    explicit Undo(const std::string& root) : database_(root + "/registry.db") {
+        std::error_code ec;
+        databaseExisted_ = fs::exists(database_, ec);
+    }
+    Undo(const Undo&) = delete;
+    Undo& operator=(const Undo&) = delete;
+    ~Undo() {
+        if (kept_) return;
+        WinplatResetProcessState();  // the registry lets go of its database
+        std::error_code ec;
+        if (!databaseExisted_)
+            for (const char* suffix : {"", "-wal", "-shm"}) fs::remove(database_ + suffix, ec);
+        for (auto it = made_.rbegin(); it != made_.rend(); ++it) fs::remove_all(*it, ec);
+    }
+
+    // Makes `path` and the folders above it that are missing, remembering the outermost one.
+    bool makeFolder(const std::string& path, Report& report) {
+        std::error_code ec;
+        fs::path missing;
+        for (fs::path p = fs::path(path); !p.empty() && !fs::exists(p, ec); p = p.parent_path()) {
+            missing = p;
+            if (p == p.parent_path()) break;
+        }
+        fs::create_directories(path, ec);
+        if (ec) {
+            report.error = "cannot create " + path + ": " + ec.message();
+            return false;
+        }
+        if (!missing.empty()) made_.push_back(missing.string());
+        return true;
+    }
+    void keep() { kept_ = true; }
+
+private:
+    std::string database_;
+    bool databaseExisted_ = false;
+    std::vector<std::string> made_;
+    bool kept_ = false;
+};
+
 }  // namespace
 
 bool installSuite(const std::string& suiteFolder, Report& report) {
+    // Everything that can be checked is checked before the first folder is made.
     char rootBuffer[4096];
-    if (WinplatGetSystemRoot(rootBuffer, sizeof rootBuffer) >= sizeof rootBuffer) {
-        report.error = "the system root path is too long";
+    const DWORD rootLength = WinplatGetSystemRoot(rootBuffer, sizeof rootBuffer);
+    if (rootLength == 0 || rootLength >= sizeof rootBuffer) {
+        report.error = rootLength == 0 ? "there is no system root" : "the system root path is too long";
         return false;
     }
     const std::string root = rootBuffer;
     char systemDir[MAX_PATH];
-    if (!GetSystemDirectoryA(systemDir, sizeof systemDir)) {
-        report.error = "the system folder path is too long";
+    const UINT systemLength = GetSystemDirectoryA(systemDir, sizeof systemDir);
+    if (systemLength == 0 || systemLength >= sizeof systemDir) {
+        report.error = "the system folder path " + root + "/WINDOWS/SYSTEM is longer than " +
+                       std::to_string(MAX_PATH - 1) + " characters";
         return false;
     }
     const InstallLayout layout = layoutFor(suiteFolder, root);
     if (!fitsSetting("AppFile", layout.appFile, report) || !fitsSetting("InfFile", layout.infFile, report) ||
         !fitsSetting("LutDir", layout.lutDir, report))
         return false;
-    if (!makeFolder(std::string(systemDir) + "/COLOR", report) || !makeFolder(layout.lutDir, report))
-        return false;
+    std::vector<std::string> sources;
+    if (!findInfSources(suiteFolder, sources, report)) return false;
+    const std::string colourDir = std::string(systemDir, systemLength) + "/COLOR";
+    for (const std::string& folder : {root, colourDir, layout.lutDir}) {
+        std::error_code ec;
+        if (fs::exists(folder, ec) && !fs::is_directory(folder, ec)) {
+            report.error = folder + " exists and is not a folder";
+            return false;
+        }
+    }
+
+    // A failure from here on takes back the folders this installation made, and the registry
+    // database when it made that too.
+    Undo undo(root);
+    if (!undo.makeFolder(colourDir, report) || !undo.makeFolder(layout.lutDir, report)) return false;
     report.lines.push_back("System root: " + root);
     report.lines.push_back("Suite folder: " + suiteFolder);
-    return installMonitorInf(suiteFolder, layout.infFile, report) &&
-           writeSetting("AppFile", layout.appFile, report) && writeSetting("InfFile", layout.infFile, report) &&
-           writeSetting("LutDir", layout.lutDir, report);
+    if (!installMonitorInf(sources, layout.infFile, report)) return false;
+    // The three settings land together or not at all.
+    winplat::RegistryTransaction settings;
+    if (settings.status() != ERROR_SUCCESS) {
+        report.error = "cannot write into the registry";
+        return false;
+    }
+    if (!writeSetting("AppFile", layout.appFile, report) || !writeSetting("InfFile", layout.infFile, report) ||
+        !writeSetting("LutDir", layout.lutDir, report))
+        return false;
+    if (settings.commit() != ERROR_SUCCESS) {
+        report.error = "cannot write the settings into the registry";
+        return false;
+    }
+    undo.keep();
+    return true;
 }
 
 }  // namespace installer

@@ -32,20 +32,23 @@ std::string ownFolder() {
 
 int main(int argc, char** argv) {
     std::string root, suite = ownFolder();
+    bool rootGiven = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if ((arg == "--root" || arg == "--suite") && i + 1 < argc) {
             (arg == "--root" ? root : suite) = argv[++i];
+            rootGiven = rootGiven || arg == "--root";
         } else {
             return usage(argv[0]);
         }
     }
-    if (!root.empty()) {
-        std::error_code ec;
-        fs::create_directories(root, ec);
-        // The platform reads the root from the environment at its first call.
-        setenv("SPECTRINE_ROOT", fs::absolute(root).string().c_str(), 1);
+    if (rootGiven && root.empty()) {
+        std::fprintf(stderr, "%s: --root needs a folder\n", argv[0]);
+        return usage(argv[0]);
     }
+    // The platform reads the root from the environment at its first call; the installation
+    // makes the folder once everything is checked.
+    if (rootGiven) setenv("SPECTRINE_ROOT", fs::absolute(root).string().c_str(), 1);
     installer::Report report;
     bool ok = installer::installSuite(fs::absolute(suite).lexically_normal().string(), report);
     for (const auto& line : report.lines) std::printf("%s\n", line.c_str());

@@ -1,8 +1,12 @@
 // The installer's settings and folders in a fresh system root.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <string>
 
 #include "fresh_root.h"
 #include "install_steps.h"
@@ -58,6 +62,73 @@ TEST_F(Installer, RefusesPathsTheSettingsCannotHold) {
     EXPECT_NE(report.error.find("AppFile"), std::string::npos) << report.error;
     char out[MAX_PATH];
     EXPECT_EQ(GetSpectrineRegString("Settings", "AppFile", out, sizeof out), 0);
+}
+
+// A root whose system folder would not fit MAX_PATH (the root and "/WINDOWS/SYSTEM" make 260
+// characters or more) is refused before anything is made; a root just short of that is
+// installed whole.
+TEST_F(Installer, ARootNearTheLimitIsRefusedOrInstalledWhole) {
+    const struct {
+        size_t length;
+        bool installs;
+    } cases[] = {{240, true}, {244, true}, {245, false}, {250, false}, {255, false}, {300, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.length);
+        const std::string base = root() + "/r" + std::to_string(c.length) + "-";
+        ASSERT_LT(base.size(), c.length);
+        const std::string systemRoot = base + std::string(c.length - base.size(), 'x');
+        ASSERT_EQ(systemRoot.size(), c.length);
+        setenv("SPECTRINE_ROOT", systemRoot.c_str(), 1);
+        WinplatResetProcessState();
+        installer::Report report;
+        EXPECT_EQ(installer::installSuite(suite, report), c.installs) << report.error;
+        struct stat st{};
+        if (c.installs) {
+            EXPECT_EQ(stat((systemRoot + "/WINDOWS/SYSTEM/COLOR").c_str(), &st), 0);
+            EXPECT_EQ(stat((systemRoot + "/LUT").c_str(), &st), 0);
+            char out[MAX_PATH];
+            EXPECT_EQ(GetSpectrineRegString("Settings", "LutDir", out, sizeof out),
+                      static_cast<int>(c.length + 4));
+        } else {
+            EXPECT_NE(report.error.find("longer than"), std::string::npos) << report.error;
+            EXPECT_NE(stat(systemRoot.c_str(), &st), 0) << "a refused installation made its root";
+        }
+        WinplatResetProcessState();
+    }
+    setenv("SPECTRINE_ROOT", root().c_str(), 1);
+}
+
+// A failure after the first folder was made takes back what the installation made: here the
+// INF chain cannot be written (a folder stands where it goes), in a root that did not exist.
+TEST_F(Installer, AFailedInstallationLeavesNothingBehind) {
+    fs::create_directories(suite + "/spectrine.inf");
+    const std::string systemRoot = root() + "/new-root";
+    setenv("SPECTRINE_ROOT", systemRoot.c_str(), 1);
+    WinplatResetProcessState();
+    installer::Report report;
+    EXPECT_FALSE(installer::installSuite(suite, report));
+    EXPECT_NE(report.error.find("INF chain"), std::string::npos) << report.error;
+    EXPECT_FALSE(fs::exists(systemRoot)) << "the new root stayed";
+    setenv("SPECTRINE_ROOT", root().c_str(), 1);
+    WinplatResetProcessState();
+}
+
+// The program refuses an empty root instead of installing somewhere else.
+TEST_F(Installer, TheProgramRefusesAnEmptyRoot) {
+    const std::string command = std::string("cd '") + root() + "' && '" + INSTALLER_PATH +
+                                "' --root '' --suite '" + suite + "' 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string out;
+    char buffer[256];
+    size_t got;
+    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, got);
+    const int status = pclose(pipe);
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 2) << out;
+    EXPECT_NE(out.find("--root needs a folder"), std::string::npos) << out;
+    // Nothing was installed anywhere, also not into the root of the environment.
+    EXPECT_FALSE(fs::exists(root() + "/LUT"));
+    EXPECT_FALSE(fs::exists(root() + "/registry.db"));
 }
 
 }  // namespace
