@@ -7,6 +7,7 @@
 #include "command_parser.h"
 #include "regkit.h"
 #include "win32.h"
+#include "win32_holders.h"
 
 namespace regkit {
 
@@ -26,25 +27,31 @@ namespace {
 // The root and every key opened along the path, closed innermost first.
 class KeyStack {
 public:
-    explicit KeyStack(HKEY root) { keys_.push_back(root); }
+    explicit KeyStack(HKEY root) : root_(root) {}
     KeyStack(const KeyStack&) = delete;
     KeyStack& operator=(const KeyStack&) = delete;
     ~KeyStack() {
-        for (size_t i = keys_.size(); i-- > 1;) RegCloseKey(keys_[i]);
+        while (!keys_.empty()) keys_.pop_back();
     }
-    void push(HKEY k) { keys_.push_back(k); }
-    HKEY top() const { return keys_.back(); }
-    HKEY parentOfTop() const { return keys_[keys_.size() - 2]; }
-    size_t opened() const { return keys_.size() - 1; }
+    // Opens `name` below the innermost key with full access; the registry's code.
+    LONG push(const std::string& name) {
+        winplat::RegKey key;
+        LONG rc = key.open(top(), name, KEY_ALL_ACCESS);
+        if (rc == ERROR_SUCCESS) keys_.push_back(std::move(key));
+        return rc;
+    }
+    HKEY top() const { return keys_.empty() ? root_ : keys_.back().get(); }
+    HKEY parentOfTop() const { return keys_.size() < 2 ? root_ : keys_[keys_.size() - 2].get(); }
+    size_t opened() const { return keys_.size(); }
     // Closes the innermost key; its Win32 code.
     LONG pop() {
-        HKEY k = keys_.back();
+        LONG rc = keys_.back().close();
         keys_.pop_back();
-        return RegCloseKey(k);
+        return rc;
     }
     // Closes all; stops at the first failure and reports it (result 8).
     int closeAll(const Console& console) {
-        while (keys_.size() > 1) {
+        while (!keys_.empty()) {
             if (LONG rc = pop()) {
                 std::fprintf(console.err, "%s\n", systemText(rc).c_str());
                 return REGKIT_CLOSE_FAILED;
@@ -54,8 +61,28 @@ public:
     }
 
 private:
-    std::vector<HKEY> keys_;
+    HKEY root_;
+    std::vector<winplat::RegKey> keys_;
 };
+
+// A subkey with its class, read with buffers sized from RegQueryInfoKeyA, so that no name or
+// class is too long for them.
+struct Subkey {
+    std::string name, cls;
+};
+LONG subkeyAt(HKEY key, DWORD index, Subkey& subkey) {
+    DWORD longestName = 0, longestClass = 0;
+    if (LONG rc = RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, &longestName,
+                                   &longestClass, nullptr, nullptr, nullptr, nullptr, nullptr))
+        return rc;
+    std::vector<char> name(longestName + 1), cls(longestClass + 1);
+    DWORD nameSize = static_cast<DWORD>(name.size()), classSize = static_cast<DWORD>(cls.size());
+    if (LONG rc = RegEnumKeyExA(key, index, name.data(), &nameSize, nullptr, cls.data(), &classSize,
+                                nullptr))
+        return rc;
+    subkey = {std::string(name.data(), nameSize), std::string(cls.data(), classSize)};
+    return ERROR_SUCCESS;
+}
 
 std::string dataAsText(DWORD type, const std::vector<BYTE>& data, DWORD size) {
     if (type == REG_SZ || type == REG_EXPAND_SZ) {
@@ -125,65 +152,62 @@ int queryValue(HKEY key, const std::string& name, const Console& console) {
     return REGKIT_DONE;
 }
 
-// How deep the tree below `key` goes, counting no further than `limit` levels.
+// How deep the tree below `key` goes, counting no further than `limit` levels; `limit` (a
+// tree that is not emptied) when a key of it cannot be opened or listed whole, so that a
+// recursive delete is refused before anything is gone.
 int treeDepth(HKEY key, int limit) {
     if (limit <= 0) return 1;
     int deepest = 0;
-    char name[256];
     for (DWORD i = 0;; ++i) {
-        DWORD size = sizeof name;
-        if (RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        HKEY sub = nullptr;
-        if (RegOpenKeyExA(key, name, 0, KEY_ALL_ACCESS, &sub) != ERROR_SUCCESS) continue;
-        int d = 1 + treeDepth(sub, limit - 1);
-        RegCloseKey(sub);
+        Subkey subkey;
+        const LONG rc = subkeyAt(key, i, subkey);
+        if (rc == ERROR_NO_MORE_ITEMS) break;
+        if (rc != ERROR_SUCCESS) return limit;
+        winplat::RegKey sub;
+        if (sub.open(key, subkey.name, KEY_ALL_ACCESS) != ERROR_SUCCESS) return limit;
+        const int d = 1 + treeDepth(sub.get(), limit - 1);
         if (d > deepest) deepest = d;
-        if (deepest > limit) break;
+        if (deepest >= limit) break;
     }
     return deepest;
 }
 
 // Deletes every subkey and named value below parent\name; false after printing why it failed.
 bool emptyKey(HKEY parent, const std::string& name, const std::string& cls, const Console& console) {
-    HKEY key = nullptr;
-    if (LONG rc = RegOpenKeyExA(parent, name.c_str(), 0, KEY_ALL_ACCESS, &key)) {
+    winplat::RegKey key;
+    if (LONG rc = key.open(parent, name, KEY_ALL_ACCESS)) {
         std::fprintf(console.out, "%s\n", systemText(rc).c_str());
         std::fprintf(console.out, "Couldn't remove the tree *%s*%s\n", name.c_str(), cls.c_str());
         return false;
     }
-    struct Closer {
-        HKEY k;
-        ~Closer() { RegCloseKey(k); }
-    } closer{key};
-
     for (;;) {
-        char subName[256], subClass[256];
-        DWORD nameSize = sizeof subName, classSize = sizeof subClass;
-        LONG rc = RegEnumKeyExA(key, 0, subName, &nameSize, nullptr, subClass, &classSize, nullptr);
+        Subkey sub;
+        LONG rc = subkeyAt(key.get(), 0, sub);
         if (rc == ERROR_NO_MORE_ITEMS) break;
         if (rc != ERROR_SUCCESS) {
             std::fprintf(console.out, "%s\n", systemText(rc).c_str());
             std::fprintf(console.out, "Couldn't remove the tree *%s*%s\n", name.c_str(), cls.c_str());
             return false;
         }
-        if (!emptyKey(key, subName, subClass, console)) return false;
-        if (LONG drc = RegDeleteKeyA(key, subName)) {
+        if (!emptyKey(key.get(), sub.name, sub.cls, console)) return false;
+        if (LONG drc = RegDeleteKeyA(key.get(), sub.name.c_str())) {
             std::fprintf(console.out, "%s\n", systemText(drc).c_str());
-            std::fprintf(console.out, "Couldn't remove the key *%s*%s\n", subName, subClass);
+            std::fprintf(console.out, "Couldn't remove the key *%s*%s\n", sub.name.c_str(), sub.cls.c_str());
             return false;
         }
     }
 
     DWORD values = 0, maxName = 0;
-    if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, &maxName, nullptr,
-                         nullptr, nullptr) != ERROR_SUCCESS)
+    if (RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
+                         &maxName, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
         return false;
     std::vector<char> valueName(maxName + 1);
     for (DWORD i = values; i-- > 0;) {
         DWORD size = static_cast<DWORD>(valueName.size());
-        if (RegEnumValueA(key, i, valueName.data(), &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        if (RegEnumValueA(key.get(), i, valueName.data(), &size, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
             continue;
-        if (valueName[0]) RegDeleteValueA(key, valueName.data());  // the unnamed value stays
+        if (valueName[0]) RegDeleteValueA(key.get(), valueName.data());  // the unnamed value stays
     }
     return true;
 }
@@ -241,14 +265,16 @@ int runCommand(const std::string& command, const Console& console) {
     const auto& parts = parsed.components;
     KeyStack stack(parsed.root);
     const size_t reachable = std::min<size_t>(parts.size(), kMaxDepth);
-    for (size_t i = 0; i < reachable; ++i) {
-        HKEY next = nullptr;
-        if (RegOpenKeyExA(stack.top(), parts[i].c_str(), 0, KEY_ALL_ACCESS, &next) != ERROR_SUCCESS) break;
-        stack.push(next);
-    }
+    LONG openError = ERROR_SUCCESS;
+    for (size_t i = 0; i < reachable && openError == ERROR_SUCCESS; ++i) openError = stack.push(parts[i]);
     const size_t opened = stack.opened();
     int result;
-    if (opened == parts.size()) {
+    if (openError != ERROR_SUCCESS && openError != ERROR_FILE_NOT_FOUND) {
+        // Only a missing key means "no such key": any other failure is told as it is, with
+        // the result of the operation it stopped (a remover must not take it for "gone").
+        std::fprintf(console.err, "%s\n", systemText(openError).c_str());
+        result = parsed.operation == '?' ? REGKIT_QUERY_FAILED : REGKIT_DELETE_FAILED;
+    } else if (opened == parts.size()) {
         const std::string& name = parts.empty() ? std::string() : parts.back();
         result = parsed.operation == '?' ? queryKey(stack.top(), console)
                                          : deleteTarget(stack, true, parsed.operation == '!', name, console);

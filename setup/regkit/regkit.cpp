@@ -1,6 +1,9 @@
 // The installer's entry points of the registry command language.
 #include "regkit.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "command_runner.h"
@@ -9,7 +12,12 @@ REGKIT_API int MainIS(LPCSTR command) {
     // The caller's text is only read; the command is worked on in a copy of its own.
     std::string text = command ? command : "";
     int result = regkit::runCommand(text, {stdout, stderr});
-    std::fflush(stdout);
+    // An answer that could not be written is no answer: a query whose output is lost fails.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "Can't write the answer: %s\n", std::strerror(errno));
+        std::clearerr(stdout);
+        if (result == REGKIT_DONE) result = REGKIT_QUERY_FAILED;
+    }
     return result;
 }
 

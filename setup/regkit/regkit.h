@@ -27,7 +27,11 @@ enum RegkitResult {
 // Longest command accepted, in characters.
 #define REGKIT_MAX_COMMAND 2048
 
-// Runs one command; returns its result code.
+// Runs one command; returns its result code. An answer that cannot be written to the standard
+// output turns a result of 0 into REGKIT_QUERY_FAILED, with a message on standard error.
+// Opening a key of the path fails as "no such key" (3) only when it does not exist; any other
+// failure prints the system's text and gives REGKIT_QUERY_FAILED for a query,
+// REGKIT_DELETE_FAILED for a delete.
 REGKIT_API int MainIS(LPCSTR command);
 // Joins argv[1] .. argv[argc - 1] with single blanks and runs the result as one command.
 REGKIT_API int Main(int argc, char** argv);

@@ -243,4 +243,41 @@ TEST_F(RegCommands, InstallerEntryJoinsArguments) {
     EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\With Blank"));
 }
 
+// Class names longer than 255 characters: the recursive delete sizes its buffers from the key
+// and removes the whole tree, never stopping after some siblings are gone.
+TEST_F(RegCommands, RecursiveDeleteTakesAnyClassName) {
+    const std::string longClass(300, 'c');
+    for (const char* child : {"SOFTWARE\\Classy\\a", "SOFTWARE\\Classy\\b\\deep", "SOFTWARE\\Classy\\c"}) {
+        HKEY k = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, child, 0, const_cast<LPSTR>(longClass.c_str()),
+                                  0, KEY_ALL_ACCESS, nullptr, &k, nullptr),
+                  ERROR_SUCCESS);
+        RegCloseKey(k);
+    }
+    Outcome o = run("!SOFTWARE\\Classy");
+    EXPECT_EQ(o.result, 0) << o.out << o.err;
+    EXPECT_EQ(o.out, "");
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Classy"));
+}
+
+// Only a key that does not exist is "no such key" (3), which a remover takes for "gone"; a
+// registry that cannot be read says why, with the result of the operation it stopped.
+TEST_F(RegCommands, AnOpenFailureIsNotAMissingKey) {
+    makeKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Kept");
+    WinplatResetProcessState();
+    writeFile("registry.db", std::string(8192, 'x'));  // damaged
+    const struct {
+        const char* command;
+        int result;
+    } cases[] = {{"SOFTWARE\\Kept", 5}, {"-SOFTWARE\\Kept", 7}, {"!SOFTWARE\\Kept", 7},
+                 {"?SOFTWARE\\Kept\\value", 5}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command);
+        Outcome o = run(c.command);
+        EXPECT_EQ(o.result, c.result);
+        EXPECT_EQ(o.err, "The configuration registry database is corrupt.\n");
+        EXPECT_EQ(o.out, "");
+    }
+}
+
 }  // namespace

@@ -71,4 +71,17 @@ TEST_F(RegcmdProgram, ExitCodesAndStreams) {
     EXPECT_FALSE(valueExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\test", "test1"));
 }
 
+// An answer the program cannot write (a full output) is a failure, said on standard error.
+TEST_F(RegcmdProgram, AnAnswerThatCannotBeWrittenFails) {
+    setString(HKEY_LOCAL_MACHINE, "SOFTWARE\\test", "test1", "hello");
+    WinplatResetProcessState();  // let the child own the database
+    const std::string errFile = root() + "/err.txt";
+    const std::string cmd = std::string(REGCMD_PATH) + " 'SOFTWARE\\test\\test1' >/dev/full 2>" + errFile;
+    const int raw = std::system(cmd.c_str());
+    EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1000, 5);
+    FILE* f = std::fopen(errFile.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(slurp(f).rfind("Can't write the answer: ", 0), 0u);
+}
+
 }  // namespace
