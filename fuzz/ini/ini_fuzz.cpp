@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "ascii_case.h"
 #include "ini_parse.h"
 
 using namespace winplat::detail;
@@ -46,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         check(section.name.find('\0') == std::string::npos);
 
         const IniSection* found = doc.findSection(section.name);
-        check(found != nullptr && found <= &section && iniNamesEqual(found->name, section.name));
+        check(found != nullptr && found <= &section && winplat::equalsIgnoringCase(found->name, section.name));
 
         size_t previousLine = section.headerLine;
         for (const IniEntry& entry : section.entries) {
