@@ -5,7 +5,6 @@
 #include "records_internal.h"
 #include "store_internal.h"
 #include "vltutil.h"
-#include "winplat.h"
 
 namespace {
 

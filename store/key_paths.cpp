@@ -1,5 +1,4 @@
 #include <cstdio>
-#include <cstring>
 
 #include "store_internal.h"
 #include "vltutil.h"

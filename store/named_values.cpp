@@ -1,7 +1,6 @@
 // Typed values of the key tree: monitor names, the unadjusted preset, counts and switches.
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 #include "store_internal.h"
 #include "vltutil.h"

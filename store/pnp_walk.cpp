@@ -2,12 +2,10 @@
 // configuration manager lists them.
 #include "pnp_walk.h"
 
-#include <strings.h>
-
-#include <cstring>
 #include <functional>
 #include <utility>
 
+#include "ascii_case.h"
 #include "reg_key.h"
 #include "win32.h"
 
@@ -83,7 +81,7 @@ std::optional<EdidMonitor> recogniseEdidMonitor(int monitor) {
     auto edid = device.bytes("EDID", REG_BINARY, kLargestBinary);
     if (hardwareId->find(kEdidMonitorId) == std::string::npos) {
         std::optional<std::string> matching = device.text("MatchingDeviceID");
-        if (!matching || strcasecmp(matching->c_str(), kEdidMonitorId) != 0 || !edid)
+        if (!matching || !winplat::equalsIgnoringCase(*matching, kEdidMonitorId) || !edid)
             return std::nullopt;
     }
     EdidMonitor found;
@@ -106,7 +104,7 @@ std::string displayAdapterDescription() {
     forEachDevice([&](const std::string& hardwareKey) {
         Key device(HKEY_LOCAL_MACHINE, kEnumRoot + hardwareKey);
         std::optional<std::string> deviceClass = device.text("Class");
-        if (!deviceClass || strcasecmp(deviceClass->c_str(), "Display") != 0) return false;
+        if (!deviceClass || !winplat::equalsIgnoringCase(*deviceClass, "Display")) return false;
         std::optional<std::string> text = device.text("DeviceDesc");
         if (!text || !device.text("Driver")) return false;
         description = *text;

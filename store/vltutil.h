@@ -18,7 +18,9 @@ VLTUTIL_API LONG GetSpectrineRegValue(LPCSTR subkey, LPCSTR valueName, LPDWORD t
 // Creates the subkey when missing; null `data` deletes the value.
 VLTUTIL_API LONG WriteSpectrineRegValue(LPCSTR subkey, LPCSTR valueName, DWORD type,
                                         const BYTE* data, DWORD size);
-// Length of the REG_SZ text read (stored size minus one); 0 and an empty `out` on any failure.
+// Length of the REG_SZ text read: the value up to its first NUL (a value stored with trailing
+// NULs counts only its text), cut at size - 1 when it was stored without a terminator; 0 and
+// an empty `out` on any failure, for another type, or for a value larger than `size` bytes.
 VLTUTIL_API int GetSpectrineRegString(LPCSTR subkey, LPCSTR valueName, LPSTR out, DWORD size);
 // 1 on success, 0 on failure.
 VLTUTIL_API int WriteSpectrineRegString(LPCSTR subkey, LPCSTR valueName, LPCSTR text);

@@ -2,7 +2,6 @@
 // This is the backend; registry_api.cpp checks arguments and hands out HKEY handles.
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>

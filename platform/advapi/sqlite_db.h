@@ -3,7 +3,6 @@
 
 #include <sqlite3.h>
 
-#include <memory>
 #include <string>
 #include <unordered_map>
 

@@ -1,16 +1,11 @@
 // INI files: GetPrivateProfileStringA and its family, WritePrivateProfileStringA, WIN.INI.
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <algorithm>
-#include <cerrno>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "detail.h"
-#include "files.h"
 #include "ini_parse.h"
 #include "paths.h"
 #include "winplat_files.h"

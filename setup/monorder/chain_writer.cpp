@@ -1,6 +1,5 @@
 // WriteResult: writes the merged result as the chain of INF files the calibration store reads.
 #include <algorithm>
-#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>

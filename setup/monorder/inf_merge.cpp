@@ -2,13 +2,11 @@
 #include <array>
 #include <cstdarg>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <string>
 #include <string_view>
 
 #include "ascii_case.h"
 #include "monorder_internal.h"
-#include "win32.h"
 #include "winplat_files.h"
 
 namespace monorder::detail {

@@ -6,7 +6,6 @@
 #include <X11/extensions/Xrandr.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <memory>
 #include <string>
 
