@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 #include <stdlib.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -54,7 +55,8 @@ void StoreWrite(benchmark::State& state) {
     }
 }
 
-// The peer: one table of values keyed by (key id, name), as a store of its own would use.
+// The peer: one table of values keyed by (key id, name), as a store of its own would use,
+// with each value's last write time (a registry keeps one, so every write changes the row).
 struct RawDb {
     sqlite3* db = nullptr;
     sqlite3_stmt* read = nullptr;
@@ -65,12 +67,13 @@ struct RawDb {
         sqlite3_exec(db,
                      "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"
                      "CREATE TABLE IF NOT EXISTS vals(id INTEGER PRIMARY KEY, key INTEGER, name TEXT COLLATE NOCASE,"
-                     " type INTEGER, data BLOB, UNIQUE(key, name));",
+                     " type INTEGER, data BLOB, written INTEGER, UNIQUE(key, name));",
                      nullptr, nullptr, nullptr);
         sqlite3_prepare_v2(db, "SELECT type, data FROM vals WHERE key=?1 AND name=?2", -1, &read, nullptr);
         sqlite3_prepare_v2(db,
-                           "INSERT INTO vals(key, name, type, data) VALUES(?1, ?2, ?3, ?4) ON CONFLICT(key, name) "
-                           "DO UPDATE SET type=excluded.type, data=excluded.data",
+                           "INSERT INTO vals(key, name, type, data, written) VALUES(?1, ?2, ?3, ?4, ?5) "
+                           "ON CONFLICT(key, name) DO UPDATE SET type=excluded.type, data=excluded.data, "
+                           "written=excluded.written",
                            -1, &write, nullptr);
     }
     ~RawDb() {
@@ -83,6 +86,7 @@ struct RawDb {
         sqlite3_bind_text(write, 2, "Monitor", -1, SQLITE_STATIC);
         sqlite3_bind_int(write, 3, 1);
         sqlite3_bind_blob(write, 4, kText, sizeof kText, SQLITE_STATIC);
+        sqlite3_bind_int64(write, 5, std::chrono::system_clock::now().time_since_epoch().count());
         int rc = sqlite3_step(write);
         sqlite3_reset(write);
         return rc;

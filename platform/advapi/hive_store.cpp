@@ -14,9 +14,11 @@ namespace {
 
 // Key ids are never reused (AUTOINCREMENT), which the child cache relies on. Value ids only give
 // the enumeration order: a new row always gets an id above every existing one, which is enough,
-// and leaving out AUTOINCREMENT saves writing its counter on every value write. A key's last
-// write time follows every change of its values and subkeys, in the statement that makes it
-// (triggers), as Windows keeps it.
+// and leaving out AUTOINCREMENT saves writing its counter on every value write.
+// A key's last write time, as Windows keeps it, is the latest of its own "written" (creation,
+// and every subkey added or deleted and value deleted, set by triggers in the statement that
+// makes the change) and the "written" of its values (set with the value itself, so that the
+// frequent value writes change one row only).
 constexpr const char* kSchema = R"sql(
 CREATE TABLE IF NOT EXISTS keys(
   id INTEGER PRIMARY KEY AUTOINCREMENT,
@@ -31,16 +33,13 @@ CREATE TABLE IF NOT EXISTS vals(
   name TEXT NOT NULL COLLATE NOCASE,
   type INTEGER NOT NULL,
   data BLOB NOT NULL,
+  written INTEGER NOT NULL DEFAULT 0,
   UNIQUE(key, name));
 INSERT OR IGNORE INTO keys(id, parent, name) VALUES
   (1, NULL, 'HKEY_CLASSES_ROOT'), (2, NULL, 'HKEY_CURRENT_USER'),
   (3, NULL, 'HKEY_LOCAL_MACHINE'), (4, NULL, 'HKEY_USERS'),
   (5, NULL, 'HKEY_PERFORMANCE_DATA'), (6, NULL, 'HKEY_CURRENT_CONFIG'),
   (7, NULL, 'HKEY_DYN_DATA');
-CREATE TRIGGER IF NOT EXISTS value_added AFTER INSERT ON vals BEGIN
-  UPDATE keys SET written = )sql" NOW_FILETIME R"sql( WHERE id = NEW.key; END;
-CREATE TRIGGER IF NOT EXISTS value_changed AFTER UPDATE ON vals BEGIN
-  UPDATE keys SET written = )sql" NOW_FILETIME R"sql( WHERE id = NEW.key; END;
 CREATE TRIGGER IF NOT EXISTS value_deleted AFTER DELETE ON vals BEGIN
   UPDATE keys SET written = )sql" NOW_FILETIME R"sql( WHERE id = OLD.key; END;
 CREATE TRIGGER IF NOT EXISTS subkey_added AFTER INSERT ON keys BEGIN
@@ -161,6 +160,16 @@ int HiveStore::prepareSchema(bool onDisk) {
     WriteTransaction tx(db_);
     rc = tx.status();
     if (rc == SQLITE_OK) rc = db_.exec(kSchema);
+    // Hives made before values kept their write time get the column.
+    if (rc == SQLITE_OK) {
+        auto st = db_.prepare("SELECT count(*) FROM pragma_table_info('vals') WHERE name='written'");
+        rc = st.valid() ? st.step() : db_.lastError();
+        if (rc == SQLITE_ROW) {
+            const bool missing = st.integer(0) == 0;
+            rc = missing ? db_.exec("ALTER TABLE vals ADD COLUMN written INTEGER NOT NULL DEFAULT 0")
+                         : SQLITE_OK;
+        }
+    }
     if (rc == SQLITE_OK) rc = tx.commit();
     return rc;
 }
@@ -281,11 +290,13 @@ LONG HiveStore::setValue(KeyId key, std::string_view name, DWORD type, const BYT
     // The upsert keeps the row (and so the value's place in enumeration) when it exists, and
     // writes nothing when the key was deleted meanwhile: one statement, one transaction.
     auto st = db_.prepare(
-        "INSERT INTO vals(key, name, type, data) SELECT ?1, ?2, ?3, ?4 "
+        "INSERT INTO vals(key, name, type, data, written) SELECT ?1, ?2, ?3, ?4, ?5 "
         "WHERE EXISTS (SELECT 1 FROM keys WHERE id=?1) "
-        "ON CONFLICT(key, name) DO UPDATE SET type=excluded.type, data=excluded.data");
+        "ON CONFLICT(key, name) DO UPDATE SET type=excluded.type, data=excluded.data, "
+        "written=excluded.written");
     if (!st.valid()) return fail(db_.lastError());
-    int rc = st.bind(1, key).bind(2, str(name)).bind(3, type).bindBlob(4, data, size).step();
+    int rc = st.bind(1, key).bind(2, str(name)).bind(3, type).bindBlob(4, data, size)
+                 .bind(5, nowFileTime()).step();
     if (rc != SQLITE_DONE) return fail(rc);
     return sqlite3_changes(db_.handle()) > 0 ? ERROR_SUCCESS : ERROR_KEY_DELETED;
 }
@@ -334,7 +345,8 @@ LONG HiveStore::deleteKey(KeyId key, bool withSubtree) {
 LONG HiveStore::enumKey(KeyId key, DWORD index, std::string& name, std::string& className,
                         FILETIME& lastWrite) {
     auto st = db_.prepare(
-        "SELECT name, class, written FROM keys WHERE parent=?1 ORDER BY id LIMIT 1 OFFSET ?2");
+        "SELECT name, class, max(written, coalesce((SELECT max(written) FROM vals "
+        "WHERE vals.key=keys.id), 0)) FROM keys WHERE parent=?1 ORDER BY id LIMIT 1 OFFSET ?2");
     if (!st.valid()) return fail(db_.lastError());
     int rc = st.bind(1, key).bind(2, index).step();
     if (rc == SQLITE_ROW) {
@@ -369,7 +381,9 @@ LONG HiveStore::queryInfo(KeyId key, KeyInfo& info) {
     Transaction read(db_, Transaction::Kind::Read);
     if (read.status() != SQLITE_OK) return fail(read.status());
 
-    auto k = db_.prepare("SELECT class, written FROM keys WHERE id=?1");
+    auto k = db_.prepare(
+        "SELECT class, max(written, coalesce((SELECT max(written) FROM vals WHERE key=?1), 0)) "
+        "FROM keys WHERE id=?1");
     if (!k.valid()) return fail(db_.lastError());
     int rc = k.bind(1, key).step();
     if (rc == SQLITE_DONE) return ERROR_KEY_DELETED;
