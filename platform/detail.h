@@ -33,6 +33,9 @@ void fillPlugAndPlayKeys();
 // first uses HKEY_LOCAL_MACHINE.
 void fillMachineKeys();
 
+// GetSystemMetrics indices of the window frames and the work area (user/sysparams.cpp).
+int userSystemMetric(int index);
+
 // Copies `text` into a caller's buffer of `size` bytes, always terminated when size > 0.
 // Returns the number of characters copied (without the terminator).
 size_t copyBounded(char* out, size_t size, const std::string& text);

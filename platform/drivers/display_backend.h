@@ -55,6 +55,20 @@ public:
         (void)where;
         return false;
     }
+    // Root-window coordinates of the desktop's origin (the primary monitor's corner).
+    virtual POINT desktopOrigin() const { return {0, 0}; }
+    // The desktop area that no task bar covers, in desktop coordinates; false where the
+    // display names none (the whole desktop then counts).
+    virtual bool workArea(RECT& area) {
+        (void)area;
+        return false;
+    }
+    // Whether a modifier key or mouse button (VK_SHIFT, VK_CONTROL, VK_MENU, VK_LBUTTON,
+    // VK_RBUTTON, VK_MBUTTON) is held now: 1 or 0, or -1 where the display cannot tell.
+    virtual int keyHeld(int virtualKey) {
+        (void)virtualKey;
+        return -1;
+    }
     // Makes `profile` (the bytes of an ICC profile) the monitor's profile where programs of the
     // desktop look for it; an empty profile withdraws it. Displays without such a place keep
     // nothing and succeed (the default).
@@ -77,6 +91,18 @@ struct DisplayAccess {
     std::unique_lock<std::recursive_mutex> lock;
 };
 DisplayAccess displayBackend();
+// Reads the display's monitors again at the next use (display changes); monitor handles of
+// before become stale, device contexts stay.
+void reloadDisplay();
+
+// The part of a monitor that no task bar covers (sysparams.cpp), and a rectangle helper.
+RECT workAreaOf(DisplayBackend& backend, const RECT& monitor);
+RECT intersectionOf(const RECT& a, const RECT& b);
+
+// The keys held on the virtual display (virtual_keys.cpp): the virtual key numbers in
+// <root>/display/keys, and holding or releasing one there; false on another display.
+std::vector<int> virtualKeysHeld();
+bool setVirtualKeyHeld(int virtualKey, bool down);
 
 // Device names as EnumDisplayDevicesA reports them: "\\.\DISPLAY1" for monitor 0.
 std::string displayDeviceName(size_t monitor);

@@ -11,6 +11,7 @@
 #include "ascii_case.h"
 #include "detail.h"
 #include "display_backend.h"
+#include "gdi_internal.h"
 #include "winplat.h"
 
 namespace winplat::detail {
@@ -239,6 +240,13 @@ DisplayAccess displayBackend() {
     return {*s.backend, std::move(lock)};
 }
 
+void reloadDisplay() {
+    DisplayState& s = state();
+    std::lock_guard lock(s.mutex);
+    s.backend.reset();
+    ++s.generation;
+}
+
 void resetDisplay() {
     DisplayState& s = state();
     std::lock_guard lock(s.mutex);
@@ -257,6 +265,9 @@ WINPLAT_API HDC GetDC(HWND hWnd) {
             SetLastError(ERROR_INVALID_WINDOW_HANDLE);
             return nullptr;
         }
+        // A window with a place paints its client area; a message-only window, like the
+        // desktop, has the whole screen's context.
+        if (hWnd && windowHasPlace(hWnd)) return windowDeviceContext(hWnd, false, nullptr);
         auto access = displayBackend();
         if (access.backend.monitors().empty()) {
             SetLastError(ERROR_DC_NOT_FOUND);
@@ -268,6 +279,7 @@ WINPLAT_API HDC GetDC(HWND hWnd) {
 
 WINPLAT_API int ReleaseDC(HWND, HDC hDC) {
     return winplat::detail::guardedCall(0, [&]() -> int {
+        if (isPaintingContext(hDC)) return releasePaintingContext(hDC);
         auto access = displayBackend();
         DisplayState& s = state();
         auto it = s.contexts.find(reinterpret_cast<uintptr_t>(hDC));
@@ -303,6 +315,7 @@ WINPLAT_API HDC CreateDCA(LPCSTR lpszDriver, LPCSTR lpszDevice, LPCSTR, const DE
 
 WINPLAT_API BOOL DeleteDC(HDC hdc) {
     return winplat::detail::guardedCall(FALSE, [&]() -> BOOL {
+        if (isPaintingContext(hdc)) return deletePaintingContext(hdc);
         auto access = displayBackend();
         DisplayState& s = state();
         auto it = s.contexts.find(reinterpret_cast<uintptr_t>(hdc));
@@ -320,6 +333,8 @@ WINPLAT_API int GetDeviceCaps(HDC hdc, int index) {
         auto access = displayBackend();
         const auto& monitors = access.backend.monitors();
         long m = contextMonitor(state(), monitors, hdc);
+        // Painting contexts answer as the primary screen.
+        if (m < 0 && isPaintingContext(hdc)) m = primaryIndex(monitors);
         if (m < 0) {
             SetLastError(ERROR_INVALID_HANDLE);
             return 0;
@@ -493,7 +508,7 @@ WINPLAT_API BOOL GetMonitorInfoA(HMONITOR hMonitor, LPMONITORINFO lpmi) {
         }
         const MonitorDesc& desc = monitors[static_cast<size_t>(m)];
         lpmi->rcMonitor = desc.rect;
-        lpmi->rcWork = desc.rect;  // no task bar takes room from the desktop
+        lpmi->rcWork = workAreaOf(access.backend, desc.rect);
         lpmi->dwFlags = desc.primary ? MONITORINFOF_PRIMARY : 0;
         if (lpmi->cbSize == sizeof(MONITORINFOEXA)) {
             auto* ex = reinterpret_cast<LPMONITORINFOEXA>(lpmi);
@@ -548,14 +563,16 @@ WINPLAT_API HMONITOR MonitorFromPoint(POINT pt, DWORD dwFlags) {
 WINPLAT_API HMONITOR MonitorFromWindow(HWND hwnd, DWORD dwFlags) {
     return winplat::detail::guardedCall(HMONITOR{}, [&]() -> HMONITOR {
         if (refuseOnOldFamilies()) return nullptr;
-        // Windows without a place of their own (message-only windows) lie at the desktop's origin,
-        // on the primary monitor; a handle that is no window has no place at all.
-        bool placed = hwnd && IsWindow(hwnd);
-        if (!placed && !(dwFlags & (MONITOR_DEFAULTTOPRIMARY | MONITOR_DEFAULTTONEAREST)))
-            return nullptr;
-        auto access = displayBackend();
-        long primary = primaryIndex(access.backend.monitors());
-        return primary < 0 ? nullptr : monitorHandle(state(), static_cast<size_t>(primary));
+        // A window belongs to the monitor with the largest share of its rectangle (message-only
+        // windows lie at the desktop's origin); a handle that is no window has no place at all.
+        RECT r{};
+        if (!hwnd || !GetWindowRect(hwnd, &r)) {
+            if (!(dwFlags & (MONITOR_DEFAULTTOPRIMARY | MONITOR_DEFAULTTONEAREST))) return nullptr;
+            auto access = displayBackend();
+            long primary = primaryIndex(access.backend.monitors());
+            return primary < 0 ? nullptr : monitorHandle(state(), static_cast<size_t>(primary));
+        }
+        return MonitorFromRect(&r, dwFlags);
     });
 }
 
@@ -581,7 +598,7 @@ WINPLAT_API int GetSystemMetrics(int nIndex) {
                     if (colourDepth(m) != colourDepth(monitors[0])) return 0;
                 return 1;
             }
-            default: return 0;
+            default: return userSystemMetric(nIndex);
         }
     });
 }

@@ -593,7 +593,7 @@ WINPLAT_API BOOL EnumDisplayDevicesA(LPCSTR lpDevice, DWORD iDevNum,
 WINPLAT_API BOOL EnumDisplayMonitors(HDC hdc, LPCRECT lprcClip, MONITORENUMPROC lpfnEnum,
                                      LPARAM dwData);
 WINPLAT_API BOOL GetMonitorInfoA(HMONITOR hMonitor, LPMONITORINFO lpmi);
-// Windows have no place on the desktop yet: every window lies on the primary monitor.
+// The monitor with the largest share of the window's rectangle (a tie: the earlier one).
 WINPLAT_API HMONITOR MonitorFromWindow(HWND hwnd, DWORD dwFlags);
 WINPLAT_API HMONITOR MonitorFromRect(LPCRECT lprc, DWORD dwFlags);
 WINPLAT_API HMONITOR MonitorFromPoint(POINT pt, DWORD dwFlags);
@@ -756,3 +756,7 @@ WINPLAT_API int SetICMMode(HDC hdc, int mode);
 // path and its terminator do not fit (or pszFilename is null) it receives the size needed and
 // the call fails with ERROR_INSUFFICIENT_BUFFER.
 WINPLAT_API BOOL GetICMProfileA(HDC hdc, LPDWORD pBufSize, LPSTR pszFilename);
+
+// ---- The GUI subset ----------------------------------------------------------------------
+#include "wingdi.h"
+#include "winuser.h"

@@ -31,3 +31,16 @@ WINPLAT_API void WinplatResetProcessState(void);
 WINPLAT_API int WinplatFormatC(char* out, size_t size, const char* format, ...)
     __attribute__((format(printf, 3, 4)));
 WINPLAT_API double WinplatParseDoubleC(const char* text, char** end);
+
+// ---- GUI test hooks ----------------------------------------------------------------------
+// Writes the surface of a shown top-level window (the whole window on the virtual display, the
+// client area of a decorated x11 window) as a PNG. FALSE without the driver or a surface.
+WINPLAT_API BOOL WinplatSaveWindowImage(HWND w, LPCSTR pngPath);
+// The virtual display's display.ini changed: the monitors are read again, the driver's screens
+// follow, and every top-level window receives WM_DISPLAYCHANGE. FALSE on another display.
+WINPLAT_API BOOL WinplatVirtualDisplayChanged(void);
+// Holds (or releases) a modifier key or mouse button on the virtual display, as every process
+// of the system root sees it through GetAsyncKeyState (and GetKeyState before any input).
+WINPLAT_API BOOL WinplatVirtualSetKeyState(int virtualKey, BOOL down);
+// The process's limit of timers (10000 by default); SetTimer fails beyond it.
+WINPLAT_API void WinplatSetTimerLimit(UINT count);

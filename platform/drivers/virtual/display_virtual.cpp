@@ -22,6 +22,10 @@
 //                                      ; absent or not an even number of hex digits
 //   HardwareID=Monitor\ABC1234         ; plug-and-play ids, derived from the EDID when absent
 //   MatchingDeviceID=*PNP09FF
+//   [Taskbar]                          ; the task bar stand-in on the primary monitor
+//   Edge=bottom                        ; top, bottom, left or right; none by default
+//   Size=30                            ; its thickness in pixels, default 30
+//   AutoHide=0                         ; 1: it hides itself and takes no room
 //
 // A value that is not a number in its range takes the default. Without display.ini the machine
 // has one 1024 x 768 monitor of 32 bits per pixel with a ramp and no EDID.
@@ -32,6 +36,8 @@
 // Loaded ramps: <root>/display/monitor<N>.ramp (N from 1), the 768 entries as little-endian
 // 16-bit words (1536 bytes), replaced atomically on every load and read on every query. A
 // missing or damaged file reads as the identity ramp.
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <filesystem>
 
@@ -144,6 +150,23 @@ public:
         return true;
     }
 
+    bool workArea(RECT& area) override {
+        if (monitors_.empty() || taskbarEdge_.empty()) return false;
+        area = monitors_.front().rect;
+        if (taskbarEdge_ == "top") area.top += taskbarSize_;
+        else if (taskbarEdge_ == "bottom") area.bottom -= taskbarSize_;
+        else if (taskbarEdge_ == "left") area.left += taskbarSize_;
+        else if (taskbarEdge_ == "right") area.right -= taskbarSize_;
+        return true;
+    }
+
+    // The keys a test holds down (WinplatVirtualSetKeyState), kept in the root so that every
+    // process of the machine sees them: one line per key, its number in decimal.
+    int keyHeld(int virtualKey) override {
+        std::vector<int> keys = virtualKeysHeld();
+        return std::find(keys.begin(), keys.end(), virtualKey) != keys.end() ? 1 : 0;
+    }
+
 private:
     std::string rampPath(size_t monitor) const {
         return root_ + "/display/monitor" + std::to_string(monitor + 1) + ".ramp";
@@ -189,6 +212,16 @@ private:
             m.matchingDeviceId = text(s, "MatchingDeviceID", "");
             monitors_.push_back(std::move(m));
         }
+        // [Taskbar] Edge=top|bottom|left|right (default none), Size=, AutoHide=: a task bar
+        // that hides itself leaves the whole primary monitor as the work area.
+        const IniSection* taskbar = doc.findSection("Taskbar");
+        std::string edge = text(taskbar, "Edge", "");
+        for (char& c : edge) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (edge == "top" || edge == "bottom" || edge == "left" || edge == "right") {
+            taskbarEdge_ = edge;
+            taskbarSize_ = number(taskbar, "Size", 30, 0, 4096);
+            if (number(taskbar, "AutoHide", 0, 0, 1) == 1) taskbarSize_ = 0;
+        }
         if (!monitors_.empty()) {
             const RECT& primary = monitors_.front().rect;
             cursor_ = {(primary.left + primary.right) / 2, (primary.top + primary.bottom) / 2};
@@ -199,6 +232,8 @@ private:
     std::string adapter_;
     std::vector<MonitorDesc> monitors_;
     POINT cursor_{};
+    std::string taskbarEdge_;  // empty: no task bar
+    LONG taskbarSize_ = 0;
 };
 
 }  // namespace

@@ -172,6 +172,52 @@ public:
         return trap.ok();
     }
 
+    POINT desktopOrigin() const override { return origin_; }
+
+    // _NET_WORKAREA of the current desktop (root coordinates, four CARDINALs per desktop).
+    bool workArea(RECT& area) override {
+        Display* d = display_.get();
+        ErrorTrap trap(d);
+        Atom atom = XInternAtom(d, "_NET_WORKAREA", True);
+        if (atom == None) return false;
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(d, root_, atom, 0, 4, False, XA_CARDINAL, &type, &format, &count,
+                               &after, &data) != Success || !trap.ok())
+            return false;
+        std::unique_ptr<unsigned char, int (*)(void*)> hold(data, XFree);
+        if (type != XA_CARDINAL || format != 32 || count < 4) return false;
+        const auto* v = reinterpret_cast<const long*>(data);  // format 32 arrives as longs
+        area = {static_cast<LONG>(v[0]) - origin_.x, static_cast<LONG>(v[1]) - origin_.y,
+                static_cast<LONG>(v[0] + v[2]) - origin_.x, static_cast<LONG>(v[1] + v[3]) - origin_.y};
+        return area.right > area.left && area.bottom > area.top;
+    }
+
+    // The pointer's mask: the modifiers and buttons held.
+    int keyHeld(int virtualKey) override {
+        unsigned int bit = 0;
+        switch (virtualKey) {
+            case 0x10: bit = ShiftMask; break;    // VK_SHIFT
+            case 0x11: bit = ControlMask; break;  // VK_CONTROL
+            case 0x12: bit = Mod1Mask; break;     // VK_MENU
+            case 0x01: bit = Button1Mask; break;  // VK_LBUTTON
+            case 0x02: bit = Button3Mask; break;  // VK_RBUTTON
+            case 0x04: bit = Button2Mask; break;  // VK_MBUTTON
+            default: return -1;
+        }
+        Display* d = display_.get();
+        ErrorTrap trap(d);
+        Window root = None, child = None;
+        int rootX = 0, rootY = 0, winX = 0, winY = 0;
+        unsigned int mask = 0;
+        if (!XQueryPointer(d, root_, &root, &child, &rootX, &rootY, &winX, &winY, &mask) ||
+            !trap.ok())
+            return -1;
+        return (mask & bit) ? 1 : 0;
+    }
+
 private:
     bool sendRamp(size_t monitor, const GammaRamp& ramp) {
         const int size = gammaSizes_[monitor];

@@ -59,8 +59,10 @@ protected:
         ASSERT_NE(atom_, 0);
     }
 
+    // A message-only window, or a child of `parent`.
     HWND create(HWND parent = HWND_MESSAGE, LPVOID param = nullptr) {
-        return CreateWindowExA(0, "SpxRecorder", "w", 0, 0, 0, 0, 0, parent, nullptr, nullptr,
+        DWORD style = parent == HWND_MESSAGE ? 0 : WS_CHILD;
+        return CreateWindowExA(0, "SpxRecorder", "w", style, 0, 0, 0, 0, parent, nullptr, nullptr,
                                param);
     }
 
@@ -132,7 +134,11 @@ TEST_F(WindowsTest, CreationSendsNcCreateThenCreate) {
                                 reinterpret_cast<HMENU>(9), nullptr, &token);
     ASSERT_NE(hwnd, nullptr);
     EXPECT_TRUE(IsWindow(hwnd));
-    EXPECT_EQ(messageLog, (std::vector<Message>{{hwnd, WM_NCCREATE}, {hwnd, WM_CREATE}}));
+    EXPECT_EQ(messageLog, (std::vector<Message>{{hwnd, WM_NCCREATE},
+                                                {hwnd, WM_NCCALCSIZE},
+                                                {hwnd, WM_CREATE},
+                                                {hwnd, WM_SIZE},
+                                                {hwnd, WM_MOVE}}));
     EXPECT_EQ(seenCreate.lpCreateParams, &token);
     EXPECT_EQ(seenCreate.hwndParent, HWND_MESSAGE);
     EXPECT_EQ(seenCreate.hMenu, reinterpret_cast<HMENU>(9));
@@ -158,7 +164,7 @@ TEST_F(WindowsTest, RefusedCreation) {
         std::vector<UINT> messages;
     } cases[] = {
         {"WM_NCCREATE refuses", FALSE, 0, {WM_NCCREATE, WM_NCDESTROY}},
-        {"WM_CREATE returns -1", TRUE, -1, {WM_NCCREATE, WM_CREATE, WM_DESTROY, WM_NCDESTROY}},
+        {"WM_CREATE returns -1", TRUE, -1, {WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_DESTROY, WM_NCDESTROY}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

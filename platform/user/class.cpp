@@ -1,0 +1,231 @@
+// Window classes: one class list per process (the instance is not compared), atoms from
+// 0xC000, the class fields that windows take effect from.
+#include <strings.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "detail.h"
+#include "wintable.h"
+
+namespace winplat::detail {
+
+bool isAtomName(LPCSTR name) { return reinterpret_cast<uintptr_t>(name) < 0x10000; }
+
+std::shared_ptr<WindowClass> findClass(WindowTable& t, LPCSTR name) {
+    if (!name) return nullptr;
+    for (auto& c : t.classes) {
+        if (isAtomName(name) ? c->atom == static_cast<ATOM>(reinterpret_cast<uintptr_t>(name))
+                             : strcasecmp(c->name.c_str(), name) == 0)
+            return c;
+    }
+    return nullptr;
+}
+
+}  // namespace winplat::detail
+
+using namespace winplat::detail;
+
+WINPLAT_API ATOM RegisterClassExA(const WNDCLASSEXA* wc) {
+    if (!wc || wc->cbSize != sizeof(WNDCLASSEXA) || !wc->lpfnWndProc || !wc->lpszClassName ||
+        isAtomName(wc->lpszClassName) || !*wc->lpszClassName || wc->cbClsExtra < 0 ||
+        wc->cbClsExtra > 0x10000 || wc->cbWndExtra < 0 || wc->cbWndExtra > 0x10000) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    return guardedCall(ATOM{0}, [&]() -> ATOM {
+        WindowTable& t = windowTable();
+        std::lock_guard lock(t.mutex);
+        if (findClass(t, wc->lpszClassName)) {
+            SetLastError(ERROR_CLASS_ALREADY_EXISTS);
+            return 0;
+        }
+        if (t.nextAtom == 0) {  // all 16384 atoms used since the last reset
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return 0;
+        }
+        auto c = std::make_shared<WindowClass>();
+        c->name = wc->lpszClassName;
+        c->atom = t.nextAtom++;
+        c->proc = wc->lpfnWndProc;
+        c->style = wc->style;
+        c->classExtra = wc->cbClsExtra;
+        c->windowExtra = wc->cbWndExtra;
+        c->instance = wc->hInstance;
+        c->icon = wc->hIcon;
+        c->smallIcon = wc->hIconSm;
+        c->cursor = wc->hCursor;
+        c->background = wc->hbrBackground;
+        if (wc->lpszMenuName && !isAtomName(wc->lpszMenuName)) c->menuName = wc->lpszMenuName;
+        c->extra.assign(static_cast<size_t>(wc->cbClsExtra), 0);
+        t.classes.push_back(c);
+        return c->atom;
+    });
+}
+
+WINPLAT_API ATOM RegisterClassA(const WNDCLASSA* lpWndClass) {
+    if (!lpWndClass) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    WNDCLASSEXA ex{};
+    ex.cbSize = sizeof ex;
+    ex.style = lpWndClass->style;
+    ex.lpfnWndProc = lpWndClass->lpfnWndProc;
+    ex.cbClsExtra = lpWndClass->cbClsExtra;
+    ex.cbWndExtra = lpWndClass->cbWndExtra;
+    ex.hInstance = lpWndClass->hInstance;
+    ex.hIcon = lpWndClass->hIcon;
+    ex.hCursor = lpWndClass->hCursor;
+    ex.hbrBackground = lpWndClass->hbrBackground;
+    ex.lpszMenuName = lpWndClass->lpszMenuName;
+    ex.lpszClassName = lpWndClass->lpszClassName;
+    return RegisterClassExA(&ex);
+}
+
+WINPLAT_API BOOL UnregisterClassA(LPCSTR lpClassName, HINSTANCE /*hInstance*/) {
+    WindowTable& t = windowTable();
+    std::lock_guard lock(t.mutex);
+    auto c = findClass(t, lpClassName);
+    if (!c) {
+        SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
+        return FALSE;
+    }
+    if (c->windows > 0) {
+        SetLastError(ERROR_CLASS_HAS_WINDOWS);
+        return FALSE;
+    }
+    t.classes.erase(std::find(t.classes.begin(), t.classes.end(), c));
+    return TRUE;
+}
+
+WINPLAT_API BOOL GetClassInfoExA(HINSTANCE, LPCSTR lpszClass, LPWNDCLASSEXA lpwcx) {
+    if (!lpwcx) {
+        SetLastError(ERROR_NOACCESS);
+        return FALSE;
+    }
+    WindowTable& t = windowTable();
+    std::lock_guard lock(t.mutex);
+    auto c = findClass(t, lpszClass);
+    if (!c) {
+        SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
+        return FALSE;
+    }
+    lpwcx->style = c->style;
+    lpwcx->lpfnWndProc = c->proc;
+    lpwcx->cbClsExtra = c->classExtra;
+    lpwcx->cbWndExtra = c->windowExtra;
+    lpwcx->hInstance = c->instance;
+    lpwcx->hIcon = c->icon;
+    lpwcx->hCursor = c->cursor;
+    lpwcx->hbrBackground = c->background;
+    lpwcx->lpszMenuName = nullptr;
+    lpwcx->lpszClassName = lpszClass;
+    lpwcx->hIconSm = c->smallIcon;
+    return c->atom;
+}
+
+WINPLAT_API BOOL GetClassInfoA(HINSTANCE hInstance, LPCSTR lpClassName, LPWNDCLASSA lpWndClass) {
+    if (!lpWndClass) {
+        SetLastError(ERROR_NOACCESS);
+        return FALSE;
+    }
+    WNDCLASSEXA ex{};
+    ex.cbSize = sizeof ex;
+    BOOL found = GetClassInfoExA(hInstance, lpClassName, &ex);
+    if (!found) return FALSE;
+    lpWndClass->style = ex.style;
+    lpWndClass->lpfnWndProc = ex.lpfnWndProc;
+    lpWndClass->cbClsExtra = ex.cbClsExtra;
+    lpWndClass->cbWndExtra = ex.cbWndExtra;
+    lpWndClass->hInstance = ex.hInstance;
+    lpWndClass->hIcon = ex.hIcon;
+    lpWndClass->hCursor = ex.hCursor;
+    lpWndClass->hbrBackground = ex.hbrBackground;
+    lpWndClass->lpszMenuName = nullptr;
+    lpWndClass->lpszClassName = lpClassName;
+    return found;
+}
+
+WINPLAT_API int GetClassNameA(HWND hWnd, LPSTR lpClassName, int nMaxCount) {
+    WindowTable& t = windowTable();
+    std::lock_guard lock(t.mutex);
+    auto w = findWindow(t, hWnd);
+    if (!w) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    if (!lpClassName || nMaxCount <= 0) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    return static_cast<int>(copyBounded(lpClassName, static_cast<size_t>(nMaxCount), w->windowClass->name));
+}
+
+namespace {
+
+// The field of a class that a GCL*/GCLP* index names; null for an index that names none.
+template <typename Body>
+ULONG_PTR withClassOf(HWND hWnd, Body&& body) {
+    WindowTable& t = windowTable();
+    std::lock_guard lock(t.mutex);
+    auto w = findWindow(t, hWnd);
+    if (!w) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    return body(*w->windowClass);
+}
+
+}  // namespace
+
+WINPLAT_API ULONG_PTR GetClassLongPtrA(HWND hWnd, int nIndex) {
+    return withClassOf(hWnd, [&](WindowClass& c) -> ULONG_PTR {
+        switch (nIndex) {
+            case GCLP_HCURSOR: return reinterpret_cast<ULONG_PTR>(c.cursor);
+            case GCLP_HBRBACKGROUND: return reinterpret_cast<ULONG_PTR>(c.background);
+            case GCLP_HICON: return reinterpret_cast<ULONG_PTR>(c.icon);
+            case GCLP_HICONSM: return reinterpret_cast<ULONG_PTR>(c.smallIcon);
+            case GCLP_WNDPROC: return reinterpret_cast<ULONG_PTR>(c.proc);
+            case GCL_STYLE: return c.style;
+            case GCL_CBWNDEXTRA: return static_cast<ULONG_PTR>(c.windowExtra);
+            case GCL_CBCLSEXTRA: return static_cast<ULONG_PTR>(c.classExtra);
+            case GCW_ATOM: return c.atom;
+            default: break;
+        }
+        if (nIndex < 0 || static_cast<size_t>(nIndex) + sizeof(ULONG_PTR) > c.extra.size()) {
+            SetLastError(ERROR_INVALID_INDEX);
+            return 0;
+        }
+        ULONG_PTR value = 0;
+        std::memcpy(&value, c.extra.data() + nIndex, sizeof value);
+        return value;
+    });
+}
+
+WINPLAT_API ULONG_PTR SetClassLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
+    return withClassOf(hWnd, [&](WindowClass& c) -> ULONG_PTR {
+        auto swap = [&](auto& field) {
+            auto old = reinterpret_cast<ULONG_PTR>(field);
+            field = reinterpret_cast<std::remove_reference_t<decltype(field)>>(dwNewLong);
+            return old;
+        };
+        switch (nIndex) {
+            case GCLP_HCURSOR: return swap(c.cursor);
+            case GCLP_HBRBACKGROUND: return swap(c.background);
+            case GCLP_HICON: return swap(c.icon);
+            case GCLP_HICONSM: return swap(c.smallIcon);
+            case GCLP_WNDPROC: return swap(c.proc);
+            case GCL_STYLE: return std::exchange(c.style, static_cast<UINT>(dwNewLong));
+            default: break;
+        }
+        if (nIndex < 0 || static_cast<size_t>(nIndex) + sizeof(ULONG_PTR) > c.extra.size()) {
+            SetLastError(ERROR_INVALID_INDEX);
+            return 0;
+        }
+        ULONG_PTR old = 0;
+        std::memcpy(&old, c.extra.data() + nIndex, sizeof old);
+        std::memcpy(c.extra.data() + nIndex, &dwNewLong, sizeof dwNewLong);
+        return old;
+    });
+}

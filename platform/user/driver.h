@@ -1,0 +1,141 @@
+// The GUI driver's interface: two versioned tables of C function pointers between libwinplat
+// (which holds every Win32 export and all process state) and libwinplat_qt (the only code that
+// includes Qt). libwinplat loads the driver with dlopen on the first call that needs pixels, a
+// real window or a font, and calls its one export:
+//
+//   extern "C" BOOL winplat_qt_driver_init(int version, const WinplatHostFunctions* host,
+//                                          WinplatDriverFunctions* driver);
+//
+// Coordinates are desktop pixels (the primary monitor's corner is (0, 0)) unless a comment says
+// otherwise; rectangles are half-open. Surfaces are 32-bit 0x00RRGGBB words, top row first.
+#pragma once
+
+#include <cstdint>
+
+#include "win32.h"
+
+extern "C" {
+
+#define WINPLAT_DRIVER_VERSION 1
+
+typedef struct WinplatSurface WinplatSurface;
+typedef struct WinplatDriverWindow WinplatDriverWindow;
+typedef struct WinplatFont WinplatFont;
+
+// The memory of a surface; valid until the surface is resized or destroyed.
+typedef struct WinplatSurfaceBits {
+    int width;
+    int height;
+    int stride;  // bytes from one row to the next
+    uint8_t* bits;
+} WinplatSurfaceBits;
+
+#define WINPLAT_DISPLAY_VIRTUAL 0
+#define WINPLAT_DISPLAY_X11 1
+
+// Window kinds for createWindow.
+#define WINPLAT_WINDOW_FRAMELESS 0x1  // the surface is the whole window rectangle
+#define WINPLAT_WINDOW_TOPMOST 0x2
+#define WINPLAT_WINDOW_TOOL 0x4       // no task bar entry
+
+// Cursor shapes (the IDC_* numbers) for setWindowCursor.
+typedef struct WinplatFontRequest {
+    LONG emPixels;  // em height in pixels (> 0)
+    LONG width;     // average width wanted, 0 for the face's own
+    BOOL bold;
+    BOOL italic;
+    BOOL underline;
+    BOOL strikeOut;
+    int face;  // 0 Liberation Sans, 1 Liberation Serif, 2 Liberation Mono
+} WinplatFontRequest;
+
+typedef struct WinplatFontMetrics {
+    LONG ascent;
+    LONG descent;
+    LONG internalLeading;
+    LONG externalLeading;
+    LONG averageWidth;
+    LONG maxWidth;
+    LONG widths[256];  // advance of each Windows-1252 character
+} WinplatFontMetrics;
+
+typedef struct WinplatHostFunctions {
+    int version;
+    int display;  // WINPLAT_DISPLAY_*
+    // The monitors of the display backend in the suite's order, in desktop coordinates;
+    // returns their number (at most `capacity` are written).
+    int (*monitors)(RECT* rects, int capacity);
+    // Root-window coordinates of the desktop's origin on x11 ((0, 0) on the virtual display).
+    POINT desktopOrigin;
+    // Input from the display, on the thread that waits (the GUI thread). `message` is
+    // WM_MOUSEMOVE, WM_LBUTTONDOWN, ... with the point in desktop coordinates.
+    void (*mouseInput)(HWND window, UINT message, LONG x, LONG y);
+    // A key went down or up: its virtual key, scan code and whether it is an extended key.
+    void (*keyInput)(HWND window, UINT virtualKey, BOOL down, UINT scanCode, BOOL extended);
+    // The window manager moved or resized a top-level window (its client area on x11).
+    void (*windowMoved)(HWND window, const RECT* rect);
+    // The user asked the window manager to close the window.
+    void (*closeRequested)(HWND window);
+} WinplatHostFunctions;
+
+typedef struct WinplatDriverFunctions {
+    int version;
+    // Screens as Qt sees them; on the virtual display one per monitor, in the same order.
+    int (*screenCount)(void);
+    BOOL (*screenGeometry)(int index, RECT* rect);
+    // Makes the virtual display's screens these rectangles (display changes); FALSE on x11.
+    BOOL (*configureScreens)(const RECT* rects, int count);
+
+    // Surfaces of bitmaps: white when made.
+    WinplatSurface* (*createSurface)(int width, int height);
+    void (*destroySurface)(WinplatSurface* surface);
+    BOOL (*surfaceBits)(WinplatSurface* surface, WinplatSurfaceBits* bits);
+    // Writes the part (surface pixels) as an 8-bit RGB PNG.
+    BOOL (*saveSurfacePng)(WinplatSurface* surface, const RECT* part, const char* path);
+
+    // Top-level windows, each over its own surface (the whole window when frameless, else the
+    // client area, which `rect` then gives).
+    WinplatDriverWindow* (*createWindow)(HWND hwnd, const RECT* rect, UINT kind);
+    void (*destroyWindow)(WinplatDriverWindow* window);
+    // Moves and resizes; the surface keeps the pixels of the area both sizes share.
+    void (*setWindowRect)(WinplatDriverWindow* window, const RECT* rect);
+    void (*showWindow)(WinplatDriverWindow* window, BOOL visible, BOOL activate);
+    // Stacks the window above (top TRUE) or below every other window of the process.
+    void (*stackWindow)(WinplatDriverWindow* window, BOOL top, BOOL topmost);
+    void (*setWindowTitle)(WinplatDriverWindow* window, const char* text1252);
+    WinplatSurface* (*windowSurface)(WinplatDriverWindow* window);
+    // Shows what was painted in the part (surface coordinates) at once.
+    void (*presentWindow)(WinplatDriverWindow* window, const RECT* part);
+    void (*setWindowCursor)(WinplatDriverWindow* window, int systemCursor);
+
+    // Fonts: the Liberation faces only, aliased.
+    WinplatFont* (*createFont)(const WinplatFontRequest* request);
+    void (*destroyFont)(WinplatFont* font);
+    void (*fontMetrics)(WinplatFont* font, WinplatFontMetrics* metrics);
+    // Draws each character with its left edge at x[i] and the baseline at `baseline`, in
+    // surface coordinates, touching only glyph pixels inside the clip rectangles.
+    void (*drawText)(WinplatSurface* surface, const RECT* clip, int clipCount, WinplatFont* font,
+                     const char* text1252, int length, const int* x, int baseline,
+                     uint32_t colour);
+
+    // The wait of the GUI thread: returns once `fd` is readable, the display delivered input
+    // (through the host functions), or `timeoutMs` passed (-1: no limit).
+    void (*wait)(int fd, int timeoutMs);
+    // The style's palette as the system colours (COLOR_* index -> 0x00BBGGRR), 31 entries.
+    void (*systemColours)(COLORREF* colours, int count);
+} WinplatDriverFunctions;
+
+typedef BOOL (*WinplatDriverInit)(int version, const WinplatHostFunctions* host,
+                                  WinplatDriverFunctions* driver);
+
+}  // extern "C"
+
+namespace winplat::detail {
+
+// The driver, loaded on first need from $SPECTRINE_GUI_DRIVER or beside libwinplat; null when
+// it is missing or failed to start (remembered for the life of the process).
+const WinplatDriverFunctions* guiDriver();
+// The driver when it has been loaded already, else null; never loads it.
+const WinplatDriverFunctions* loadedGuiDriver();
+
+}  // namespace winplat::detail
