@@ -2,6 +2,7 @@
 // key state (GetAsyncKeyState from the display, GetKeyState following retrieved messages),
 // SendInput, TrackMouseEvent, and the input the driver delivers.
 #include <array>
+#include <unordered_map>
 #include <mutex>
 
 #include "cursoricon.h"
@@ -14,9 +15,14 @@
 namespace winplat::detail {
 namespace {
 
+// GetKeyState's table of a thread: 0x80 down, 0x01 toggled. A thread has one from the first
+// input sent its way, taken from the display's state just before that input.
+using ThreadKeys = std::array<BYTE, 256>;
+
 struct InputState {
     std::mutex mutex;
     std::array<bool, 256> held{};  // keys and buttons down through input this process saw
+    std::unordered_map<DWORD, ThreadKeys> threads;
     HWND tracking = nullptr;       // TrackMouseEvent(TME_LEAVE)
     HWND lastUnder = nullptr;
 };
@@ -25,13 +31,6 @@ InputState& inputState() {
     static InputState s;
     return s;
 }
-
-// GetKeyState's table of this thread: 0x80 down, 0x01 toggled; unset before the first input.
-struct ThreadKeys {
-    bool seen = false;
-    std::array<BYTE, 256> state{};
-};
-thread_local ThreadKeys threadKeys;
 
 int genericKey(int vk) {
     switch (vk) {
@@ -59,6 +58,21 @@ void setHeld(int vk, bool down) {
     std::lock_guard lock(s.mutex);
     s.held[static_cast<size_t>(vk & 0xFF)] = down;
     s.held[static_cast<size_t>(genericKey(vk) & 0xFF)] = down;
+}
+
+// Gives `thread` its key table, as the display stands before the input about to be sent.
+void snapshotKeys(DWORD thread) {
+    {
+        InputState& s = inputState();
+        std::lock_guard lock(s.mutex);
+        if (s.threads.count(thread)) return;
+    }
+    ThreadKeys keys{};
+    for (int vk : {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LBUTTON, VK_RBUTTON, VK_MBUTTON})
+        keys[static_cast<size_t>(vk)] = asyncHeld(vk) ? 0x80 : 0;
+    InputState& s = inputState();
+    std::lock_guard lock(s.mutex);
+    s.threads.emplace(thread, keys);
 }
 
 WPARAM mouseKeys() {
@@ -155,10 +169,11 @@ void deliverMouse(UINT message, POINT desktop) {
 }
 
 void deliverKey(UINT vk, bool down, UINT scan, bool extended) {
-    bool wasDown = asyncHeld(static_cast<int>(vk));
-    setHeld(static_cast<int>(vk), down);
     HWND target = GetFocus();
     if (!target) target = GetActiveWindow();
+    if (target) snapshotKeys(GetWindowThreadProcessId(target, nullptr));
+    bool wasDown = asyncHeld(static_cast<int>(vk));
+    setHeld(static_cast<int>(vk), down);
     if (!target) return;
     bool alt = asyncHeld(VK_MENU);
     bool system = (alt && !asyncHeld(VK_CONTROL)) || vk == VK_F10 || (vk == VK_MENU);
@@ -171,6 +186,7 @@ void deliverKey(UINT vk, bool down, UINT scan, bool extended) {
 
 // The driver's input arrives on the GUI thread while it waits.
 void hostMouse(HWND, UINT message, LONG x, LONG y) {
+    snapshotKeys(GetCurrentThreadId());
     if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP) setHeld(VK_LBUTTON, message == WM_LBUTTONDOWN);
     if (message == WM_RBUTTONDOWN || message == WM_RBUTTONUP) setHeld(VK_RBUTTON, message == WM_RBUTTONDOWN);
     if (message == WM_MBUTTONDOWN || message == WM_MBUTTONUP) setHeld(VK_MBUTTON, message == WM_MBUTTONDOWN);
@@ -207,26 +223,29 @@ HWND windowAt(POINT desktop, LRESULT* hit) {
 }
 
 void inputRetrieved(const MSG& msg) {
-    ThreadKeys& keys = threadKeys;
-    if (!keys.seen) {
-        keys.seen = true;
-        for (int vk : {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LBUTTON, VK_RBUTTON, VK_MBUTTON})
-            keys.state[static_cast<size_t>(vk)] = asyncHeld(vk) ? 0x80 : 0;
+    snapshotKeys(GetCurrentThreadId());
+    bool key = msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST && msg.message != WM_CHAR &&
+               msg.message != WM_SYSCHAR;
+    bool mouse = msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST;
+    {
+        InputState& state = inputState();
+        std::lock_guard lock(state.mutex);
+        ThreadKeys& keys = state.threads[GetCurrentThreadId()];
+        if (key) {
+            auto vk = static_cast<size_t>(msg.wParam & 0xFF);
+            bool down = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
+            BYTE& s = keys[vk];
+            if (down && !(s & 0x80)) s ^= 0x01;  // toggled on each press
+            s = static_cast<BYTE>(down ? (s | 0x80) : (s & ~0x80));
+            keys[static_cast<size_t>(genericKey(static_cast<int>(vk)))] = s;
+        } else if (mouse) {
+            keys[VK_LBUTTON] = (msg.wParam & MK_LBUTTON) ? 0x80 : 0;
+            keys[VK_RBUTTON] = (msg.wParam & MK_RBUTTON) ? 0x80 : 0;
+            keys[VK_MBUTTON] = (msg.wParam & MK_MBUTTON) ? 0x80 : 0;
+        }
     }
-    if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST &&
-        msg.message != WM_CHAR && msg.message != WM_SYSCHAR) {
-        auto vk = static_cast<size_t>(msg.wParam & 0xFF);
-        bool down = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
-        BYTE& s = keys.state[vk];
-        if (down && !(s & 0x80)) s ^= 0x01;  // toggled on each press
-        s = static_cast<BYTE>(down ? (s | 0x80) : (s & ~0x80));
-        keys.state[static_cast<size_t>(genericKey(static_cast<int>(vk)))] = s;
-        return;
-    }
-    if (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) {
-        keys.state[VK_LBUTTON] = (msg.wParam & MK_LBUTTON) ? 0x80 : 0;
-        keys.state[VK_RBUTTON] = (msg.wParam & MK_RBUTTON) ? 0x80 : 0;
-        keys.state[VK_MBUTTON] = (msg.wParam & MK_MBUTTON) ? 0x80 : 0;
+    if (key) return;
+    if (mouse) {
         SendMessageA(msg.hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(msg.hwnd), MAKELPARAM(HTCLIENT, msg.message));
     } else if (msg.message >= WM_NCMOUSEMOVE && msg.message <= WM_NCMOUSEMOVE + 9) {
         SendMessageA(msg.hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(msg.hwnd),
@@ -249,9 +268,9 @@ void resetInput() {
         InputState& s = inputState();
         std::lock_guard lock(s.mutex);
         s.held.fill(false);
+        s.threads.clear();
         s.tracking = s.lastUnder = nullptr;
     }
-    threadKeys = {};
     resetCursors();
 }
 
@@ -270,8 +289,14 @@ WINPLAT_API SHORT GetAsyncKeyState(int vKey) {
 WINPLAT_API SHORT GetKeyState(int nVirtKey) {
     return guardedCall(SHORT{0}, [&]() -> SHORT {
         if (nVirtKey <= 0 || nVirtKey > 255) return 0;
-        if (!threadKeys.seen) return asyncHeld(nVirtKey) ? static_cast<SHORT>(0x8000) : 0;
-        BYTE s = threadKeys.state[static_cast<size_t>(nVirtKey)];
+        BYTE s = 0;
+        {
+            InputState& state = inputState();
+            std::lock_guard lock(state.mutex);
+            auto it = state.threads.find(GetCurrentThreadId());
+            if (it == state.threads.end()) return asyncHeld(nVirtKey) ? static_cast<SHORT>(0x8000) : 0;
+            s = it->second[static_cast<size_t>(nVirtKey)];
+        }
         return static_cast<SHORT>(((s & 0x80) ? 0x8000 : 0) | (s & 0x01));
     });
 }
@@ -314,6 +339,7 @@ WINPLAT_API UINT SendInput(UINT cInputs, LPINPUT pInputs, int cbSize) {
                            {MOUSEEVENTF_MIDDLEUP, VK_MBUTTON, WM_MBUTTONUP, false}};
             for (const Button& b : buttons) {
                 if (!(in.mi.dwFlags & b.flag)) continue;
+                snapshotKeys(GetCurrentThreadId());
                 setHeld(b.vk, b.down);
                 deliverMouse(b.message, p);
             }

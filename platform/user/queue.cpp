@@ -252,6 +252,8 @@ bool postToThread(DWORD thread, const MSG& msg, bool input) {
     return true;
 }
 
+void ensureThreadQueue() { myQueue(); }
+
 void wakeThread(DWORD thread) {
     if (auto q = queueOf(thread)) q->wake();
 }

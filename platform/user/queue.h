@@ -19,6 +19,8 @@ struct MessageFilter {
 // Queues a message for the thread that owns `msg.hwnd` (the calling thread when the window is
 // null), in order behind the others of its kind; input messages wait behind posted ones.
 bool postToThread(DWORD thread, const MSG& msg, bool input);
+// Makes the calling thread's queue (a thread gets one with its first window or message call).
+void ensureThreadQueue();
 // Wakes the thread's wait so that it looks at its queue again.
 void wakeThread(DWORD thread);
 // The process's last known pointer position (desktop coordinates) and the time now, as

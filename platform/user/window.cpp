@@ -13,6 +13,7 @@
 #include "detail.h"
 #include "display_backend.h"
 #include "gdi_internal.h"
+#include "queue.h"
 #include "winplat.h"
 #include "wintable.h"
 
@@ -76,11 +77,11 @@ void collectTree(WindowTable& t, HWND hwnd, std::vector<HWND>& parentsFirst,
     childrenFirst.push_back(hwnd);
 }
 
-// The top-level windows that `owner` owns, directly.
+// The top-level windows that `owner` owns, directly, top first.
 std::vector<HWND> ownedBy(WindowTable& t, HWND owner) {
     std::vector<HWND> owned;
-    for (auto& [handle, w] : t.windows)
-        if (!w->isChild() && w->owner == owner && !w->destroying) owned.push_back(w->handle);
+    for (HWND h : t.topLevels)
+        if (auto w = findWindow(t, h); w && w->owner == owner && !w->destroying) owned.push_back(h);
     return owned;
 }
 
@@ -138,6 +139,7 @@ WINPLAT_API HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpW
             defaultPlace(X, Y, nWidth, nHeight);
         }
         if (X == CW_USEDEFAULT) X = Y = 0;
+        ensureThreadQueue();  // messages to the window can come from other threads at once
         if (nWidth == CW_USEDEFAULT) nWidth = nHeight = 0;
         HWND hwnd = nullptr;
         {
