@@ -290,13 +290,14 @@ WINPLAT_API SHORT GetKeyState(int nVirtKey) {
     return guardedCall(SHORT{0}, [&]() -> SHORT {
         if (nVirtKey <= 0 || nVirtKey > 255) return 0;
         BYTE s = 0;
+        bool known = false;
         {
             InputState& state = inputState();
             std::lock_guard lock(state.mutex);
             auto it = state.threads.find(GetCurrentThreadId());
-            if (it == state.threads.end()) return asyncHeld(nVirtKey) ? static_cast<SHORT>(0x8000) : 0;
-            s = it->second[static_cast<size_t>(nVirtKey)];
+            if (it != state.threads.end()) known = true, s = it->second[static_cast<size_t>(nVirtKey)];
         }
+        if (!known) return asyncHeld(nVirtKey) ? static_cast<SHORT>(0x8000) : 0;
         return static_cast<SHORT>(((s & 0x80) ? 0x8000 : 0) | (s & 0x01));
     });
 }
