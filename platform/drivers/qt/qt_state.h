@@ -1,0 +1,49 @@
+// The Qt driver's shared state (internal to libwinplat_qt): the host's functions, the display
+// kind, the fonts, and the input that waits to be handed to the host outside Qt's event
+// handlers (so that Qt never calls module code).
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+#include "driver.h"
+
+struct WinplatSurface {
+    QImage image;
+};
+
+namespace winplat::qt {
+
+struct DriverState {
+    WinplatHostFunctions host{};
+    QPoint origin;  // Qt coordinates of the desktop's origin
+    QString sansFamily, serifFamily, monoFamily;
+    std::vector<std::function<void()>> pending;  // host calls waiting for the end of the wait
+    bool delivered = false;                      // input arrived during this wait
+};
+
+DriverState& state();
+
+// Windows-1252 text as Qt text.
+QString fromWindows1252(const char* text, int length);
+QChar charFromWindows1252(unsigned char c);
+
+// Queues a host call for after Qt's event handling and ends the current wait.
+void deliverLater(std::function<void()> call);
+void runDelivered();
+
+// Qt's key as a virtual key (0 when it has none), and whether it is an extended key.
+unsigned virtualKeyOf(int qtKey, bool keypad, bool& extended);
+
+// The table parts, each in its own file.
+void fillScreenFunctions(WinplatDriverFunctions& f);
+void fillSurfaceFunctions(WinplatDriverFunctions& f);
+void fillWindowFunctions(WinplatDriverFunctions& f);
+void fillTextFunctions(WinplatDriverFunctions& f);
+void fillWaitFunctions(WinplatDriverFunctions& f);
+bool loadFonts();
+
+}  // namespace winplat::qt
