@@ -24,7 +24,7 @@ void invalidateLocked(WindowTable& t, Window& w, const RECT* rect, bool erase, b
         if (erase) w.eraseNeeded = true;
         wake.push_back(w.thread);
     }
-    if (frame && !rect) {
+    if (frame) {
         w.ncPaintNeeded = true;
         wake.push_back(w.thread);
     }

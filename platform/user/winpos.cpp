@@ -171,7 +171,8 @@ WINPLAT_API BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int
                 RECT right{oldWidth, 0, newWidth, newHeight}, bottom{0, oldHeight, newWidth, newHeight};
                 if (newWidth > oldWidth) InvalidateRect(hWnd, &right, TRUE);
                 if (newHeight > oldHeight) InvalidateRect(hWnd, &bottom, TRUE);
-                RedrawWindow(hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_NOCHILDREN);
+                RECT none{};
+                invalidateWindow(hWnd, &none, false, true, false);  // the frame only
             }
         }
         if (before.child && IsWindow(before.parent) && (hide || (visibleNow && (moved || sized)))) {
