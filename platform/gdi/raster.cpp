@@ -144,6 +144,14 @@ void setPixel(Raster& r, int x, int y, Pixel colour, int rop2) {
 }
 
 void drawLine(Raster& r, POINT from, POINT to, const ThinPen& pen, int& phase) {
+    if (!pen.dotted && (from.x == to.x || from.y == to.y)) {
+        // A solid straight line is the half-open rectangle it covers, its last point left out.
+        RECT area = from.x == to.x
+                        ? (to.y >= from.y ? RECT{from.x, from.y, from.x + 1, to.y} : RECT{from.x, to.y + 1, from.x + 1, from.y + 1})
+                        : (to.x >= from.x ? RECT{from.x, from.y, to.x, from.y + 1} : RECT{to.x + 1, from.y, from.x + 1, from.y + 1});
+        fillRect(r, area, pen.colour, pen.rop2);
+        return;
+    }
     long dx = std::labs(static_cast<long>(to.x) - from.x), dy = -std::labs(static_cast<long>(to.y) - from.y);
     int sx = from.x < to.x ? 1 : -1, sy = from.y < to.y ? 1 : -1;
     long error = dx + dy;

@@ -6,6 +6,7 @@
 #include "queue.h"
 
 #include <poll.h>
+#include <pthread.h>
 #include <sys/eventfd.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -55,9 +56,11 @@ struct ThreadQueue {
     ThreadQueue(const ThreadQueue&) = delete;
     ThreadQueue& operator=(const ThreadQueue&) = delete;
 
+    // Only a thread that sleeps (or is about to) needs its eventfd written; one that runs will
+    // look at its queue before it sleeps.
     void wake() const {
         uint64_t one = 1;
-        if (wakeFd >= 0) (void)!write(wakeFd, &one, sizeof one);
+        if (wakeFd >= 0 && waiting.load()) (void)!write(wakeFd, &one, sizeof one);
     }
     void drain() const {
         uint64_t count = 0;
@@ -66,10 +69,12 @@ struct ThreadQueue {
 
     const DWORD thread;
     const int wakeFd;
+    std::atomic<bool> waiting{false};
     std::mutex mutex;
     std::deque<MSG> posted;
     std::deque<MSG> input;
     std::deque<std::shared_ptr<SentMessage>> sent;
+    std::atomic<int> sentCount{0};  // how many wait in `sent`, read without the lock
     bool quit = false;
     int quitCode = 0;
     MSG last{};  // the last message retrieved (GetMessageTime, GetMessagePos)
@@ -78,8 +83,12 @@ struct ThreadQueue {
 struct QueueRegistry {
     std::mutex mutex;
     std::unordered_map<DWORD, std::shared_ptr<ThreadQueue>> queues;
-    POINT pointer{};
+    std::atomic<uint64_t> pointer{0};  // x in the low half, y in the high half
 };
+
+uint64_t packPoint(POINT p) {
+    return static_cast<uint32_t>(p.x) | static_cast<uint64_t>(static_cast<uint32_t>(p.y)) << 32;
+}
 
 QueueRegistry& registry() {
     static QueueRegistry r;
@@ -99,6 +108,7 @@ void abandon(ThreadQueue& q) {
     {
         std::lock_guard lock(q.mutex);
         pending.swap(q.sent);
+        q.sentCount.store(0);
     }
     for (auto& s : pending) {
         s->done.store(true, std::memory_order_release);
@@ -137,8 +147,25 @@ bool isGuiThread() { return GetCurrentThreadId() == static_cast<DWORD>(getpid())
 
 // Blocks until the queue is woken, the display delivers input, or `timeoutMs` passes
 // (-1: no limit); the next timer shortens the wait.
+// Whether anything waits for the thread: sent, posted or input messages, the quit flag or
+// a window to paint.
+bool hasWork(ThreadQueue& q) {
+    {
+        std::lock_guard lock(q.mutex);
+        if (!q.sent.empty() || !q.posted.empty() || !q.input.empty() || q.quit) return true;
+    }
+    MSG msg;
+    return nextPaintMessage(q.thread, {}, msg);
+}
+
 void waitOnQueue(ThreadQueue& q, int timeoutMs) {
     presentPainted();  // what was painted shows before the thread sleeps
+    // Posters write the eventfd only while `waiting` is set: set it, then look once more.
+    q.waiting.store(true);
+    if (hasWork(q)) {
+        q.waiting.store(false);
+        return;
+    }
     int timer = msUntilNextTimer(q.thread);
     if (timer >= 0 && (timeoutMs < 0 || timer < timeoutMs)) timeoutMs = timer;
     const WinplatDriverFunctions* driver = isGuiThread() ? loadedGuiDriver() : nullptr;
@@ -148,19 +175,21 @@ void waitOnQueue(ThreadQueue& q, int timeoutMs) {
         pollfd p{q.wakeFd, POLLIN, 0};
         poll(&p, 1, timeoutMs);
     }
+    q.waiting.store(false);
     q.drain();
 }
 
 // Runs the messages other threads sent to this one; true when there were any.
 bool serviceSentMessages(ThreadQueue& q) {
     bool any = false;
-    for (;;) {
+    while (q.sentCount.load() > 0) {
         std::shared_ptr<SentMessage> s;
         {
             std::lock_guard lock(q.mutex);
             if (q.sent.empty()) return any;
             s = q.sent.front();
             q.sent.pop_front();
+            --q.sentCount;
         }
         any = true;
         ++servicingSend;
@@ -169,6 +198,7 @@ bool serviceSentMessages(ThreadQueue& q) {
         s->done.store(true, std::memory_order_release);
         wakeThread(s->sender);
     }
+    return any;
 }
 
 // Takes the first message of `from` that the filter accepts.
@@ -191,7 +221,7 @@ bool peek(ThreadQueue& q, const MessageFilter& f, UINT flags, MSG& out) {
         if (takeFrom(q.posted, f, remove, out)) {
             found = true;
         } else if (q.quit && f.takesMessage(WM_QUIT) && (!f.hwnd || f.hwnd == reinterpret_cast<HWND>(-1))) {
-            out = {nullptr, WM_QUIT, static_cast<WPARAM>(q.quitCode), 0, GetTickCount(), registry().pointer};
+            out = {nullptr, WM_QUIT, static_cast<WPARAM>(q.quitCode), 0, GetTickCount(), lastPointerPosition()};
             if (remove) q.quit = false;
             found = true;
         } else if (takeFrom(q.input, f, remove, out)) {
@@ -221,14 +251,23 @@ LRESULT sendToOtherThread(ThreadQueue& mine, DWORD thread, HWND hwnd, UINT messa
     {
         std::lock_guard lock(target->mutex);
         target->sent.push_back(s);
+        ++target->sentCount;
     }
     target->wake();
     // Sends to this thread are serviced meanwhile, so A -> B -> A cannot deadlock.
     while (!s->done.load(std::memory_order_acquire)) {
         if (serviceSentMessages(mine)) continue;
-        if (s->done.load(std::memory_order_acquire)) break;
-        pollfd p{mine.wakeFd, POLLIN, 0};
-        poll(&p, 1, 100);
+        mine.waiting.store(true);
+        bool pending = false;
+        {
+            std::lock_guard lock(mine.mutex);
+            pending = !mine.sent.empty();
+        }
+        if (!pending && !s->done.load(std::memory_order_acquire)) {
+            pollfd p{mine.wakeFd, POLLIN, 0};
+            poll(&p, 1, 100);
+        }
+        mine.waiting.store(false);
         mine.drain();
         if (!queueOf(thread)) break;
     }
@@ -259,16 +298,11 @@ void wakeThread(DWORD thread) {
 }
 
 POINT lastPointerPosition() {
-    QueueRegistry& r = registry();
-    std::lock_guard lock(r.mutex);
-    return r.pointer;
+    uint64_t v = registry().pointer.load(std::memory_order_relaxed);
+    return {static_cast<LONG>(static_cast<uint32_t>(v)), static_cast<LONG>(static_cast<uint32_t>(v >> 32))};
 }
 
-void setLastPointerPosition(POINT p) {
-    QueueRegistry& r = registry();
-    std::lock_guard lock(r.mutex);
-    r.pointer = p;
-}
+void setLastPointerPosition(POINT p) { registry().pointer.store(packPoint(p), std::memory_order_relaxed); }
 
 void resetQueues() {
     QueueRegistry& r = registry();
@@ -280,7 +314,7 @@ void resetQueues() {
         q->quit = false;
         q->last = {};
     }
-    r.pointer = {};
+    r.pointer.store(0);
 }
 
 LRESULT callWindow(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -303,7 +337,23 @@ LRESULT callWindow(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 
 using namespace winplat::detail;
 
-WINPLAT_API DWORD GetCurrentThreadId(void) { return static_cast<DWORD>(syscall(SYS_gettid)); }
+namespace {
+
+// The thread's id, asked of the kernel once; a child made by fork asks again.
+thread_local DWORD cachedThreadId = 0;
+
+void forgetThreadIdInChild() { cachedThreadId = 0; }
+
+}  // namespace
+
+WINPLAT_API DWORD GetCurrentThreadId(void) {
+    if (!cachedThreadId) {
+        static std::once_flag registered;
+        std::call_once(registered, [] { pthread_atfork(nullptr, nullptr, forgetThreadIdInChild); });
+        cachedThreadId = static_cast<DWORD>(syscall(SYS_gettid));
+    }
+    return cachedThreadId;
+}
 
 WINPLAT_API DWORD GetWindowThreadProcessId(HWND hWnd, LPDWORD lpdwProcessId) {
     WindowTable& t = windowTable();
