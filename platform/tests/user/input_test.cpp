@@ -201,6 +201,28 @@ TEST_F(InputTest, F1AsksTheWindowAndItsParentsForHelp) {
     key(VK_F1, true);
 }
 
+// WM_SETCURSOR asks the parent first; without its answer the class cursor is set.
+TEST_F(InputTest, TheClassCursorUnlessTheParentDecides) {
+    HCURSOR cross = LoadCursorA(nullptr, IDC_CROSS);
+    HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
+    ASSERT_TRUE(cross && arrow && cross != arrow);
+    SetClassLongPtrA(plain_, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(cross));
+    SetCursor(arrow);
+    INPUT move{};
+    move.type = INPUT_MOUSE;
+    move.mi = {100 + 10 + 5, 100 + 10 + 5, 0, MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, 0, 0};
+    ASSERT_EQ(SendInput(1, &move, sizeof move), 1u);
+    pump();
+    EXPECT_EQ(GetCursor(), cross);
+    std::vector<HWND> asked;
+    for (const Input& i : inputLog)
+        if (i.msg == WM_SETCURSOR) asked.push_back(i.hwnd);
+    EXPECT_EQ(asked, (std::vector<HWND>{plain_, top_}));  // logged on entry: the child, then its parent
+    SetLastError(0xdeadbeef);
+    EXPECT_EQ(LoadCursorA(nullptr, MAKEINTRESOURCEA(1)), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_NAME_NOT_FOUND));
+}
+
 TEST_F(InputTest, KeyStateBeforeAnyInputComesFromTheDisplay) {
     EXPECT_EQ(GetKeyState(VK_SHIFT), 0);
     ASSERT_TRUE(WinplatVirtualSetKeyState(VK_SHIFT, TRUE));

@@ -404,3 +404,72 @@ TEST_F(WindowsTest, ProceduresMayCallBackDuringDestruction) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(WindowsTest, TextPropertiesAndFinding) {
+    HWND top = CreateWindowExA(0, "SpxRecorder", "First Title", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                               nullptr, nullptr);
+    HWND other = CreateWindowExA(0, "SpxRecorder", "Second", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 nullptr, nullptr);
+    HWND child = CreateWindowExA(0, "SpxRecorder", "Child", WS_CHILD, 0, 0, 5, 5, top, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(top && other && child);
+    struct Case {
+        const char* name;
+        int size;
+        int result;
+        const char* text;
+    } cases[] = {
+        {"room to spare", 32, 11, "First Title"},
+        {"exactly enough", 12, 11, "First Title"},
+        {"one short", 11, 10, "First Titl"},
+        {"one byte", 1, 0, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        char buffer[40];
+        std::memset(buffer, 0xbd, sizeof buffer);
+        EXPECT_EQ(GetWindowTextA(top, buffer, c.size), c.result);
+        EXPECT_STREQ(buffer, c.text);
+        EXPECT_EQ(static_cast<unsigned char>(buffer[c.size]), 0xbd);
+    }
+    EXPECT_EQ(GetWindowTextLengthA(top), 11);
+    ASSERT_TRUE(SetWindowTextA(top, "Renamed"));
+    char buffer[16];
+    EXPECT_EQ(GetWindowTextA(top, buffer, sizeof buffer), 7);
+    EXPECT_STREQ(buffer, "Renamed");
+    char name[8];
+    EXPECT_EQ(GetClassNameA(top, name, sizeof name), 7);
+    EXPECT_STREQ(name, "SpxReco");
+
+    // Finding by class and title (case-insensitive), top-level windows in z-order.
+    EXPECT_EQ(FindWindowA("spxrecorder", "renamed"), top);
+    EXPECT_EQ(FindWindowA(nullptr, "Second"), other);
+    EXPECT_EQ(FindWindowA("SpxRecorder", nullptr), other);  // the topmost of the class
+    EXPECT_EQ(FindWindowA(nullptr, "Child"), nullptr);
+    EXPECT_EQ(FindWindowExA(top, nullptr, nullptr, "Child"), child);
+
+    // Properties by name (case-insensitive) and by atom.
+    int a = 0, b = 0;
+    EXPECT_TRUE(SetPropA(top, "PROP_CPLPAGE", &a));
+    EXPECT_TRUE(SetPropA(top, MAKEINTATOM(0x1234), &b));
+    EXPECT_EQ(GetPropA(top, "prop_cplpage"), &a);
+    EXPECT_EQ(GetPropA(top, MAKEINTATOM(0x1234)), &b);
+    EXPECT_EQ(RemovePropA(top, "Prop_CplPage"), &a);
+    EXPECT_EQ(GetPropA(top, "PROP_CPLPAGE"), nullptr);
+    EXPECT_EQ(GetPropA(other, MAKEINTATOM(0x1234)), nullptr);
+
+    // The class's fields, as GetClassInfoA and GetClassLongPtrA see them.
+    WNDCLASSA info{};
+    ASSERT_TRUE(GetClassInfoA(nullptr, "SPXRECORDER", &info));
+    EXPECT_EQ(info.lpfnWndProc, recordingProc);
+    EXPECT_EQ(info.cbWndExtra, 16);
+    EXPECT_EQ(GetClassLongPtrA(top, GCL_CBWNDEXTRA), 16u);
+    EXPECT_EQ(GetClassLongPtrA(top, GCW_ATOM), atom_);
+    HCURSOR cross = LoadCursorA(nullptr, IDC_CROSS);
+    ASSERT_NE(cross, nullptr);
+    EXPECT_EQ(SetClassLongPtrA(top, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(cross)), 0u);
+    EXPECT_EQ(GetClassLongPtrA(other, GCLP_HCURSOR), reinterpret_cast<ULONG_PTR>(cross));
+}
+
+}  // namespace
