@@ -22,6 +22,17 @@ std::shared_ptr<WindowClass> findClass(WindowTable& t, LPCSTR name) {
     return nullptr;
 }
 
+LONG_PTR exchangeExtra(std::vector<unsigned char>& bytes, int index, const LONG_PTR* replacement) {
+    if (index < 0 || static_cast<size_t>(index) + sizeof(LONG_PTR) > bytes.size()) {
+        SetLastError(ERROR_INVALID_INDEX);
+        return 0;
+    }
+    LONG_PTR old = 0;
+    std::memcpy(&old, bytes.data() + index, sizeof old);
+    if (replacement) std::memcpy(bytes.data() + index, replacement, sizeof *replacement);
+    return old;
+}
+
 }  // namespace winplat::detail
 
 using namespace winplat::detail;
@@ -148,18 +159,13 @@ WINPLAT_API BOOL GetClassInfoA(HINSTANCE hInstance, LPCSTR lpClassName, LPWNDCLA
 }
 
 WINPLAT_API int GetClassNameA(HWND hWnd, LPSTR lpClassName, int nMaxCount) {
-    WindowTable& t = windowTable();
-    std::lock_guard lock(t.mutex);
-    auto w = findWindow(t, hWnd);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
-    if (!lpClassName || nMaxCount <= 0) {
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return 0;
-    }
-    return static_cast<int>(copyBounded(lpClassName, static_cast<size_t>(nMaxCount), w->windowClass->name));
+    return withWindow(hWnd, int{0}, [&](WindowTable& t, const std::shared_ptr<Window>& w) -> int {
+        if (!lpClassName || nMaxCount <= 0) {
+            SetLastError(ERROR_INSUFFICIENT_BUFFER);
+            return 0;
+        }
+        return static_cast<int>(copyBounded(lpClassName, static_cast<size_t>(nMaxCount), w->windowClass->name));
+    });
 }
 
 namespace {
@@ -167,14 +173,9 @@ namespace {
 // The field of a class that a GCL*/GCLP* index names; null for an index that names none.
 template <typename Body>
 ULONG_PTR withClassOf(HWND hWnd, Body&& body) {
-    WindowTable& t = windowTable();
-    std::lock_guard lock(t.mutex);
-    auto w = findWindow(t, hWnd);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
-    return body(*w->windowClass);
+    return withWindow(hWnd, ULONG_PTR{0}, [&](WindowTable&, const std::shared_ptr<Window>& w) -> ULONG_PTR {
+        return body(*w->windowClass);
+    });
 }
 
 }  // namespace
@@ -193,13 +194,7 @@ WINPLAT_API ULONG_PTR GetClassLongPtrA(HWND hWnd, int nIndex) {
             case GCW_ATOM: return c.atom;
             default: break;
         }
-        if (nIndex < 0 || static_cast<size_t>(nIndex) + sizeof(ULONG_PTR) > c.extra.size()) {
-            SetLastError(ERROR_INVALID_INDEX);
-            return 0;
-        }
-        ULONG_PTR value = 0;
-        std::memcpy(&value, c.extra.data() + nIndex, sizeof value);
-        return value;
+        return static_cast<ULONG_PTR>(exchangeExtra(c.extra, nIndex, nullptr));
     });
 }
 
@@ -219,13 +214,6 @@ WINPLAT_API ULONG_PTR SetClassLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong
             case GCL_STYLE: return std::exchange(c.style, static_cast<UINT>(dwNewLong));
             default: break;
         }
-        if (nIndex < 0 || static_cast<size_t>(nIndex) + sizeof(ULONG_PTR) > c.extra.size()) {
-            SetLastError(ERROR_INVALID_INDEX);
-            return 0;
-        }
-        ULONG_PTR old = 0;
-        std::memcpy(&old, c.extra.data() + nIndex, sizeof old);
-        std::memcpy(c.extra.data() + nIndex, &dwNewLong, sizeof dwNewLong);
-        return old;
+        return static_cast<ULONG_PTR>(exchangeExtra(c.extra, nIndex, &dwNewLong));
     });
 }

@@ -356,15 +356,10 @@ WINPLAT_API DWORD GetCurrentThreadId(void) {
 }
 
 WINPLAT_API DWORD GetWindowThreadProcessId(HWND hWnd, LPDWORD lpdwProcessId) {
-    WindowTable& t = windowTable();
-    std::lock_guard lock(t.mutex);
-    auto w = findWindow(t, hWnd);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
-    if (lpdwProcessId) *lpdwProcessId = static_cast<DWORD>(getpid());
-    return w->thread;
+    return withWindow(hWnd, DWORD{0}, [&](WindowTable& t, const std::shared_ptr<Window>& w) -> DWORD {
+        if (lpdwProcessId) *lpdwProcessId = static_cast<DWORD>(getpid());
+        return w->thread;
+    });
 }
 
 WINPLAT_API LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {

@@ -307,94 +307,67 @@ WINPLAT_API BOOL IsWindow(HWND hWnd) {
 
 // A child's parent; for a top-level window its owner, as Win32 answers for popups.
 WINPLAT_API HWND GetParent(HWND hWnd) {
-    WindowTable& t = windowTable();
-    std::lock_guard lock(t.mutex);
-    auto w = findWindow(t, hWnd);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return nullptr;
-    }
-    HWND up = w->isChild() ? w->parent : ((w->style & WS_POPUP) ? w->owner : nullptr);
-    return findWindow(t, up) ? up : nullptr;
+    return withWindow(hWnd, HWND{nullptr}, [&](WindowTable& t, const std::shared_ptr<Window>& w) -> HWND {
+        HWND up = w->isChild() ? w->parent : ((w->style & WS_POPUP) ? w->owner : nullptr);
+        return findWindow(t, up) ? up : nullptr;
+    });
 }
 
 WINPLAT_API LONG_PTR GetWindowLongPtrA(HWND hWnd, int nIndex) {
-    WindowTable& t = windowTable();
-    std::lock_guard lock(t.mutex);
-    auto w = findWindow(t, hWnd);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
-    switch (nIndex) {
-    case GWLP_USERDATA:
-        return w->userData;
-    case GWLP_WNDPROC:
-        return reinterpret_cast<LONG_PTR>(w->proc);
-    case GWLP_HINSTANCE:
-        return reinterpret_cast<LONG_PTR>(w->instance);
-    case GWLP_ID:
-        return w->id;
-    case GWLP_HWNDPARENT:
-        return reinterpret_cast<LONG_PTR>(w->isChild() ? w->parent : w->owner);
-    case GWL_STYLE:
-        return w->style;
-    case GWL_EXSTYLE:
-        return w->exStyle;
-    default:
-        break;
-    }
-    if (nIndex < 0 || static_cast<size_t>(nIndex) + sizeof(LONG_PTR) > w->extra.size()) {
-        SetLastError(ERROR_INVALID_INDEX);
-        return 0;
-    }
-    LONG_PTR value = 0;
-    std::memcpy(&value, w->extra.data() + nIndex, sizeof value);
-    return value;
+    return withWindow(hWnd, LONG_PTR{0}, [&](WindowTable& t, const std::shared_ptr<Window>& w) -> LONG_PTR {
+        switch (nIndex) {
+        case GWLP_USERDATA:
+            return w->userData;
+        case GWLP_WNDPROC:
+            return reinterpret_cast<LONG_PTR>(w->proc);
+        case GWLP_HINSTANCE:
+            return reinterpret_cast<LONG_PTR>(w->instance);
+        case GWLP_ID:
+            return w->id;
+        case GWLP_HWNDPARENT:
+            return reinterpret_cast<LONG_PTR>(w->isChild() ? w->parent : w->owner);
+        case GWL_STYLE:
+            return w->style;
+        case GWL_EXSTYLE:
+            return w->exStyle;
+        default:
+            break;
+        }
+        return exchangeExtra(w->extra, nIndex, nullptr);
+    });
 }
 
 WINPLAT_API LONG_PTR SetWindowLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
-    WindowTable& t = windowTable();
-    std::lock_guard lock(t.mutex);
-    auto w = findWindow(t, hWnd);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
-    LONG_PTR old = 0;
-    switch (nIndex) {
-    case GWLP_USERDATA:
-        old = std::exchange(w->userData, dwNewLong);
-        return old;
-    case GWLP_WNDPROC:
-        if (!dwNewLong) {
-            SetLastError(ERROR_INVALID_PARAMETER);
-            return 0;
+    return withWindow(hWnd, LONG_PTR{0}, [&](WindowTable& t, const std::shared_ptr<Window>& w) -> LONG_PTR {
+        LONG_PTR old = 0;
+        switch (nIndex) {
+        case GWLP_USERDATA:
+            old = std::exchange(w->userData, dwNewLong);
+            return old;
+        case GWLP_WNDPROC:
+            if (!dwNewLong) {
+                SetLastError(ERROR_INVALID_PARAMETER);
+                return 0;
+            }
+            old = reinterpret_cast<LONG_PTR>(w->proc);
+            w->proc = reinterpret_cast<WNDPROC>(dwNewLong);
+            return old;
+        case GWLP_HINSTANCE:
+            old = reinterpret_cast<LONG_PTR>(w->instance);
+            w->instance = reinterpret_cast<HINSTANCE>(dwNewLong);
+            return old;
+        case GWLP_ID:
+            old = std::exchange(w->id, dwNewLong);
+            return old;
+        case GWL_STYLE:
+            return std::exchange(w->style, static_cast<LONG>(dwNewLong));
+        case GWL_EXSTYLE:
+            return std::exchange(w->exStyle, static_cast<LONG>(dwNewLong));
+        default:
+            break;
         }
-        old = reinterpret_cast<LONG_PTR>(w->proc);
-        w->proc = reinterpret_cast<WNDPROC>(dwNewLong);
-        return old;
-    case GWLP_HINSTANCE:
-        old = reinterpret_cast<LONG_PTR>(w->instance);
-        w->instance = reinterpret_cast<HINSTANCE>(dwNewLong);
-        return old;
-    case GWLP_ID:
-        old = std::exchange(w->id, dwNewLong);
-        return old;
-    case GWL_STYLE:
-        return std::exchange(w->style, static_cast<LONG>(dwNewLong));
-    case GWL_EXSTYLE:
-        return std::exchange(w->exStyle, static_cast<LONG>(dwNewLong));
-    default:
-        break;
-    }
-    if (nIndex < 0 || static_cast<size_t>(nIndex) + sizeof(LONG_PTR) > w->extra.size()) {
-        SetLastError(ERROR_INVALID_INDEX);
-        return 0;
-    }
-    std::memcpy(&old, w->extra.data() + nIndex, sizeof old);
-    std::memcpy(w->extra.data() + nIndex, &dwNewLong, sizeof dwNewLong);
-    return old;
+        return exchangeExtra(w->extra, nIndex, &dwNewLong);
+    });
 }
 
 

@@ -46,33 +46,28 @@ using namespace winplat::detail;
 WINPLAT_API HWND GetDesktopWindow(void) { return desktopWindow(); }
 
 WINPLAT_API HWND GetWindow(HWND hWnd, UINT uCmd) {
-    WindowTable& t = windowTable();
-    std::lock_guard lock(t.mutex);
-    auto w = findWindow(t, hWnd);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return nullptr;
-    }
-    switch (uCmd) {
-        case GW_OWNER: return w->isChild() ? nullptr : w->owner;
-        case GW_CHILD: return w->children.empty() ? nullptr : w->children.front();
-        case GW_HWNDFIRST:
-        case GW_HWNDLAST:
-        case GW_HWNDNEXT:
-        case GW_HWNDPREV: {
-            const std::vector<HWND>* siblings = siblingsOf(t, *w);
-            if (!siblings || siblings->empty()) return nullptr;
-            if (uCmd == GW_HWNDFIRST) return siblings->front();
-            if (uCmd == GW_HWNDLAST) return siblings->back();
-            auto at = std::find(siblings->begin(), siblings->end(), hWnd);
-            if (at == siblings->end()) return nullptr;
-            if (uCmd == GW_HWNDNEXT) return at + 1 == siblings->end() ? nullptr : *(at + 1);
-            return at == siblings->begin() ? nullptr : *(at - 1);
+    return withWindow(hWnd, HWND{nullptr}, [&](WindowTable& t, const std::shared_ptr<Window>& w) -> HWND {
+        switch (uCmd) {
+            case GW_OWNER: return w->isChild() ? nullptr : w->owner;
+            case GW_CHILD: return w->children.empty() ? nullptr : w->children.front();
+            case GW_HWNDFIRST:
+            case GW_HWNDLAST:
+            case GW_HWNDNEXT:
+            case GW_HWNDPREV: {
+                const std::vector<HWND>* siblings = siblingsOf(t, *w);
+                if (!siblings || siblings->empty()) return nullptr;
+                if (uCmd == GW_HWNDFIRST) return siblings->front();
+                if (uCmd == GW_HWNDLAST) return siblings->back();
+                auto at = std::find(siblings->begin(), siblings->end(), hWnd);
+                if (at == siblings->end()) return nullptr;
+                if (uCmd == GW_HWNDNEXT) return at + 1 == siblings->end() ? nullptr : *(at + 1);
+                return at == siblings->begin() ? nullptr : *(at - 1);
+            }
+            default:
+                SetLastError(ERROR_INVALID_PARAMETER);
+                return nullptr;
         }
-        default:
-            SetLastError(ERROR_INVALID_PARAMETER);
-            return nullptr;
-    }
+    });
 }
 
 WINPLAT_API HWND GetAncestor(HWND hwnd, UINT gaFlags) {

@@ -247,36 +247,26 @@ WINPLAT_API BOOL GetWindowRect(HWND hWnd, LPRECT lpRect) {
         *lpRect = info.rcMonitor;
         return TRUE;
     }
-    WindowTable& t = windowTable();
-    std::lock_guard lock(t.mutex);
-    auto w = findWindow(t, hWnd);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
-    if (!lpRect) {
-        SetLastError(ERROR_NOACCESS);
-        return FALSE;
-    }
-    *lpRect = screenRectOf(t, *w);
-    return TRUE;
+    return withWindow(hWnd, BOOL{FALSE}, [&](WindowTable& t, const std::shared_ptr<Window>& w) -> BOOL {
+        if (!lpRect) {
+            SetLastError(ERROR_NOACCESS);
+            return FALSE;
+        }
+        *lpRect = screenRectOf(t, *w);
+        return TRUE;
+    });
 }
 
 WINPLAT_API BOOL GetClientRect(HWND hWnd, LPRECT lpRect) {
     if (hWnd == desktopWindow()) return GetWindowRect(hWnd, lpRect);
-    WindowTable& t = windowTable();
-    std::lock_guard lock(t.mutex);
-    auto w = findWindow(t, hWnd);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
-    if (!lpRect) {
-        SetLastError(ERROR_NOACCESS);
-        return FALSE;
-    }
-    *lpRect = {0, 0, w->client.right - w->client.left, w->client.bottom - w->client.top};
-    return TRUE;
+    return withWindow(hWnd, BOOL{FALSE}, [&](WindowTable&, const std::shared_ptr<Window>& w) -> BOOL {
+        if (!lpRect) {
+            SetLastError(ERROR_NOACCESS);
+            return FALSE;
+        }
+        *lpRect = {0, 0, w->client.right - w->client.left, w->client.bottom - w->client.top};
+        return TRUE;
+    });
 }
 
 namespace {
@@ -287,15 +277,10 @@ bool clientOrigin(HWND hwnd, POINT& origin) {
         origin = {0, 0};
         return true;
     }
-    WindowTable& t = windowTable();
-    std::lock_guard lock(t.mutex);
-    auto w = findWindow(t, hwnd);
-    if (!w) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return false;
-    }
-    origin = clientOriginOf(t, *w);
-    return true;
+    return withWindow(hwnd, false, [&](WindowTable& t, const std::shared_ptr<Window>& w) {
+        origin = clientOriginOf(t, *w);
+        return true;
+    });
 }
 
 }  // namespace

@@ -84,6 +84,10 @@ struct WindowTable {
 
 WindowTable& windowTable();
 
+// The LONG_PTR at `index` of a window's or class's extra bytes: returns the old value and, when
+// `replacement` is given, stores it. 0 with ERROR_INVALID_INDEX outside the bytes.
+LONG_PTR exchangeExtra(std::vector<unsigned char>& bytes, int index, const LONG_PTR* replacement);
+
 // A class name that is an atom (MAKEINTATOM: a value below 0x10000).
 bool isAtomName(LPCSTR name);
 // Callers hold the lock. A class by name (case-insensitive) or atom.
@@ -91,6 +95,20 @@ std::shared_ptr<WindowClass> findClass(WindowTable& t, LPCSTR name);
 
 // Callers hold the lock.
 std::shared_ptr<Window> findWindow(WindowTable& t, HWND hwnd);
+
+// Runs `body(table, window)` with the lock held; `onFailure`, with ERROR_INVALID_WINDOW_HANDLE,
+// for a handle that is no window.
+template <typename R, typename Body>
+R withWindow(HWND hwnd, R onFailure, Body&& body) {
+    WindowTable& t = windowTable();
+    std::lock_guard lock(t.mutex);
+    auto w = findWindow(t, hwnd);
+    if (!w) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return onFailure;
+    }
+    return body(t, w);
+}
 // The window's top-level ancestor (itself for a top-level window).
 std::shared_ptr<Window> topLevelOf(WindowTable& t, const std::shared_ptr<Window>& w);
 // The desktop coordinates of the window's rectangle and of its client area's corner.
