@@ -16,7 +16,6 @@
 #define ERROR_INVALID_SPI_VALUE 1439L
 #define ERROR_TLW_WITH_WSCHILD 1406L
 #define ERROR_INVALID_THREAD_ID 1444L
-#define ERROR_RESOURCE_NAME_NOT_FOUND 1814L
 
 typedef void* PVOID;
 
@@ -260,9 +259,7 @@ typedef struct tagHELPINFO {
 #define MAKELRESULT(l, h) ((LRESULT)(DWORD)MAKELONG(l, h))
 #define GET_X_LPARAM(lp) ((int)(short)LOWORD(lp))
 #define GET_Y_LPARAM(lp) ((int)(short)HIWORD(lp))
-#define MAKEINTRESOURCEA(i) ((LPSTR)((ULONG_PTR)((WORD)(i))))
 #define MAKEINTATOM(i) ((LPSTR)((ULONG_PTR)((WORD)(i))))
-#define IS_INTRESOURCE(r) ((((ULONG_PTR)(r)) >> 16) == 0)
 
 // ---- Queue -------------------------------------------------------------------------------
 #define PM_NOREMOVE 0x0000
@@ -520,9 +517,25 @@ WINPLAT_API BOOL TrackMouseEvent(LPTRACKMOUSEEVENT lpEventTrack);
 #define IDI_EXCLAMATION MAKEINTRESOURCEA(32515)
 #define IDI_ASTERISK MAKEINTRESOURCEA(32516)
 
-// System cursors and icons only (hInstance null); resource cursors come with the resources.
+// System cursors and icons with a null instance (IDC_*, IDI_*); otherwise the module's
+// RT_GROUP_CURSOR or RT_GROUP_ICON resource, at the system size (32 x 32), the image Win32
+// would choose. Cursors keep their hot spot.
 WINPLAT_API HCURSOR LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName);
 WINPLAT_API HICON LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName);
+WINPLAT_API HBITMAP LoadBitmapA(HINSTANCE hInstance, LPCSTR lpBitmapName);
+
+#define IMAGE_BITMAP 0
+#define IMAGE_ICON 1
+#define IMAGE_CURSOR 2
+#define LR_DEFAULTCOLOR 0x00000000
+#define LR_MONOCHROME 0x00000001
+#define LR_LOADFROMFILE 0x00000010
+#define LR_DEFAULTSIZE 0x00000040
+#define LR_SHARED 0x00008000
+// Bitmaps, icons and cursors from a module's resources or, with LR_LOADFROMFILE, from a .bmp,
+// .ico or .cur file (name is then the path). cx, cy 0 take the image's own size, or the system
+// size with LR_DEFAULTSIZE. Colour tables are kept exactly.
+WINPLAT_API HANDLE LoadImageA(HINSTANCE hInst, LPCSTR name, UINT type, int cx, int cy, UINT fuLoad);
 WINPLAT_API HCURSOR SetCursor(HCURSOR hCursor);
 WINPLAT_API HCURSOR GetCursor(void);
 WINPLAT_API BOOL DestroyCursor(HCURSOR hCursor);
@@ -674,3 +687,11 @@ WINPLAT_API BOOL DrawEdge(HDC hdc, LPRECT qrc, UINT edge, UINT grfFlags);
 #define DT_NOPREFIX 0x00000800
 WINPLAT_API int DrawTextA(HDC hdc, LPCSTR lpchText, int cchText, LPRECT lprc, UINT format);
 
+
+#define DI_MASK 0x0001
+#define DI_IMAGE 0x0002
+#define DI_NORMAL 0x0003
+// Paints an icon or cursor at (xLeft, yTop), stretched to cxWidth x cyWidth (0: its own size):
+// its transparent pixels leave the destination as it was.
+WINPLAT_API BOOL DrawIconEx(HDC hdc, int xLeft, int yTop, HICON hIcon, int cxWidth, int cyWidth,
+                            UINT istepIfAniCur, HBRUSH hbrFlickerFreeDraw, UINT diFlags);

@@ -1,8 +1,10 @@
 // Cursors and icons: the system ones (IDC_*, IDI_*) as handles that name them, the current
 // cursor, and the driver's shape for the window under the pointer.
 #include <mutex>
+#include <vector>
 
 #include "cursoricon.h"
+#include "icons.h"
 #include "detail.h"
 #include "wintable.h"
 
@@ -48,6 +50,7 @@ void pointerOver(HWND hwnd) {
 }
 
 void resetCursors() {
+    resetIcons();
     CursorState& s = cursors();
     std::lock_guard lock(s.mutex);
     s.current = nullptr;
@@ -59,8 +62,10 @@ void resetCursors() {
 using namespace winplat::detail;
 
 WINPLAT_API HCURSOR LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName) {
+    if (hInstance)
+        return static_cast<HCURSOR>(LoadImageA(hInstance, lpCursorName, IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE));
     auto id = reinterpret_cast<uintptr_t>(lpCursorName);
-    if (hInstance || !IS_INTRESOURCE(lpCursorName) || !knownCursor(id)) {
+    if (!IS_INTRESOURCE(lpCursorName) || !knownCursor(id)) {
         SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return nullptr;
     }
@@ -68,8 +73,9 @@ WINPLAT_API HCURSOR LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName) {
 }
 
 WINPLAT_API HICON LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName) {
+    if (hInstance) return static_cast<HICON>(LoadImageA(hInstance, lpIconName, IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
     auto id = reinterpret_cast<uintptr_t>(lpIconName);
-    if (hInstance || !IS_INTRESOURCE(lpIconName) || id < 32512 || id > 32517) {
+    if (!IS_INTRESOURCE(lpIconName) || id < 32512 || id > 32517) {
         SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return nullptr;
     }
@@ -93,7 +99,18 @@ WINPLAT_API HCURSOR SetCursor(HCURSOR hCursor) {
             std::lock_guard lock(t.mutex);
             if (auto w = findWindow(t, under)) window = topLevelOf(t, w)->driverWindow;
         }
-        if (driver && window) driver->setWindowCursor(window, hCursor ? systemCursorOf(hCursor) : -1);
+        if (driver && window) {
+            auto made = iconPixels(hCursor);
+            if (made) {
+                // Colour where the mask keeps it, clear where it lets the screen show.
+                std::vector<uint32_t> argb(made->colours.size());
+                for (size_t i = 0; i < argb.size(); ++i)
+                    argb[i] = made->transparent[i] ? 0 : (0xFF000000u | made->colours[i]);
+                driver->setWindowCursorImage(window, argb.data(), made->width, made->height, made->hotSpot);
+            } else {
+                driver->setWindowCursor(window, hCursor ? systemCursorOf(hCursor) : -1);
+            }
+        }
     }
     return previous;
 }
@@ -105,9 +122,11 @@ WINPLAT_API HCURSOR GetCursor(void) {
 }
 
 // System cursors and icons are shared: destroying one succeeds and changes nothing.
-WINPLAT_API BOOL DestroyCursor(HCURSOR hCursor) { return systemCursorOf(hCursor) ? TRUE : FALSE; }
+WINPLAT_API BOOL DestroyCursor(HCURSOR hCursor) {
+    return systemCursorOf(hCursor) || forgetIcon(hCursor) ? TRUE : FALSE;
+}
 
 WINPLAT_API BOOL DestroyIcon(HICON hIcon) {
     auto v = reinterpret_cast<uintptr_t>(hIcon);
-    return v > kIconBase && v <= kIconBase + 32517 ? TRUE : FALSE;
+    return (v > kIconBase && v <= kIconBase + 32517) || forgetIcon(hIcon) ? TRUE : FALSE;
 }

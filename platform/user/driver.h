@@ -107,6 +107,9 @@ typedef struct WinplatDriverFunctions {
     // Shows what was painted in the part (surface coordinates) at once.
     void (*presentWindow)(WinplatDriverWindow* window, const RECT* part);
     void (*setWindowCursor)(WinplatDriverWindow* window, int systemCursor);
+    // A cursor of the program's own: 0xAARRGGBB pixels, top row first, and its hot spot.
+    void (*setWindowCursorImage)(WinplatDriverWindow* window, const uint32_t* argb, int width, int height,
+                                 POINT hotSpot);
 
     // Fonts: the Liberation faces only, aliased.
     WinplatFont* (*createFont)(const WinplatFontRequest* request);

@@ -7,6 +7,9 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmap>
+
+#include <cstring>
 #include <QWidget>
 
 #include "qt_state.h"
@@ -218,6 +221,12 @@ void setWindowCursor(WinplatDriverWindow* w, int cursor) {
     w->widget->setCursor(QCursor(shape));
 }
 
+void setWindowCursorImage(WinplatDriverWindow* w, const uint32_t* argb, int width, int height, POINT hotSpot) {
+    if (!w || !argb || width <= 0 || height <= 0) return;
+    QImage image(reinterpret_cast<const uchar*>(argb), width, height, width * 4, QImage::Format_ARGB32);
+    w->widget->setCursor(QCursor(QPixmap::fromImage(image.copy()), hotSpot.x, hotSpot.y));
+}
+
 }  // namespace
 
 void fillWindowFunctions(WinplatDriverFunctions& f) {
@@ -230,6 +239,7 @@ void fillWindowFunctions(WinplatDriverFunctions& f) {
     f.windowSurface = windowSurface;
     f.presentWindow = presentWindow;
     f.setWindowCursor = setWindowCursor;
+    f.setWindowCursorImage = setWindowCursorImage;
 }
 
 }  // namespace winplat::qt

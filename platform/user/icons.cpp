@@ -1,0 +1,87 @@
+// Icons and cursors made from resource or file images, kept in a process-wide table.
+#include "icons.h"
+
+#include <cstring>
+#include <mutex>
+#include <unordered_map>
+
+#include "detail.h"
+#include "dib_decode.h"
+
+namespace winplat::detail {
+namespace {
+
+struct IconTable {
+    std::mutex mutex;
+    std::unordered_map<uintptr_t, std::shared_ptr<const IconPixels>> icons;
+    // Handles of made icons are 2 modulo 4 from 0x70000002, apart from the system ones.
+    uintptr_t next = 0x70000002;
+};
+
+IconTable& iconTable() {
+    static IconTable t;
+    return t;
+}
+
+}  // namespace
+
+HICON makeIcon(const PackedDib& dib, size_t maskOffset, POINT hotSpot, bool cursor) {
+    if (dib.width <= 0 || dib.height <= 0 || dib.bitsOffset > dib.bytes.size() ||
+        dib.bytes.size() < sizeof(BITMAPINFOHEADER)) {
+        SetLastError(ERROR_INVALID_DATA);
+        return nullptr;
+    }
+    // The header describes both masks; the colour rows alone are a DIB of the picture's height.
+    std::vector<BYTE> info(dib.bytes.begin(), dib.bytes.begin() + static_cast<ptrdiff_t>(dib.bitsOffset));
+    auto* header = reinterpret_cast<BITMAPINFOHEADER*>(info.data());
+    header->biHeight = dib.height;
+    header->biSizeImage = 0;
+    DecodedDib colours;
+    if (!decodeDib(reinterpret_cast<const BITMAPINFO*>(info.data()), dib.bytes.data() + dib.bitsOffset,
+                   DIB_RGB_COLORS, {}, 0, static_cast<UINT>(dib.height), colours)) {
+        SetLastError(ERROR_INVALID_DATA);
+        return nullptr;
+    }
+    auto icon = std::make_shared<IconPixels>();
+    icon->width = static_cast<int>(dib.width);
+    icon->height = static_cast<int>(dib.height);
+    icon->colours = std::move(colours.pixels);
+    icon->transparent.assign(icon->colours.size(), 0);
+    size_t stride = (static_cast<size_t>(dib.width) + 31) / 32 * 4;
+    if (maskOffset + stride * static_cast<size_t>(dib.height) <= dib.bytes.size()) {
+        for (int y = 0; y < icon->height; ++y) {
+            const BYTE* row = dib.bytes.data() + maskOffset + stride * static_cast<size_t>(icon->height - 1 - y);
+            for (int x = 0; x < icon->width; ++x)
+                icon->transparent[static_cast<size_t>(y * icon->width + x)] = (row[x / 8] >> (7 - x % 8)) & 1;
+        }
+    }
+    icon->hotSpot = hotSpot;
+    icon->cursor = cursor;
+    IconTable& t = iconTable();
+    std::lock_guard lock(t.mutex);
+    uintptr_t h = t.next;
+    t.next += 4;
+    t.icons.emplace(h, std::move(icon));
+    return reinterpret_cast<HICON>(h);
+}
+
+std::shared_ptr<const IconPixels> iconPixels(HICON icon) {
+    IconTable& t = iconTable();
+    std::lock_guard lock(t.mutex);
+    auto it = t.icons.find(reinterpret_cast<uintptr_t>(icon));
+    return it == t.icons.end() ? nullptr : it->second;
+}
+
+bool forgetIcon(HICON icon) {
+    IconTable& t = iconTable();
+    std::lock_guard lock(t.mutex);
+    return t.icons.erase(reinterpret_cast<uintptr_t>(icon)) > 0;
+}
+
+void resetIcons() {
+    IconTable& t = iconTable();
+    std::lock_guard lock(t.mutex);
+    t.icons.clear();
+}
+
+}  // namespace winplat::detail
