@@ -98,6 +98,14 @@ void restack(WindowTable& t, Window& w, HWND after) {
         if (!topmost && at < firstPlain) at = firstPlain;
     }
     list->insert(at, w.handle);
+    if (w.isChild()) return;
+    // Owned windows stay above their owner: those now below it move to just above it, in their
+    // order.
+    std::vector<HWND> owned;
+    for (auto it = std::find(list->begin(), list->end(), w.handle) + 1; it != list->end(); ++it)
+        if (auto o = findWindow(t, *it); o && o->owner == w.handle) owned.push_back(*it);
+    for (HWND o : owned) list->erase(std::find(list->begin(), list->end(), o));
+    list->insert(std::find(list->begin(), list->end(), w.handle), owned.begin(), owned.end());
 }
 
 }  // namespace

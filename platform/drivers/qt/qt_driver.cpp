@@ -9,9 +9,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPalette>
+#include <QScreen>
 #include <QStyleFactory>
 #include <QTemporaryFile>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -79,6 +81,20 @@ void systemColours(COLORREF* colours, int count) {
     }
 }
 
+// The offscreen plugin's screens, in name order, must be the virtual monitors.
+void checkScreens(const WinplatHostFunctions& host) {
+    std::vector<RECT> monitors(32);
+    int count = std::min(host.monitors(monitors.data(), 32), 32);
+    QList<QScreen*> screens = QGuiApplication::screens();
+    std::sort(screens.begin(), screens.end(), [](QScreen* a, QScreen* b) { return a->name() < b->name(); });
+    bool same = screens.size() == count;
+    for (int i = 0; same && i < count; ++i) {
+        const RECT& m = monitors[static_cast<size_t>(i)];
+        same = screens[i]->geometry() == QRect(m.left, m.top, m.right - m.left, m.bottom - m.top);
+    }
+    if (!same) std::fprintf(stderr, "winplat_qt: the offscreen screens differ from the virtual monitors\n");
+}
+
 QApplication* startApplication(const WinplatHostFunctions* host) {
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     qputenv("QT_FONT_DPI", "96");
@@ -126,6 +142,7 @@ extern "C" __attribute__((visibility("default"))) BOOL winplat_qt_driver_init(in
     s.host = *host;
     if (!QApplication::instance() && !startApplication(host)) return FALSE;
     s.origin = host->display == WINPLAT_DISPLAY_X11 ? QPoint(host->desktopOrigin.x, host->desktopOrigin.y) : QPoint(0, 0);
+    if (host->display == WINPLAT_DISPLAY_VIRTUAL) checkScreens(*host);
     if (!loadFonts())
         std::fprintf(stderr, "winplat_qt: the Liberation fonts are missing from "
                              "/usr/share/fonts/truetype/liberation2 (fonts-liberation2): no text can be drawn\n");

@@ -301,6 +301,34 @@ TEST_F(PainterRules, TextTouchesOnlyGlyphPixelsInsideItsExtent) {
     EXPECT_LE(bottom, 30 + extent.cy);
 }
 
+// BI_RLE8 DIBs decode runs, absolute runs and line ends exactly; the system colours are the
+// style's palette (Fusion in the tests).
+TEST_F(PainterRules, RunLengthDibsAndStyleColours) {
+    struct {
+        BITMAPINFOHEADER header;
+        RGBQUAD colours[4];
+    } info{{sizeof(BITMAPINFOHEADER), 4, 2, 1, 8, BI_RLE8, 16, 0, 0, 4, 0},
+           {{0, 0, 0, 0}, {0, 0, 255, 0}, {0, 255, 0, 0}, {255, 0, 0, 0}}};
+    // Bottom row: two of 1, two of 2, end of line; top row: 3, 1, 2 as an absolute run (padded
+    // to a word), one of 3, end of bitmap.
+    const BYTE rle[16] = {2, 1, 2, 2, 0, 0, 0, 3, 3, 1, 2, 0, 1, 3, 0, 1};
+    COLORREF face = GetSysColor(COLOR_BTNFACE);
+    Surface s = paint(kCanvas, [&](HDC dc) {
+        EXPECT_EQ(SetDIBitsToDevice(dc, 0, 0, 4, 2, 0, 0, 0, 2, rle, reinterpret_cast<const BITMAPINFO*>(&info),
+                                    DIB_RGB_COLORS), 2);
+        RECT r{0, 5, 4, 6};
+        FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+    }, "rle8");
+    ASSERT_FALSE(s.empty());
+    const uint32_t red = 0xFF0000, green = 0x00FF00, blue = 0x0000FF;
+    EXPECT_EQ((std::vector<uint32_t>(s[0].begin(), s[0].begin() + 5)), (std::vector<uint32_t>{blue, red, green, blue, kWhite}));
+    EXPECT_EQ((std::vector<uint32_t>(s[1].begin(), s[1].begin() + 5)), (std::vector<uint32_t>{red, red, green, green, kWhite}));
+    // Fusion's button colour, not the classic grey.
+    EXPECT_EQ(face, RGB(239, 239, 239));
+    EXPECT_EQ(s[5][0], rgb(face));
+    EXPECT_EQ(GetSysColor(COLOR_WINDOW), RGB(255, 255, 255));
+}
+
 // Mapping modes: MM_ANISOTROPIC scales and rounds to nearest.
 TEST_F(PainterRules, AnisotropicMappingRoundsToNearest) {
     Surface s = paint(kCanvas, [&](HDC dc) {

@@ -187,6 +187,13 @@ TEST_F(PlacementTest, ZOrderOfTopLevelWindowsAndChildren) {
     EXPECT_FALSE(GetWindowLongPtrA(b, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ(order(), (std::vector<HWND>{c, d, a, b}));
 
+    // Owned windows stay above their owner when it comes to the top.
+    HWND owned = make(WS_POPUP, r, a);
+    SetWindowPos(owned, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetWindowPos(a, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    EXPECT_EQ(order(), (std::vector<HWND>{owned, a, c, d, b}));
+    DestroyWindow(owned);
+
     // Children: creation order is z-order, top first.
     HWND first = make(WS_CHILD, r, a), second = make(WS_CHILD, r, a);
     EXPECT_EQ(GetWindow(a, GW_CHILD), first);
