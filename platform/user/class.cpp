@@ -159,7 +159,7 @@ WINPLAT_API BOOL GetClassInfoA(HINSTANCE hInstance, LPCSTR lpClassName, LPWNDCLA
 }
 
 WINPLAT_API int GetClassNameA(HWND hWnd, LPSTR lpClassName, int nMaxCount) {
-    return withWindow(hWnd, int{0}, [&](WindowTable& t, const std::shared_ptr<Window>& w) -> int {
+    return withWindow(hWnd, int{0}, [&](WindowTable&, const std::shared_ptr<Window>& w) -> int {
         if (!lpClassName || nMaxCount <= 0) {
             SetLastError(ERROR_INSUFFICIENT_BUFFER);
             return 0;

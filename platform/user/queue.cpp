@@ -356,7 +356,7 @@ WINPLAT_API DWORD GetCurrentThreadId(void) {
 }
 
 WINPLAT_API DWORD GetWindowThreadProcessId(HWND hWnd, LPDWORD lpdwProcessId) {
-    return withWindow(hWnd, DWORD{0}, [&](WindowTable& t, const std::shared_ptr<Window>& w) -> DWORD {
+    return withWindow(hWnd, DWORD{0}, [&](WindowTable&, const std::shared_ptr<Window>& w) -> DWORD {
         if (lpdwProcessId) *lpdwProcessId = static_cast<DWORD>(getpid());
         return w->thread;
     });

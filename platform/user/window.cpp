@@ -314,7 +314,7 @@ WINPLAT_API HWND GetParent(HWND hWnd) {
 }
 
 WINPLAT_API LONG_PTR GetWindowLongPtrA(HWND hWnd, int nIndex) {
-    return withWindow(hWnd, LONG_PTR{0}, [&](WindowTable& t, const std::shared_ptr<Window>& w) -> LONG_PTR {
+    return withWindow(hWnd, LONG_PTR{0}, [&](WindowTable&, const std::shared_ptr<Window>& w) -> LONG_PTR {
         switch (nIndex) {
         case GWLP_USERDATA:
             return w->userData;
@@ -338,7 +338,7 @@ WINPLAT_API LONG_PTR GetWindowLongPtrA(HWND hWnd, int nIndex) {
 }
 
 WINPLAT_API LONG_PTR SetWindowLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
-    return withWindow(hWnd, LONG_PTR{0}, [&](WindowTable& t, const std::shared_ptr<Window>& w) -> LONG_PTR {
+    return withWindow(hWnd, LONG_PTR{0}, [&](WindowTable&, const std::shared_ptr<Window>& w) -> LONG_PTR {
         LONG_PTR old = 0;
         switch (nIndex) {
         case GWLP_USERDATA:

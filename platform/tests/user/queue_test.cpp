@@ -73,7 +73,9 @@ TEST_F(QueueTest, PostedMessagesArriveInOrderThenQuit) {
     MSG m;
     std::vector<WPARAM> order;
     while (GetMessageA(&m, nullptr, 0, 0)) {
-        if (m.hwnd) EXPECT_EQ(m.hwnd, hwnd_);
+        if (m.hwnd) {
+            EXPECT_EQ(m.hwnd, hwnd_);
+        }
         order.push_back(m.wParam);
         DispatchMessageA(&m);
     }
