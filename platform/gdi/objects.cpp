@@ -1,13 +1,12 @@
 // GDI objects: pens, brushes, fonts, bitmaps and palettes in one process-wide table, the stock
 // objects, selection into contexts and deletion. Fonts are the Liberation faces only:
 // "Arial", "MS Sans Serif", "MS Shell Dlg" and unknown faces are Liberation Sans.
-#include <strings.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <utility>
 
+#include "ascii_case.h"
 #include "detail.h"
 #include "gdi_internal.h"
 #include "gdi_state.h"
@@ -44,10 +43,10 @@ LONG emPixels(LONG height) {
 
 int faceOf(const LOGFONTA& lf) {
     const char* face = lf.lfFaceName;
-    if (strcasecmp(face, "Courier New") == 0 || strcasecmp(face, "Courier") == 0 ||
-        strcasecmp(face, "Liberation Mono") == 0 || (!*face && (lf.lfPitchAndFamily & 3) == FIXED_PITCH))
+    if (equalsIgnoringCase(face, "Courier New") || equalsIgnoringCase(face, "Courier") ||
+        equalsIgnoringCase(face, "Liberation Mono") || (!*face && (lf.lfPitchAndFamily & 3) == FIXED_PITCH))
         return 2;
-    if (strcasecmp(face, "Times New Roman") == 0 || strcasecmp(face, "Liberation Serif") == 0) return 1;
+    if (equalsIgnoringCase(face, "Times New Roman") || equalsIgnoringCase(face, "Liberation Serif")) return 1;
     return 0;
 }
 

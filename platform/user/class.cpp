@@ -1,10 +1,9 @@
 // Window classes: one class list per process (the instance is not compared), atoms from
 // 0xC000, the class fields that windows take effect from.
-#include <strings.h>
-
 #include <algorithm>
 #include <cstring>
 
+#include "ascii_case.h"
 #include "detail.h"
 #include "wintable.h"
 
@@ -16,7 +15,7 @@ std::shared_ptr<WindowClass> findClass(WindowTable& t, LPCSTR name) {
     if (!name) return nullptr;
     for (auto& c : t.classes) {
         if (isAtomName(name) ? c->atom == static_cast<ATOM>(reinterpret_cast<uintptr_t>(name))
-                             : strcasecmp(c->name.c_str(), name) == 0)
+                             : equalsIgnoringCase(c->name, name))
             return c;
     }
     return nullptr;

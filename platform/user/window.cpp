@@ -1,7 +1,5 @@
 // Windows: creation in Win32's message order, destruction (owned windows first), the window
 // table, window longs, text and properties.
-#include <strings.h>
-
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -10,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "ascii_case.h"
 #include "detail.h"
 #include "display_backend.h"
 #include "gdi_internal.h"
@@ -401,7 +400,7 @@ namespace {
 
 bool samePropName(const std::string& stored, LPCSTR name) {
     if (isAtomName(name)) return stored == "#" + std::to_string(reinterpret_cast<uintptr_t>(name));
-    return strcasecmp(stored.c_str(), name) == 0;
+    return winplat::equalsIgnoringCase(stored, name);
 }
 
 }  // namespace

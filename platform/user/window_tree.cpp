@@ -1,8 +1,7 @@
 // The window tree: relatives in z-order, enumeration and finding windows by class and title.
-#include <strings.h>
-
 #include <functional>
 
+#include "ascii_case.h"
 #include "detail.h"
 #include "wintable.h"
 
@@ -163,7 +162,7 @@ WINPLAT_API HWND FindWindowExA(HWND hWndParent, HWND hWndChildAfter, LPCSTR lpsz
     for (; at != list->end(); ++at) {
         auto w = findWindow(t, *at);
         if (!w || !classMatches(t, *w, lpszClass)) continue;
-        if (lpszWindow && strcasecmp(w->text.c_str(), lpszWindow) != 0) continue;
+        if (lpszWindow && !winplat::equalsIgnoringCase(w->text, lpszWindow)) continue;
         return *at;
     }
     SetLastError(ERROR_FILE_NOT_FOUND);

@@ -34,9 +34,12 @@ BOOL screenGeometry(int index, RECT* rect) {
 BOOL configureScreens(const RECT* rects, int count) {
     if (state().host.display != WINPLAT_DISPLAY_VIRTUAL || !rects || count <= 0) return FALSE;
     QPlatformNativeInterface* native = QGuiApplication::platformNativeInterface();
-    auto set = native ? reinterpret_cast<void (*)(const QJsonObject&, QPlatformIntegration*)>(
-                            native->nativeResourceFunctionForIntegration("setConfiguration"))
-                      : nullptr;
+    // The plugin hands its function out as a generic pointer; it takes the configuration and
+    // the integration.
+    using SetConfiguration = void (*)(const QJsonObject&, QPlatformIntegration*);
+    void* function = native ? reinterpret_cast<void*>(native->nativeResourceFunctionForIntegration("setConfiguration"))
+                            : nullptr;
+    auto set = reinterpret_cast<SetConfiguration>(function);
     if (!set) return FALSE;
     QJsonArray screens;
     for (int i = 0; i < count; ++i)

@@ -37,10 +37,10 @@
 // 16-bit words (1536 bytes), replaced atomically on every load and read on every query. A
 // missing or damaged file reads as the identity ramp.
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <filesystem>
 
+#include "ascii_case.h"
 #include "display_backend.h"
 #include "files.h"
 #include "ini_parse.h"
@@ -215,8 +215,7 @@ private:
         // [Taskbar] Edge=top|bottom|left|right (default none), Size=, AutoHide=: a task bar
         // that hides itself leaves the whole primary monitor as the work area.
         const IniSection* taskbar = doc.findSection("Taskbar");
-        std::string edge = text(taskbar, "Edge", "");
-        for (char& c : edge) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        std::string edge = asciiLowerCopy(text(taskbar, "Edge", ""));
         if (edge == "top" || edge == "bottom" || edge == "left" || edge == "right") {
             taskbarEdge_ = edge;
             taskbarSize_ = number(taskbar, "Size", 30, 0, 4096);

@@ -2,19 +2,20 @@
 // number per line) so that every process of the system root reads the same state.
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "detail.h"
 #include "display_backend.h"
-#include "files.h"
+#include "winplat_files.h"
 
 namespace winplat::detail {
 
 std::vector<int> virtualKeysHeld() {
-    std::ifstream in(systemRoot() + "/display/keys");
+    std::string text;
+    winplat::readWholeFile((systemRoot() + "/display/keys").c_str(), text);
+    std::istringstream in(text);
     std::vector<int> keys;
     int key = 0;
     while (in >> key) keys.push_back(key);
@@ -33,7 +34,7 @@ bool setVirtualKeyHeld(int virtualKey, bool down) {
     for (int k : keys) out << k << '\n';
     std::error_code ec;
     std::filesystem::create_directories(systemRoot() + "/display", ec);
-    return replaceFileAtomically(systemRoot() + "/display/keys", out.str()) == 0;
+    return winplat::replaceFile((systemRoot() + "/display/keys").c_str(), out.str()) == ERROR_SUCCESS;
 }
 
 }  // namespace winplat::detail
