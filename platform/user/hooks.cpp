@@ -66,12 +66,7 @@ WINPLAT_API BOOL WinplatVirtualDisplayChanged(void) {
         }
         if (const WinplatDriverFunctions* driver = loadedGuiDriver())
             driver->configureScreens(rects.data(), static_cast<int>(rects.size()));
-        std::vector<HWND> tops;
-        {
-            WindowTable& t = windowTable();
-            std::lock_guard lock(t.mutex);
-            tops = t.topLevels;
-        }
+        std::vector<HWND> tops = topLevelWindows();
         for (HWND h : tops)
             SendMessageA(h, WM_DISPLAYCHANGE, static_cast<WPARAM>(bits),
                          MAKELPARAM(primary.right - primary.left, primary.bottom - primary.top));

@@ -210,12 +210,7 @@ HWND windowAt(POINT desktop, LRESULT* hit) {
     if (HWND capture = GetCapture()) {
         found = capture;
     } else {
-        std::vector<HWND> tops;
-        {
-            WindowTable& t = windowTable();
-            std::lock_guard lock(t.mutex);
-            tops = t.topLevels;
-        }
+        std::vector<HWND> tops = topLevelWindows();
         found = enabledAncestor(searchAt(tops, desktop, code));
     }
     if (hit) *hit = code;

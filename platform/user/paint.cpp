@@ -227,12 +227,7 @@ WINPLAT_API BOOL RedrawWindow(HWND hWnd, const RECT* lprcUpdate, void* hrgnUpdat
             return FALSE;
         }
         if (!hWnd || hWnd == GetDesktopWindow()) {
-            std::vector<HWND> tops;
-            {
-                WindowTable& t = windowTable();
-                std::lock_guard lock(t.mutex);
-                tops = t.topLevels;
-            }
+            std::vector<HWND> tops = topLevelWindows();
             for (HWND top : tops) RedrawWindow(top, nullptr, nullptr, flags);
             return TRUE;
         }

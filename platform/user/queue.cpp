@@ -364,12 +364,7 @@ WINPLAT_API DWORD GetWindowThreadProcessId(HWND hWnd, LPDWORD lpdwProcessId) {
 
 WINPLAT_API LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     if (hWnd == HWND_BROADCAST) {
-        std::vector<HWND> all;
-        {
-            WindowTable& t = windowTable();
-            std::lock_guard lock(t.mutex);
-            all = t.topLevels;
-        }
+        std::vector<HWND> all = topLevelWindows();
         for (HWND h : all) SendMessageA(h, Msg, wParam, lParam);
         return 0;
     }
@@ -398,12 +393,7 @@ WINPLAT_API LRESULT CallWindowProcA(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, 
 WINPLAT_API BOOL PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     return guardedCall(BOOL{FALSE}, [&]() -> BOOL {
         if (hWnd == HWND_BROADCAST) {
-            std::vector<HWND> all;
-            {
-                WindowTable& t = windowTable();
-                std::lock_guard lock(t.mutex);
-                all = t.topLevels;
-            }
+            std::vector<HWND> all = topLevelWindows();
             for (HWND h : all) PostMessageA(h, Msg, wParam, lParam);
             return TRUE;
         }

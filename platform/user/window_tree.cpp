@@ -17,6 +17,12 @@ std::shared_ptr<Window> topLevelOf(WindowTable& t, const std::shared_ptr<Window>
     return at;
 }
 
+std::vector<HWND> topLevelWindows() {
+    WindowTable& t = windowTable();
+    std::lock_guard lock(t.mutex);
+    return t.topLevels;
+}
+
 HWND desktopWindow() { return reinterpret_cast<HWND>(uintptr_t{0x10000 - 2}); }
 
 namespace {
@@ -123,12 +129,7 @@ WINPLAT_API BOOL EnumChildWindows(HWND hWndParent, WNDENUMPROC lpEnumFunc, LPARA
 
 WINPLAT_API BOOL EnumWindows(WNDENUMPROC lpEnumFunc, LPARAM lParam) {
     if (!lpEnumFunc) return FALSE;
-    std::vector<HWND> all;
-    {
-        WindowTable& t = windowTable();
-        std::lock_guard lock(t.mutex);
-        all = t.topLevels;
-    }
+    std::vector<HWND> all = topLevelWindows();
     for (HWND h : all)
         if (IsWindow(h) && !lpEnumFunc(h, lParam)) return FALSE;
     return TRUE;

@@ -88,6 +88,9 @@ WindowTable& windowTable();
 // `replacement` is given, stores it. 0 with ERROR_INVALID_INDEX outside the bytes.
 LONG_PTR exchangeExtra(std::vector<unsigned char>& bytes, int index, const LONG_PTR* replacement);
 
+// A copy of the top-level windows in z-order, top first, taken under the lock.
+std::vector<HWND> topLevelWindows();
+
 // A class name that is an atom (MAKEINTATOM: a value below 0x10000).
 bool isAtomName(LPCSTR name);
 // Callers hold the lock. A class by name (case-insensitive) or atom.

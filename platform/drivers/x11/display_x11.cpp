@@ -136,16 +136,8 @@ public:
     // The pointer through the root window, in desktop coordinates (the primary monitor's top
     // left corner is the origin, the root window's is not).
     bool cursorPosition(POINT& where) override {
-        Display* d = display_.get();
-        ErrorTrap trap(d);
-        Window root = None, child = None;
-        int rootX = 0, rootY = 0, winX = 0, winY = 0;
         unsigned int mask = 0;
-        if (!XQueryPointer(d, root_, &root, &child, &rootX, &rootY, &winX, &winY, &mask) ||
-            !trap.ok())
-            return false;
-        where = {rootX - origin_.x, rootY - origin_.y};
-        return true;
+        return queryPointer(where, mask);
     }
 
     bool moveCursor(POINT where) override {
@@ -207,18 +199,25 @@ public:
             case 0x04: bit = Button2Mask; break;  // VK_MBUTTON
             default: return -1;
         }
-        Display* d = display_.get();
-        ErrorTrap trap(d);
-        Window root = None, child = None;
-        int rootX = 0, rootY = 0, winX = 0, winY = 0;
+        POINT where{};
         unsigned int mask = 0;
-        if (!XQueryPointer(d, root_, &root, &child, &rootX, &rootY, &winX, &winY, &mask) ||
-            !trap.ok())
-            return -1;
+        if (!queryPointer(where, mask)) return -1;
         return (mask & bit) ? 1 : 0;
     }
 
 private:
+    // The pointer in desktop coordinates and the mask of the modifiers and buttons held.
+    bool queryPointer(POINT& where, unsigned int& mask) {
+        Display* d = display_.get();
+        ErrorTrap trap(d);
+        Window root = None, child = None;
+        int rootX = 0, rootY = 0, winX = 0, winY = 0;
+        if (!XQueryPointer(d, root_, &root, &child, &rootX, &rootY, &winX, &winY, &mask) || !trap.ok())
+            return false;
+        where = {rootX - origin_.x, rootY - origin_.y};
+        return true;
+    }
+
     bool sendRamp(size_t monitor, const GammaRamp& ramp) {
         const int size = gammaSizes_[monitor];
         if (size <= 0) return false;
