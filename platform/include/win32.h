@@ -346,6 +346,10 @@ WINPLAT_API UINT GetSystemDirectoryA(LPSTR lpBuffer, UINT uSize);
 WINPLAT_API UINT GetWindowsDirectoryA(LPSTR lpBuffer, UINT uSize);
 WINPLAT_API DWORD GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer,
                                    LPSTR* lpFilePart);
+// Replaces the extension of the path's last component (from its last '.') by pszExt, or
+// appends pszExt when that component has none; dots in directory names never count. The buffer
+// holds MAX_PATH characters: FALSE, with the path unchanged, when the result would not fit.
+WINPLAT_API BOOL PathRenameExtensionA(LPSTR pszPath, LPCSTR pszExt);
 
 // ---- INI files ---------------------------------------------------------------------------
 // A file name without a directory is looked up in the Windows directory of the system root.

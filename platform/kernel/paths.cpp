@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -241,5 +242,15 @@ WINPLAT_API UINT GetWindowsDirectoryA(LPSTR lpBuffer, UINT uSize) {
 WINPLAT_API UINT GetSystemDirectoryA(LPSTR lpBuffer, UINT uSize) {
     return winplat::detail::guardedCall(UINT{0}, [&]() -> UINT {
         return copyOrRequiredSize(lpBuffer, uSize, systemDirectory());
+    });
+}
+
+WINPLAT_API BOOL PathRenameExtensionA(LPSTR pszPath, LPCSTR pszExt) {
+    return winplat::detail::guardedCall(BOOL{FALSE}, [&]() -> BOOL {
+        if (!pszPath || !pszExt) return FALSE;
+        const std::string renamed = replaceExtension(pszPath, pszExt);
+        if (renamed.size() >= MAX_PATH) return FALSE;
+        std::memcpy(pszPath, renamed.c_str(), renamed.size() + 1);
+        return TRUE;
     });
 }

@@ -120,6 +120,42 @@ TEST(PathNames, ReplaceExtensionLooksOnlyAtTheLastComponent) {
     }
 }
 
+TEST(PathNames, PathRenameExtensionRenamesTheLastComponentWithinMaxPath) {
+    struct Case {
+        const char* path;
+        const char* extension;
+        BOOL result;
+        const char* expected;
+    } cases[] = {
+        {"/suite.d/huevista", ".ini", TRUE, "/suite.d/huevista.ini"},
+        {"C:\\Suite\\huevista.exe", ".ini", TRUE, "C:\\Suite\\huevista.ini"},
+        {"/home/u/.local/lib/huevista", ".ini", TRUE, "/home/u/.local/lib/huevista.ini"},
+        {"", ".ini", TRUE, ".ini"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        char buffer[MAX_PATH + 1];
+        std::memset(buffer, 0xBD, sizeof buffer);
+        std::strcpy(buffer, c.path);
+        EXPECT_EQ(PathRenameExtensionA(buffer, c.extension), c.result);
+        EXPECT_STREQ(buffer, c.expected);
+        EXPECT_EQ(static_cast<unsigned char>(buffer[MAX_PATH]), 0xBD);
+    }
+    // 255 characters and ".ini" make 259: the last that fits; one more does not, and the path
+    // stays as it was.
+    std::string longest = "/" + std::string(254, 'a');
+    char buffer[MAX_PATH + 1];
+    std::strcpy(buffer, longest.c_str());
+    EXPECT_EQ(PathRenameExtensionA(buffer, ".ini"), TRUE);
+    EXPECT_EQ(std::string(buffer), longest + ".ini");
+    std::string tooLong = longest + "a";
+    std::strcpy(buffer, tooLong.c_str());
+    EXPECT_EQ(PathRenameExtensionA(buffer, ".ini"), FALSE);
+    EXPECT_EQ(std::string(buffer), tooLong);
+    EXPECT_EQ(PathRenameExtensionA(nullptr, ".ini"), FALSE);
+    EXPECT_EQ(PathRenameExtensionA(buffer, nullptr), FALSE);
+}
+
 TEST_F(PathsTest, FullPathNameIsLexical) {
     struct Case {
         const char* in;
