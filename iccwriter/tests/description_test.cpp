@@ -8,7 +8,7 @@
 
 #include "icc_support.h"
 
-#ifdef ICCWRITER_HAVE_LCMS2
+#ifdef SPX_HAVE_LCMS2
 #include <lcms2.h>
 #endif
 
@@ -23,7 +23,7 @@ std::string textOfLength(std::size_t n) {
     return s;
 }
 
-#ifdef ICCWRITER_HAVE_LCMS2
+#ifdef SPX_HAVE_LCMS2
 // The ASCII text Little CMS reads from the description tag.
 std::string lcmsDescription(const std::string& path, cmsTagSignature sig) {
     cmsHPROFILE h = cmsOpenProfileFromFile(path.c_str(), "r");
@@ -68,7 +68,7 @@ TEST_F(DescriptionTest, EveryLengthIsReadable) {
             EXPECT_NE(dump.find(text), std::string::npos) << dump;
         }
         expectLcmsAccepts(path);
-#ifdef ICCWRITER_HAVE_LCMS2
+#ifdef SPX_HAVE_LCMS2
         EXPECT_EQ(lcmsDescription(path, cmsSigProfileDescriptionTag), text);
 #endif
     }

@@ -9,7 +9,7 @@
 
 #include "icc_support.h"
 
-#ifdef ICCWRITER_HAVE_LCMS2
+#ifdef SPX_HAVE_LCMS2
 #include <lcms2.h>
 #endif
 
@@ -80,7 +80,7 @@ Bytes expectedMonitorProfile(const std::vector<std::uint16_t> (&curves)[3]) {
     return expectedProfile(templateHeader(), tags);
 }
 
-#ifdef ICCWRITER_HAVE_LCMS2
+#ifdef SPX_HAVE_LCMS2
 cmsTagSignature sigOf(const char* s) {
     return static_cast<cmsTagSignature>(std::uint32_t(std::uint8_t(s[0])) << 24 |
                                         std::uint32_t(std::uint8_t(s[1])) << 16 |
@@ -164,7 +164,7 @@ TEST_F(MonitorProfileTest, ThirtyTwoEntryCurves) {
     ASSERT_EQ(SpProfileSaveToDisk(p, path.c_str()), SP_OK);
     expectFileBytes(path, expectedMonitorProfile(curves));
     expectReadersAccept(path);
-#ifdef ICCWRITER_HAVE_LCMS2
+#ifdef SPX_HAVE_LCMS2
     expectLcmsMeaning(path, curves);
 #endif
 }
@@ -178,7 +178,7 @@ TEST_F(MonitorProfileTest, OneEntryCurves) {
     ASSERT_EQ(SpProfileSaveToDisk(p, path.c_str()), SP_OK);
     expectFileBytes(path, expectedMonitorProfile(curves));
     expectReadersAccept(path);
-#ifdef ICCWRITER_HAVE_LCMS2
+#ifdef SPX_HAVE_LCMS2
     expectLcmsMeaning(path, curves);
 #endif
 }

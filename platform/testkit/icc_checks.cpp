@@ -1,4 +1,4 @@
-#include "icc_support.h"
+#include "icc_checks.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,7 +13,7 @@
 #include <set>
 #include <sstream>
 
-#ifdef ICCWRITER_HAVE_LCMS2
+#ifdef SPX_HAVE_LCMS2
 #include <lcms2.h>
 #endif
 
@@ -175,7 +175,7 @@ std::vector<TableEntry> readTable(const std::vector<std::uint8_t>& file) {
 
 }  // namespace
 
-#ifdef ICCWRITER_HAVE_LCMS2
+#ifdef SPX_HAVE_LCMS2
 
 namespace {
 
@@ -343,23 +343,6 @@ std::string expectIccdumpAccepts(const std::string& path, std::source_location w
 void expectReadersAccept(const std::string& path, std::source_location where) {
     expectLcmsAccepts(path, where);
     expectIccdumpAccepts(path, where);
-}
-
-void IccWriterTest::SetUp() {
-    setenv("SPECTRINE_FAKE_TIME", kTestClockText, 1);
-    FreshRootTest::SetUp();
-}
-
-void IccWriterTest::TearDown() {
-    FreshRootTest::TearDown();
-    unsetenv("SPECTRINE_FAKE_TIME");
-}
-
-ProfilePtr IccWriterTest::newProfile() {
-    ProfilePtr p;
-    EXPECT_EQ(SpProfileCreate(1, p.out()), SP_OK);
-    EXPECT_NE(p.get(), nullptr);
-    return p;
 }
 
 }  // namespace icctest
