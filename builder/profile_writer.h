@@ -1,0 +1,28 @@
+// Writing one monitor profile into the system colour directory through kalvicm, registering it
+// with the colour management and, for the monitor's default, telling the plug-in extensions.
+#pragma once
+
+#include <string>
+
+#include "profforge.h"
+
+namespace builder {
+
+struct ProfileRequest {
+    const ICCMONITORPARMS* parms = nullptr;
+    std::string fileName;  // in the colour directory, with its extension
+    bool isDefault = false;
+    int monitor = 0;
+    DWORD scaleToD50 = 0;  // the "ScaleToD50" value to make it with
+};
+
+// "Settings" "ScaleToD50": its value when it reads as a REG_DWORD, else 0.
+DWORD readScaleToD50();
+// System directory + "\COLOR\" + fileName.
+std::string colourDirectoryPath(const std::string& fileName);
+
+// Writes and registers the profile. Failures are shown as messages; false when no file was
+// written.
+bool writeProfile(const ProfileRequest& request);
+
+}  // namespace builder
