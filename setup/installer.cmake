@@ -10,6 +10,8 @@ install(TARGETS spectrine-install RUNTIME DESTINATION ${SPECTRINE_SUITE_DIR})
 # The monitor INF sources the installer sorts into the suite's INF chain.
 file(GLOB SUITE_INF_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/data/inf/*.inf)
 install(FILES ${SUITE_INF_SOURCES} DESTINATION ${SPECTRINE_SUITE_DIR}/inf)
+# The white point reference file beside the wizard ("AppFile" with ".ini" for its extension).
+install(FILES ${PROJECT_SOURCE_DIR}/data/huevista.ini DESTINATION ${SPECTRINE_SUITE_DIR})
 
 if(SPECTRINE_TESTS)
   file(GLOB INSTALLER_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/installer_*_test.cpp)
@@ -18,6 +20,7 @@ if(SPECTRINE_TESTS)
     target_link_libraries(installer_tests PRIVATE installer_steps)
     add_dependencies(installer_tests spectrine-install)
     target_compile_definitions(installer_tests PRIVATE SUITE_INF_SOURCES="${PROJECT_SOURCE_DIR}/data/inf"
+                               SUITE_WHITEPOINT_INI="${PROJECT_SOURCE_DIR}/data/huevista.ini"
                                INSTALLER_PATH="$<TARGET_FILE:spectrine-install>")
   endif()
 endif()

@@ -11,6 +11,7 @@
 #include "monorder.h"
 #include "vltutil.h"
 #include "winplat.h"
+#include "winplat_files.h"
 #include "winplat_registry.h"
 
 namespace fs = std::filesystem;
@@ -73,6 +74,37 @@ bool installMonitorInf(const std::vector<std::string>& sources, const std::strin
         return false;
     }
     report.lines.push_back("Monitor INF chain: " + infFile + " from " + std::to_string(sources.size()) + " files");
+    return true;
+}
+
+// The white point reference file the builders and the wizard read beside the wizard.
+bool checkWhitePointFile(const std::string& appFile, Report& report) {
+    char path[MAX_PATH];
+    appFile.copy(path, sizeof path - 1);
+    path[std::min(appFile.size(), sizeof path - 1)] = '\0';
+    if (!PathRenameExtensionA(path, ".ini") || !winplat::fileExists(path)) {
+        report.error = "the white point reference file " + std::string(path) + " is missing";
+        return false;
+    }
+    report.lines.push_back(std::string("White point reference: ") + path);
+    return true;
+}
+
+// Profiles other than "Spectrine95.icm" carry colorants adapted to D50, as ICC readers expect;
+// a value already set (by the user or an earlier installation) is kept.
+bool setScaleToD50(Report& report) {
+    DWORD size = 0;
+    if (GetSpectrineRegValue("Settings", "ScaleToD50", nullptr, nullptr, &size) == ERROR_SUCCESS) {
+        DWORD value = 0;
+        GetSpectrineScaleToD50(&value);
+        report.lines.push_back("Settings\\ScaleToD50 = " + std::to_string(value) + " (kept)");
+        return true;
+    }
+    if (WriteSpectrineScaleToD50(1) != ERROR_SUCCESS) {
+        report.error = "cannot write the setting \"ScaleToD50\" into the registry";
+        return false;
+    }
+    report.lines.push_back("Settings\\ScaleToD50 = 1");
     return true;
 }
 
@@ -143,7 +175,8 @@ bool installSuite(const std::string& suiteFolder, Report& report) {
         !fitsSetting("LutDir", layout.lutDir, report))
         return false;
     std::vector<std::string> sources;
-    if (!findInfSources(suiteFolder, sources, report)) return false;
+    if (!findInfSources(suiteFolder, sources, report) || !checkWhitePointFile(layout.appFile, report))
+        return false;
     const std::string colourDir = std::string(systemDir, systemLength) + "/COLOR";
     for (const std::string& folder : {root, colourDir, layout.lutDir}) {
         std::error_code ec;
@@ -160,14 +193,14 @@ bool installSuite(const std::string& suiteFolder, Report& report) {
     report.lines.push_back("System root: " + root);
     report.lines.push_back("Suite folder: " + suiteFolder);
     if (!installMonitorInf(sources, layout.infFile, report)) return false;
-    // The three settings land together or not at all.
+    // The settings land together or not at all.
     winplat::RegistryTransaction settings;
     if (settings.status() != ERROR_SUCCESS) {
         report.error = "cannot write into the registry";
         return false;
     }
     if (!writeSetting("AppFile", layout.appFile, report) || !writeSetting("InfFile", layout.infFile, report) ||
-        !writeSetting("LutDir", layout.lutDir, report))
+        !writeSetting("LutDir", layout.lutDir, report) || !setScaleToD50(report))
         return false;
     if (settings.commit() != ERROR_SUCCESS) {
         report.error = "cannot write the settings into the registry";

@@ -13,7 +13,9 @@ struct Report {
 
 // Lays out the system root (Windows, system and colour folders, LUT folder) and writes the
 // installation settings "AppFile", "InfFile" and "LutDir" for the suite installed in
-// `suiteFolder`. Leaves settings already pointing elsewhere replaced by the new ones.
+// `suiteFolder`. Leaves settings already pointing elsewhere replaced by the new ones. Sets
+// "ScaleToD50" to 1 unless it is set already. The suite folder must hold the white point
+// reference file ("huevista.ini") and the monitor INF files ("inf/*.inf").
 bool installSuite(const std::string& suiteFolder, Report& report);
 
 // Paths the settings take for a suite folder and a system root.

@@ -25,6 +25,7 @@ protected:
         fs::create_directories(suite + "/inf");
         for (const auto& e : fs::directory_iterator(SUITE_INF_SOURCES))
             fs::copy_file(e.path(), suite + "/inf/" + e.path().filename().string());
+        fs::copy_file(SUITE_WHITEPOINT_INI, suite + "/huevista.ini");
     }
     std::string suite;
 };
@@ -47,6 +48,37 @@ TEST_F(Installer, WritesTheThreeSettingsFoldersAndTheInfChain) {
     EXPECT_EQ(stat((root() + "/LUT").c_str(), &st), 0);
     EXPECT_EQ(stat((root() + "/WINDOWS/SYSTEM/COLOR").c_str(), &st), 0);
     EXPECT_FALSE(report.lines.empty());
+}
+
+TEST_F(Installer, ScaleToD50IsSetOnceAndAUsersValueKept) {
+    struct Case {
+        const char* name;
+        DWORD before;  // ~0u: absent
+        DWORD after;
+    } cases[] = {{"absent", ~0u, 1}, {"user chose 0", 0, 0}, {"user chose 2", 2, 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteSpectrineRegValue("Settings", "ScaleToD50", REG_DWORD, nullptr, 0);
+        if (c.before != ~0u) {
+            ASSERT_EQ(WriteSpectrineScaleToD50(c.before), ERROR_SUCCESS);
+        }
+        installer::Report report;
+        ASSERT_TRUE(installer::installSuite(suite, report)) << report.error;
+        DWORD type = 0, value = 0xdeadbeef, size = sizeof value;
+        ASSERT_EQ(GetSpectrineRegValue("Settings", "ScaleToD50", &type, reinterpret_cast<LPBYTE>(&value), &size),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+        EXPECT_EQ(value, c.after);
+    }
+}
+
+TEST_F(Installer, MissingWhitePointFileStopsTheInstallation) {
+    fs::remove(suite + "/huevista.ini");
+    installer::Report report;
+    EXPECT_FALSE(installer::installSuite(suite, report));
+    EXPECT_NE(report.error.find(suite + "/huevista.ini"), std::string::npos) << report.error;
+    char out[MAX_PATH];
+    EXPECT_EQ(GetSpectrineRegString("Settings", "AppFile", out, sizeof out), 0);
 }
 
 TEST_F(Installer, MissingInfSourcesStopTheInstallation) {
