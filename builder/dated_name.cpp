@@ -36,7 +36,7 @@ std::string datedProfileName(const char* manufacturer, const char* model, DWORD 
     else
         WinplatFormatC(name, sizeof name, "%s %s %uK G%1.1f%s", manufacturer, model,
                        static_cast<unsigned>(temperature), gamma, suffix.c_str());
-    std::string result(name, strnlen(name, kDatedNameLimit));
+    std::string result(name, strnlen(name, kProfileNameLimit));
     for (char& c : result)
         if (std::strchr("\\/:*?<>|\"", c)) c = '_';
     return result;

@@ -4,19 +4,17 @@
 
 #include <string>
 
+#include "profile_writer.h"
 #include "win32.h"
 
 namespace builder {
-
-// Longest dated name: with ".icm" it stays a valid file name (255 bytes).
-inline constexpr size_t kDatedNameLimit = 251;
 
 // " .Dec 07 1999 - 06 05 PM" for 7 December 1999 at 18:05 (English month names, 12-hour
 // clock); empty when "Settings" "NoDateInProfileName" reads as non-zero.
 std::string dateSuffix(const SYSTEMTIME& now);
 // "<manufacturer> <model> <temperature>K G<overall gamma><suffix>", without the manufacturer
 // when it begins with "PnP"; \ / : * ? < > | and '"' become '_'. The overall gamma is the one
-// the store keeps, the time the local time.
+// the store keeps, the time the local time; at most kProfileNameLimit characters.
 std::string datedProfileName(const char* manufacturer, const char* model, DWORD temperature);
 
 }  // namespace builder

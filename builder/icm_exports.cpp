@@ -10,7 +10,7 @@ BUILDER_API int ComputeICM(HWND, const ICCMONITORPARMS* parms, LPCSTR name, int 
                            int monitor) {
     builder::guarded(0, [&] {
         if (!parms || !name) return 0;
-        const std::string file = std::string(name, strnlen(name, 255)) + ".icm";
+        const std::string file = std::string(name, strnlen(name, builder::kProfileNameLimit)) + ".icm";
         builder::writeProfile({parms, file, isDefault != 0, monitor, builder::readScaleToD50()});
         return 1;
     });

@@ -83,7 +83,8 @@ BUILDER_STATIC_ASSERT(sizeof(ICCMONITORPARMS) == 160, "ICC parameters record is 
 // ramp then holds the identity ramp. Profile errors are shown, never returned.
 BUILDER_API int ComputeProfiles(HWND window, LPCSTR presetName, const double* gammas,
                                 DWORD temperature, WORD* ramp, DWORD flags, int monitor);
-// Writes `name` + ".icm" (at most 255 characters of `name`) into the colour directory and
+// Writes `name` + ".icm" (at most 251 characters of `name`, so that the file name fits the 255
+// bytes of a file system) into the colour directory and
 // registers it, as the monitor's default when isDefault is non-zero. Always 1.
 BUILDER_API int ComputeICM(HWND window, const ICCMONITORPARMS* parms, LPCSTR name, int isDefault,
                            int monitor);

@@ -8,6 +8,10 @@
 
 namespace builder {
 
+// Longest profile name before its ".icm": with it the file name stays within the 255 bytes a
+// file system takes.
+inline constexpr size_t kProfileNameLimit = 251;
+
 struct ProfileRequest {
     const ICCMONITORPARMS* parms = nullptr;
     std::string fileName;  // in the colour directory, with its extension
