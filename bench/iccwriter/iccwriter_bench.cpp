@@ -25,6 +25,7 @@
 #include <fcntl.h>
 
 #include "kalvicm.h"
+#include "lcms_monitor_profile.h"
 #include "profile.h"
 
 namespace {
@@ -79,62 +80,23 @@ void kalvicmProfile(const std::string& path) {
     if (failures) std::abort();
 }
 
-// Little CMS cannot encode a private tag: K007 goes in as raw description bytes prepared once.
-std::vector<std::uint8_t> rawDescription(const char* text) {
-    const std::uint32_t count = static_cast<std::uint32_t>(std::strlen(text) + 1);
-    std::vector<std::uint8_t> b(90 + count, 0);
-    std::memcpy(b.data(), "desc", 4);
-    for (int i = 0; i < 4; ++i) b[8 + i] = static_cast<std::uint8_t>(count >> (24 - 8 * i));
-    std::memcpy(b.data() + 12, text, count);
-    b[12 + count + 10] = static_cast<std::uint8_t>(count <= 67 ? count : 0);  // ScriptCode count
-    return b;
-}
-const std::vector<std::uint8_t> kRawK007 = rawDescription(kK007);
-
-void writeText(cmsHPROFILE h, cmsTagSignature sig, const char* text) {
-    cmsMLU* mlu = cmsMLUalloc(nullptr, 1);
-    cmsMLUsetASCII(mlu, "en", "US", text);
-    cmsWriteTag(h, sig, mlu);
-    cmsMLUfree(mlu);
-}
+const spx::bench::MonitorProfileContent kLcmsContent = [] {
+    spx::bench::MonitorProfileContent c;
+    c.copyright = kCopyright;
+    c.rawSummary = spx::bench::rawDescription(kK007);
+    c.description = kDesc;
+    c.white[0] = kColorants[0].x, c.white[1] = kColorants[0].y, c.white[2] = kColorants[0].z;
+    for (int k = 0; k < 3; ++k) {
+        c.colorants[k][0] = kColorants[k + 1].x;
+        c.colorants[k][1] = kColorants[k + 1].y;
+        c.colorants[k][2] = kColorants[k + 1].z;
+        c.curves[k] = kCurves[k];
+    }
+    return c;
+}();
 
 // Saves to `path`, or to memory when it is null; returns the profile's length.
-std::size_t lcmsProfile(const char* path) {
-    cmsHPROFILE h = cmsCreateProfilePlaceholder(nullptr);
-    cmsSetProfileVersion(h, 2.0);
-    cmsSetDeviceClass(h, cmsSigDisplayClass);
-    cmsSetColorSpace(h, cmsSigRgbData);
-    cmsSetPCS(h, cmsSigXYZData);
-    cmsSetHeaderRenderingIntent(h, INTENT_PERCEPTUAL);
-    const std::time_t now = std::time(nullptr);
-    struct tm local;
-    localtime_r(&now, &local);
-    cmsWriteTag(h, cmsSigCalibrationDateTimeTag, &local);
-    writeText(h, cmsSigCopyrightTag, kCopyright);
-    cmsWriteRawTag(h, static_cast<cmsTagSignature>(0x4B303037), kRawK007.data(),
-                   static_cast<cmsUInt32Number>(kRawK007.size()));
-    writeText(h, cmsSigProfileDescriptionTag, kDesc);
-    for (const Colorant& c : kColorants) {
-        const cmsCIEXYZ xyz{c.x, c.y, c.z};
-        cmsWriteTag(h, c.lcmsSig, &xyz);
-    }
-    const cmsTagSignature trc[] = {cmsSigRedTRCTag, cmsSigGreenTRCTag, cmsSigBlueTRCTag};
-    for (int i = 0; i < 3; ++i) {
-        cmsToneCurve* t = cmsBuildTabulatedToneCurve16(nullptr, 32, kCurves[i].data());
-        cmsWriteTag(h, trc[i], t);
-        cmsFreeToneCurve(t);
-    }
-    cmsUInt32Number size = 0;
-    if (path) {
-        if (!cmsSaveProfileToFile(h, path)) std::abort();
-    } else {
-        if (!cmsSaveProfileToMem(h, nullptr, &size)) std::abort();
-        std::vector<std::uint8_t> image(size);
-        if (!cmsSaveProfileToMem(h, image.data(), &size)) std::abort();
-    }
-    cmsCloseProfile(h);
-    return size;
-}
+std::size_t lcmsProfile(const char* path) { return spx::bench::saveWithLittleCms(kLcmsContent, path); }
 
 // The same profile with the library's profile object, laid out into memory.
 std::size_t kalvicmInMemory() {
