@@ -8,7 +8,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -250,7 +249,7 @@ WINPLAT_API BOOL PathRenameExtensionA(LPSTR pszPath, LPCSTR pszExt) {
         if (!pszPath || !pszExt) return FALSE;
         const std::string renamed = replaceExtension(pszPath, pszExt);
         if (renamed.size() >= MAX_PATH) return FALSE;
-        std::memcpy(pszPath, renamed.c_str(), renamed.size() + 1);
+        copyBounded(pszPath, MAX_PATH, renamed);
         return TRUE;
     });
 }
