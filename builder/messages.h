@@ -2,9 +2,22 @@
 // with an empty caption and the warning icon.
 #pragma once
 
+#include "winplat.h"
+
 namespace builder {
 
-// The text is formatted into at most 512 characters (integers and texts only).
-void showWarning(const char* format, ...) __attribute__((format(printf, 1, 2)));
+inline constexpr size_t kMessageSize = 512;
+
+// Shows `text` as it is.
+void showWarningText(const char* text);
+
+// Shows `format` with its arguments, formatted in the C locale into at most kMessageSize
+// characters.
+template <typename... Args>
+void showWarning(const char* format, Args... args) {
+    char text[kMessageSize];
+    WinplatFormatC(text, sizeof text, format, args...);
+    showWarningText(text);
+}
 
 }  // namespace builder

@@ -1,10 +1,9 @@
 #include "profile_content.h"
 
-#include <strings.h>
-
 #include <cmath>
 #include <cstring>
 
+#include "ascii_case.h"
 #include "colour_math.h"
 #include "description_line.h"
 #include "winplat.h"
@@ -17,10 +16,6 @@ constexpr char kCopyright[] = "Copyright (c) Kalvenmor";
 constexpr double kD50X = 0.9642, kD50Z = 0.8249;       // D50 white, Y = 1
 constexpr double kD50x = 0.3457, kD50y = 0.3585;       // and its chromaticity
 
-bool startsWithIgnoringCase(const std::string& text, const char* prefix) {
-    return strncasecmp(text.c_str(), prefix, std::strlen(prefix)) == 0;
-}
-
 // The first four characters of `text`, padded with blanks.
 void fourCharacters(const char* text, char (&out)[4]) {
     std::memset(out, ' ', sizeof out);
@@ -32,7 +27,7 @@ std::string descriptionText(const ProfileInputs& in) {
     if (isMiniProfile(in.fileName))
         format = "MiniProfile-Spectrine: %s %s";
     else if (in.scaleToD50 != 0)
-        format = startsWithIgnoringCase(in.fileName, "PANTONE") ? "Pantone: %s %s" : "Netvivid: %s %s";
+        format = winplat::startsWithIgnoringCase(in.fileName, "PANTONE") ? "Pantone: %s %s" : "Netvivid: %s %s";
     char text[512];
     const ICCMONITORPARMS& p = *in.parms;
     WinplatFormatC(text, sizeof text, format, p.manufacturer ? p.manufacturer : "",
@@ -51,7 +46,7 @@ std::string summaryText(const ProfileInputs& in) {
 
 }  // namespace
 
-bool isMiniProfile(const std::string& fileName) { return startsWithIgnoringCase(fileName, "ADOBE"); }
+bool isMiniProfile(const std::string& fileName) { return winplat::startsWithIgnoringCase(fileName, "ADOBE"); }
 
 std::int32_t toS15Fixed16(double value) {
     const double fixed = std::trunc(value * 65536.0);

@@ -7,9 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,6 +15,8 @@
 #include "icc_checks.h"
 #include "profforge.h"
 #include "vltutil.h"
+#include "win32_holders.h"
+#include "winplat_files.h"
 
 namespace buildertest {
 
@@ -38,10 +38,9 @@ protected:
         std::filesystem::create_directories(rootPath("suite"));
         ASSERT_EQ(WriteSpectrineRegString("Settings", "AppFile", rootPath("suite/huevista").c_str()), 1);
         ASSERT_EQ(WriteSpectrineRegString("Settings", "InfFile", rootPath("suite/monitors.inf").c_str()), 1);
-        std::ifstream shipped(WHITEPOINT_INI, std::ios::binary);
-        std::ostringstream text;
-        text << shipped.rdbuf();
-        writeFile("suite/huevista.ini", text.str());
+        std::string shipped;
+        ASSERT_EQ(winplat::readWholeFile(WHITEPOINT_INI, shipped), static_cast<DWORD>(ERROR_SUCCESS));
+        writeFile("suite/huevista.ini", shipped);
     }
     void TearDown() override {
         FreshRootTest::TearDown();
@@ -139,26 +138,26 @@ inline std::vector<std::uint16_t> curveOf(const std::vector<std::uint8_t>& file,
 // Every key and value below a root key, as "path|name" -> type and bytes.
 using RegistrySnapshot = std::map<std::string, std::pair<DWORD, std::vector<BYTE>>>;
 inline void snapshotKey(HKEY root, const std::string& path, RegistrySnapshot& out, int depth = 0) {
-    HKEY key = nullptr;
-    if (depth > 32 || RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    winplat::RegKey key;
+    if (depth > 32 || key.open(root, path) != ERROR_SUCCESS) return;
     out[path + "|"] = {REG_NONE, {}};
     for (DWORD i = 0;; ++i) {
         char name[1024];
         DWORD nameSize = sizeof name, type = 0, size = 0;
-        if (RegEnumValueA(key, i, name, &nameSize, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
+        if (RegEnumValueA(key.get(), i, name, &nameSize, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
         std::vector<BYTE> data(size);
         nameSize = sizeof name;
-        RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data.data(), &size);
+        RegEnumValueA(key.get(), i, name, &nameSize, nullptr, &type, data.data(), &size);
         out[path + "|" + name] = {type, data};
     }
     std::vector<std::string> children;
     for (DWORD i = 0;; ++i) {
         char name[1024];
         DWORD nameSize = sizeof name;
-        if (RegEnumKeyExA(key, i, name, &nameSize, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        if (RegEnumKeyExA(key.get(), i, name, &nameSize, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
         children.emplace_back(name);
     }
-    RegCloseKey(key);
+    key.close();
     for (const std::string& child : children)
         snapshotKey(root, path.empty() ? child : path + "\\" + child, out, depth + 1);
 }

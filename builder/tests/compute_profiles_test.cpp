@@ -203,7 +203,7 @@ TEST_F(ComputeProfilesTest, PnPManufacturerLeavesTheDatedNameWithoutIt) {
     char dated[MAX_PATH] = "";
     GetWin98ProfileName(dated, sizeof dated);
     EXPECT_EQ(std::string(dated), "Generic 17 6500K G2.2 .Apr 05 2003 - 06 07 AM.icm");
-    EXPECT_TRUE(icctest::fileExists(colourPath(dated)));
+    EXPECT_TRUE(winplat::fileExists(colourPath(dated).c_str()));
     // A model with characters no file name may hold, without the date.
     setSettingsDword("NoDateInProfileName", 1);
     addMonitor(0, "Odd", std::string("Maker, A/B:C*?, 1, 2, 1, ") + kSrgbPrimaries);

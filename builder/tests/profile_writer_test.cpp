@@ -236,7 +236,7 @@ TEST_F(ProfileWriter, FailuresAreShownAndTheResultStaysOne) {
     EXPECT_EQ(ComputeICM(nullptr, &parms, "NoWhite", 0, 0), 1);
     ASSERT_EQ(messageBoxes.size(), 1u);
     EXPECT_EQ(messageBoxes[0].text, "Error 1 creating ICM\n");
-    EXPECT_FALSE(icctest::fileExists(colourPath("NoWhite.icm")));
+    EXPECT_FALSE(winplat::fileExists(colourPath("NoWhite.icm").c_str()));
 
     EXPECT_EQ(ComputeICM(nullptr, nullptr, "Null", 0, 0), 1);
     EXPECT_EQ(ComputeICM(nullptr, &parms, nullptr, 0, 0), 1);

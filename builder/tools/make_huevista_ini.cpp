@@ -12,6 +12,7 @@
 #include "description_line.h"
 #include "vltutil.h"
 #include "winplat.h"
+#include "winplat_files.h"
 
 namespace {
 
@@ -154,9 +155,9 @@ int main(int argc, char** argv) {
         }
     }
 
-    FILE* file = argc == 3 ? std::fopen(argv[2], "wb") : stdout;
-    if (!file || std::fwrite(out.data(), 1, out.size(), file) != out.size() ||
-        (argc == 3 && std::fclose(file) != 0)) {
+    const bool written = argc == 3 ? winplat::replaceFile(argv[2], out) == ERROR_SUCCESS
+                                   : std::fwrite(out.data(), 1, out.size(), stdout) == out.size();
+    if (!written) {
         std::fprintf(stderr, "make_huevista_ini: cannot write %s\n", argc == 3 ? argv[2] : "the output");
         return 1;
     }

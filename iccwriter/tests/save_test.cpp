@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "icc_support.h"
+#include "winplat_files.h"
 
 namespace icctest {
 namespace {
@@ -90,7 +91,7 @@ TEST_F(SaveTest, WindowsSeparatorsAndCaseAreAccepted) {
         SCOPED_TRACE(c.path);
         ASSERT_EQ(SpProfileSaveToDisk(p, c.path.c_str()), SP_OK);
         const std::string native = colorPath(c.created);
-        ASSERT_TRUE(fileExists(native));
+        ASSERT_TRUE(winplat::fileExists(native.c_str()));
         expectFileBytes(native, filledExpected());
         expectReadersAccept(native);
     }

@@ -8,10 +8,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <sstream>
+
+#include "winplat_files.h"
 
 #ifdef SPX_HAVE_LCMS2
 #include <lcms2.h>
@@ -116,13 +116,9 @@ Bytes expectedProfile(const Bytes& header, const std::vector<ExpectedTag>& tags)
 }
 
 std::vector<std::uint8_t> readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-bool fileExists(const std::string& path) {
-    std::error_code ec;
-    return fs::exists(path, ec);
+    std::string content;
+    winplat::readWholeFile(path.c_str(), content);
+    return {content.begin(), content.end()};
 }
 
 std::vector<std::string> listDirectory(const std::string& path) {

@@ -57,8 +57,8 @@ struct ExpectedTag {
 // of 4 with zero bytes between.
 Bytes expectedProfile(const Bytes& header, const std::vector<ExpectedTag>& tags);
 
+// The whole file; empty when it cannot be read.
 std::vector<std::uint8_t> readBytes(const std::string& path);
-bool fileExists(const std::string& path);
 // Names in a directory, sorted.
 std::vector<std::string> listDirectory(const std::string& path);
 
