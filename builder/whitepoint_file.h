@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "vltutil.h"
@@ -40,14 +41,18 @@ inline std::string readText(const std::string& file, const std::string& keyName)
     return std::string(value, n);
 }
 
-// Three numbers written as " %lf , %lf , %lf" (blanks around the numbers and commas allowed),
-// read in the C locale. False unless all three are there and finite.
+// Three numbers written as " %lf , %lf , %lf", read as that scanf format reads them in the C
+// locale: white space (blanks, tabs, and the C locale's other spaces) allowed around the
+// numbers and commas, anything after the third number ignored. A number is what strtod reads:
+// a first or second number followed by anything but white space and a comma ("2E,", "0x,")
+// leaves the value refused. False, with `out` unchanged, unless all three are there and
+// finite.
 inline bool parseTriple(const char* text, double (&out)[3]) {
     double v[3];
     const char* p = text;
     for (int i = 0; i < 3; ++i) {
         if (i > 0) {
-            while (*p == ' ' || *p == '\t') ++p;
+            while (*p && std::strchr(" \t\n\v\f\r", *p)) ++p;
             if (*p++ != ',') return false;
         }
         char* end = nullptr;
