@@ -396,9 +396,9 @@ TEST_F(DeleteAllCalibration, RegistryFaultsLoseNothing) {
     ASSERT_EQ(WriteSpectrineRegString("Calibration", "Win98Profile1", "Second.icm"), 1);
     ASSERT_EQ(WriteSpectrineRegString("Calibration", "Lighting", "2"), 1);
     ASSERT_EQ(WriteSpectrineGamma(1, "Set A", "a", 2.2, 2.2, 2.2, ""), 1);
-    vlt::test::failValueWrites(root(), "INSERT", "Win98Profile");
-    vlt::test::failValueWrites(root(), "INSERT", "Win98Profile1");
-    vlt::test::failValueWrites(root(), "UPDATE", "Win98Profile");
+    spx::test::failValueWrites(root(), "INSERT", "Win98Profile");
+    spx::test::failValueWrites(root(), "INSERT", "Win98Profile1");
+    spx::test::failValueWrites(root(), "UPDATE", "Win98Profile");
 
     EXPECT_EQ(DeleteAllSpectrineCalibration(), 1);
     EXPECT_EQ(raw("Calibration", "Win98Profile"), std::string("Spectrine95.icm", 16));
@@ -410,7 +410,7 @@ TEST_F(DeleteAllCalibration, RegistryFaultsLoseNothing) {
     ASSERT_EQ(WriteSpectrineGamma(1, "Set A", "a", 2.2, 2.2, 2.2, ""), 1);
     ASSERT_EQ(WriteSpectrineRegString("Calibration", "Lighting", "2"), 1);
     const std::string calibration = raw("Calibration", "Monitor"), set = raw("Calibration\\Set A", "1");
-    vlt::test::failValueWrites(root(), "DELETE", "Lighting");
+    spx::test::failValueWrites(root(), "DELETE", "Lighting");
     EXPECT_EQ(DeleteAllSpectrineCalibration(), 0);
     EXPECT_EQ(raw("Calibration", "Monitor"), calibration) << "a failed clearing changes nothing";
     EXPECT_EQ(raw("Calibration\\Set A", "1"), set);

@@ -104,7 +104,7 @@ TEST_F(UsbValues, WritingAgainReplacesEveryValue) {
 // writes succeed: the first failure's code, not the last write's.
 TEST_F(UsbValues, TheFirstFailedWriteIsReported) {
     ASSERT_EQ(WriteUSBValues(1, 1, 1, 1, 1, 1), ERROR_SUCCESS);
-    vlt::test::failValueWrites(root(), "UPDATE", "GainGreen");
+    spx::test::failValueWrites(root(), "UPDATE", "GainGreen");
     EXPECT_EQ(WriteUSBValues(200, 201, 202, 5, 6, 7), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(stored("GainRed").value, 200);
     EXPECT_EQ(stored("GainGreen").value, 1);

@@ -9,7 +9,7 @@
 
 #include <string>
 
-namespace vlt::test {
+namespace spx::test {
 
 // From now on, every `change` ("INSERT", "UPDATE" or "DELETE") of a value named `valueName`
 // (any case) fails.
@@ -27,4 +27,4 @@ inline void failValueWrites(const std::string& root, const char* change, const s
     sqlite3_close(db);
 }
 
-}  // namespace vlt::test
+}  // namespace spx::test
