@@ -10,6 +10,7 @@
 #include "profforge.h"
 #include "profile_family.h"
 #include "ramps.h"
+#include "winplat_registry.h"
 
 namespace builder {
 
@@ -80,6 +81,9 @@ int computeProfiles(const Request& q) {
     if (rampWanted && !q.ramp) return 0;
     if ((!unadjusted || rampWanted) && !positiveGammas(q.gammas)) return 0;
 
+    // What the computation reads comes from one moment of the registry, and the USB values it
+    // writes land whole (a failure before them leaves the registry as it was).
+    winplat::RegistryTransaction group;
     const auto calibration = readCalibration(q.monitor);
     const auto line = readDescriptionLine(q.monitor);
     if (!line || !calibration) return 0;
@@ -109,6 +113,7 @@ int computeProfiles(const Request& q) {
     WriteUSBValues(usbLevel(p.gainRed), usbLevel(p.gainGreen), usbLevel(p.gainBlue),
                    unadjusted ? 0 : usbLevel(c.offsetRed), unadjusted ? 0 : usbLevel(c.offsetGreen),
                    unadjusted ? 0 : usbLevel(c.offsetBlue));
+    group.commit();
 
     if (q.flags & COMPUTE_PROFILES)
         writeProfileFamily({q.window, &p, native->weights, q.temperature, q.monitor});

@@ -13,10 +13,12 @@ constexpr DWORD kSpectrineDefault = 0, kNetvividDefault = 1, kPantoneDefault = 2
                 kDatedDefault = 3;
 
 // The dated profile, recorded as the monitor's calibrated profile once it is written.
-void writeDatedProfile(const FamilyRequest& r, DWORD defaultIndex, DWORD scaleToD50) {
+void writeDatedProfile(const FamilyRequest& r, DWORD defaultIndex, DWORD scaleToD50,
+                       const std::string& lighting) {
     const std::string file =
         datedProfileName(r.parms->manufacturer, r.parms->model, r.temperature) + ".icm";
-    if (!writeProfile({r.parms, file, defaultIndex == kDatedDefault, r.monitor, scaleToD50})) return;
+    if (!writeProfile({r.parms, file, defaultIndex == kDatedDefault, r.monitor, scaleToD50, lighting}))
+        return;
     if (r.monitor == 0)
         WriteWin98ProfileName(file.c_str());
     else
@@ -46,12 +48,15 @@ void writeProfileFamily(const FamilyRequest& r) {
     DWORD defaultIndex = 0;
     GetSpectrineDefaultProfile(&defaultIndex);
 
-    writeProfile({r.parms, "Spectrine95.icm", defaultIndex == kSpectrineDefault, r.monitor, 0});
+    // Every profile of the family names the same lighting: read once.
+    const std::string lighting = lightingName();
+
+    writeProfile({r.parms, "Spectrine95.icm", defaultIndex == kSpectrineDefault, r.monitor, 0, lighting});
     if (!progress.step()) return;
-    if (systemKeepsDatedProfile()) writeDatedProfile(r, defaultIndex, scaleToD50);
-    writeProfile({r.parms, "Netvivid.icc", defaultIndex == kNetvividDefault, r.monitor, scaleToD50});
+    if (systemKeepsDatedProfile()) writeDatedProfile(r, defaultIndex, scaleToD50, lighting);
+    writeProfile({r.parms, "Netvivid.icc", defaultIndex == kNetvividDefault, r.monitor, scaleToD50, lighting});
     if (!progress.step()) return;
-    writeProfile({r.parms, "Pantone.icc", defaultIndex == kPantoneDefault, r.monitor, scaleToD50});
+    writeProfile({r.parms, "Pantone.icc", defaultIndex == kPantoneDefault, r.monitor, scaleToD50, lighting});
     if (!progress.step()) return;
     progress.finish();
 }

@@ -3,24 +3,40 @@
 #include <cstring>
 
 #include "profile_writer.h"
+#include "winplat_registry.h"
 
 namespace builder {
 
-void registerProfile(const std::string& path, const ICCMONITORPARMS& parms, bool isDefault,
-                     int monitor, DWORD temperature) {
+namespace {
+
+// The registration lands whole: other processes see the profile added and associated, and the
+// monitor's default set, together or not at all.
+void registerWithColourManagement(const std::string& path, const ICCMONITORPARMS& parms,
+                                  bool isDefault, int monitor, DWORD temperature) {
+    winplat::RegistryTransaction group;
     if (!isDefault) {
         RegisterICCProfile0(path.c_str(), 0, monitor);
-        return;
-    }
-    DWORD defaultIndex = 0;
-    GetSpectrineDefaultProfile(&defaultIndex);
-    if (ChecksRGB(static_cast<int>(defaultIndex), temperature, parms.gammaRed, parms.gammaGreen,
-                  parms.gammaBlue)) {
-        RegisterICCProfile0(path.c_str(), 0, monitor);
-        RegisterICCProfile0(colourDirectoryPath(kSrgbProfile).c_str(), 1, monitor);
     } else {
-        RegisterICCProfile0(path.c_str(), 1, monitor);
+        DWORD defaultIndex = 0;
+        GetSpectrineDefaultProfile(&defaultIndex);
+        if (ChecksRGB(static_cast<int>(defaultIndex), temperature, parms.gammaRed,
+                      parms.gammaGreen, parms.gammaBlue)) {
+            RegisterICCProfile0(path.c_str(), 0, monitor);
+            RegisterICCProfile0(colourDirectoryPath(kSrgbProfile).c_str(), 1, monitor);
+        } else {
+            RegisterICCProfile0(path.c_str(), 1, monitor);
+        }
     }
+    group.commit();
+}
+
+}  // namespace
+
+void registerProfile(const std::string& path, const ICCMONITORPARMS& parms, bool isDefault,
+                     int monitor, DWORD temperature) {
+    registerWithColourManagement(path, parms, isDefault, monitor, temperature);
+    if (!isDefault) return;
+    // Outside the group: the plug-ins are code of others.
     const PLUGINRECORD record = makePlugInRecord(parms, temperature);
     SendToPlugInExtension(reinterpret_cast<const BYTE*>(&record));
 }

@@ -36,19 +36,13 @@ private:
     int initResult_ = SP_FAILED;
 };
 
-// The lighting name of the summary: "Name_" + min(lighting, 5), empty when absent.
-std::string lightingName() {
-    return whitepoint::readText(whitepoint::referenceFile(),
-                                whitepoint::key("Name_", std::min(GetSpectrineCalibrationLighting(), 5)));
-}
-
 ProfileInputs inputsFor(const ProfileRequest& request) {
     const ICCMONITORPARMS& p = *request.parms;
     ProfileInputs in;
     in.parms = request.parms;
     in.fileName = request.fileName;
     in.scaleToD50 = request.scaleToD50;
-    in.lightingName = lightingName();
+    in.lightingName = request.lightingName ? *request.lightingName : lightingName();
     GetTemperatureFromWhitePoint(&in.temperature, p.whiteX, p.whiteY);
     if (isMiniProfile(request.fileName)) {
         in.overallGamma = (p.gammaRed + p.gammaGreen + p.gammaBlue) / 3.0;
@@ -78,6 +72,11 @@ void addTags(SpProfileHandle profile, const SpHeader& header, const ProfileConte
 }
 
 }  // namespace
+
+std::string lightingName() {
+    return whitepoint::readText(whitepoint::referenceFile(),
+                                whitepoint::key("Name_", std::min(GetSpectrineCalibrationLighting(), 5)));
+}
 
 DWORD readScaleToD50() { return readSetting("ScaleToD50", true).value_or(0); }
 

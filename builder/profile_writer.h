@@ -2,6 +2,7 @@
 // with the colour management and, for the monitor's default, telling the plug-in extensions.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "profforge.h"
@@ -18,7 +19,14 @@ struct ProfileRequest {
     bool isDefault = false;
     int monitor = 0;
     DWORD scaleToD50 = 0;  // the "ScaleToD50" value to make it with
+    // The summary's lighting name when the caller has read it for several profiles; read from
+    // the reference file when absent.
+    std::optional<std::string> lightingName;
 };
+
+// The lighting name of the summary: "Name_" + min(lighting index, 5) of the reference file,
+// empty when absent.
+std::string lightingName();
 
 // "Settings" "ScaleToD50": its value when it reads as a REG_DWORD, else 0.
 DWORD readScaleToD50();

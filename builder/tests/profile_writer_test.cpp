@@ -9,6 +9,7 @@
 #include "colour_math.h"
 #include "profile_content.h"
 #include "profile_registration.h"
+#include "registry_faults.h"
 
 namespace {
 
@@ -288,6 +289,33 @@ TEST_F(ProfileWriter, TheDefaultIsRegisteredWithTheSrgbRuleAndHandedToPlugIns) {
         const std::vector<char> zeros(260, 0);
         EXPECT_EQ(std::memcmp(block.reserved1, zeros.data(), 260), 0);
         EXPECT_EQ(std::memcmp(block.reserved2, zeros.data(), 260), 0);
+    }
+}
+
+// A registration that cannot be completed (here the monitor's profile list cannot be written)
+// leaves the colour management as it was: the profile is not half registered, and with the
+// sRGB rule the system's profile does not become the default on its own.
+TEST_F(ProfileWriter, ARegistrationThatCannotLandLeavesTheOldOne) {
+    writeFile("WINDOWS/SYSTEM/COLOR/sRGB Color Space Profile.icm", std::string(132, '\0'));
+    const std::string srgb = colourDir() + "sRGB Color Space Profile.icm";
+    parms.gammaRed = parms.gammaGreen = parms.gammaBlue = 1.8;
+    write("Before", 1);
+    const std::string before = colourDir() + "Before.icm";
+    ASSERT_TRUE(UpdateICMRegKeyA(0, nullptr, const_cast<LPSTR>(before.c_str()), ICM_QUERYPROFILE));
+    spx::test::failValueWrites(root(), "INSERT", "ICMProfile");
+    spx::test::failValueWrites(root(), "UPDATE", "ICMProfile");
+
+    for (double gamma : {1.8, 2.2}) {  // 2.2: the sRGB rule registers two profiles
+        SCOPED_TRACE(gamma);
+        parms.gammaRed = parms.gammaGreen = parms.gammaBlue = gamma;
+        write("After", 1);
+        EXPECT_TRUE(winplat::fileExists(colourPath("After.icm").c_str())) << "the file is written";
+        const std::string after = colourDir() + "After.icm";
+        EXPECT_FALSE(UpdateICMRegKeyA(0, nullptr, const_cast<LPSTR>(after.c_str()), ICM_QUERYPROFILE));
+        EXPECT_FALSE(UpdateICMRegKeyA(0, nullptr, const_cast<LPSTR>(srgb.c_str()), ICM_QUERYPROFILE));
+        char recorded[MAX_PATH] = "";
+        GetSpectrineMonitorICMName(recorded, sizeof recorded);
+        EXPECT_EQ(std::string(recorded), before);
     }
 }
 
