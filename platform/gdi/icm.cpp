@@ -61,9 +61,12 @@ LONG writeString(HKEY key, const char* name, const std::string& text) {
 
 // The class key holding the registration of a file name, or "" when it is not registered.
 std::string registrationClass(const std::string& fileName) {
+    // The class keys are opened below the colour management's key, found once.
+    winplat::RegKey icm;
+    if (openKey(icm, kIcmKey, false) != ERROR_SUCCESS) return {};
     for (const char* c : kClasses) {
         winplat::RegKey key;
-        if (openKey(key, std::string(kIcmKey) + c, false) != ERROR_SUCCESS) continue;
+        if (key.open(icm.get(), c, KEY_ALL_ACCESS) != ERROR_SUCCESS) continue;
         DWORD type = 0;
         if (RegQueryValueExA(key.get(), fileName.c_str(), nullptr, &type, nullptr, nullptr) ==
             ERROR_SUCCESS)
