@@ -15,6 +15,8 @@ namespace {
 // Key ids are never reused (AUTOINCREMENT), which the child cache relies on. Value ids only give
 // the enumeration order: a new row always gets an id above every existing one, which is enough,
 // and leaving out AUTOINCREMENT saves writing its counter on every value write.
+// Enumeration walks a key's subkeys and values in id order: an index on each gives them in that
+// order, so a step reads up to its index instead of sorting every entry of the key.
 // A key's last write time, as Windows keeps it, is the latest of its own "written" (creation,
 // and every subkey added or deleted and value deleted, set by triggers in the statement that
 // makes the change) and the "written" of its values (set with the value itself, so that the
@@ -35,6 +37,8 @@ CREATE TABLE IF NOT EXISTS vals(
   data BLOB NOT NULL,
   written INTEGER NOT NULL DEFAULT 0,
   UNIQUE(key, name));
+CREATE INDEX IF NOT EXISTS keys_in_order ON keys(parent, id);
+CREATE INDEX IF NOT EXISTS vals_in_order ON vals(key, id);
 INSERT OR IGNORE INTO keys(id, parent, name) VALUES
   (1, NULL, 'HKEY_CLASSES_ROOT'), (2, NULL, 'HKEY_CURRENT_USER'),
   (3, NULL, 'HKEY_LOCAL_MACHINE'), (4, NULL, 'HKEY_USERS'),
