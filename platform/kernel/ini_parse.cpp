@@ -7,6 +7,14 @@ namespace winplat::detail {
 
 namespace {
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Where the line starting at `pos` ends: its first '\r' or '\n', or npos. (One pass over the
+// bytes; find_first_of would look each byte up in the set.)
+size_t lineEnd(std::string_view bytes, size_t pos) {
+    for (size_t i = pos; i < bytes.size(); ++i)
+        if (bytes[i] == '\r' || bytes[i] == '\n') return i;
+    return std::string_view::npos;
+}
 }  // namespace
 
 std::string_view iniTrim(std::string_view text) {
@@ -55,7 +63,7 @@ IniDocument parseIni(std::string_view bytes) {
     bool eolSeen = false;
     size_t pos = 0;
     while (pos < bytes.size()) {
-        size_t end = bytes.find_first_of("\r\n", pos);
+        size_t end = lineEnd(bytes, pos);
         IniLine line;
         if (end == std::string_view::npos) {
             line.text = std::string(bytes.substr(pos));
