@@ -83,6 +83,16 @@ void fillMachineKeysOnce(RegistryState& s, const HiveStore& store) {
     detail::fillMachineKeys();  // re-enters through the Reg* calls
 }
 
+// The 95 family's dynamic hive, made at its first use with the device and class keys below
+// HKEY_LOCAL_MACHINE that it names.
+HiveStore& dynamicHive(RegistryState& s) {
+    if (!s.dynData) {
+        s.dynData = std::make_unique<HiveStore>(":memory:");
+        detail::fillPlugAndPlayKeys();  // re-enters through the Reg* calls
+    }
+    return *s.dynData;
+}
+
 // The key behind a handle, or the Win32 code why there is none.
 LONG resolve(RegistryState& s, HKEY h, OpenKey& out) {
     if (isPredefined(h)) {
@@ -92,11 +102,7 @@ LONG resolve(RegistryState& s, HKEY h, OpenKey& out) {
         if (h == HKEY_DYN_DATA) {
             // Only the 95 family has the dynamic hive.
             if (isNtFamily()) return ERROR_INVALID_HANDLE;
-            if (!s.dynData) {
-                s.dynData = std::make_unique<HiveStore>(":memory:");
-                detail::fillPlugAndPlayKeys();  // re-enters through the Reg* calls
-            }
-            store = s.dynData.get();
+            store = &dynamicHive(s);
         } else {
             store = &persistentHives(s);
             if (h == HKEY_LOCAL_MACHINE) fillMachineKeysOnce(s, *store);
@@ -192,7 +198,10 @@ WINPLAT_API LONG WinplatBeginRegistryTransaction(BOOL write) {
         if (s.groupDepth == 0) {
             HiveStore& hives = persistentHives(s);
             if (LONG rc = hives.status()) return rc;
-            fillMachineKeysOnce(s, hives);  // never inside a group, which may only read
+            // The keys the system keeps of its devices are made before, never inside, a group,
+            // which may only read or be dropped while the process goes on using them.
+            fillMachineKeysOnce(s, hives);
+            if (!isNtFamily()) dynamicHive(s);
             if (LONG rc = hives.beginGroup(write != FALSE)) return rc;
             s.groupOwner = std::this_thread::get_id();
             s.groupDropped = false;

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 #include <iterator>
 #include <fstream>
@@ -231,6 +232,40 @@ TEST_F(RegistryDurability, DroppedGroupsLeaveNothing) {
         EXPECT_EQ(back, "3");
     }
     EXPECT_EQ(WinplatEndRegistryTransaction(FALSE), ERROR_INVALID_FUNCTION);
+}
+
+// The 95 family's plug-and-play keys are made at the first use of HKEY_DYN_DATA, with the device
+// and class keys below HKEY_LOCAL_MACHINE they name. A group that is dropped, or that may only
+// read, never takes those keys with it: the walk still finds every key it is shown.
+TEST_F(RegistryDurability, PlugAndPlayKeysMadeDuringAGroupStayWhateverTheGroupDoes) {
+    const struct {
+        const char* family;
+        BOOL write, commit;
+    } cases[] = {{"95", TRUE, FALSE}, {"98", TRUE, FALSE}, {"98", FALSE, TRUE}, {"98", TRUE, TRUE}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.family) + (c.write ? " write group" : " read group") +
+                     (c.commit ? " committed" : " dropped"));
+        useFamily(c.family);
+        ASSERT_EQ(WinplatBeginRegistryTransaction(c.write), ERROR_SUCCESS);
+        HKEY list = nullptr;
+        ASSERT_EQ(RegOpenKeyExA(HKEY_DYN_DATA, "Config Manager\\Enum", 0, KEY_READ, &list), ERROR_SUCCESS);
+        RegCloseKey(list);
+        EXPECT_EQ(WinplatEndRegistryTransaction(c.commit), ERROR_SUCCESS);
+        HKEY monitors = nullptr;
+        EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Enum\\MONITOR", 0, KEY_READ, &monitors), ERROR_SUCCESS);
+        RegCloseKey(monitors);
+        HKEY monitorClass = nullptr;
+        EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\Class\\Monitor\\0000",
+                                0, KEY_READ, &monitorClass),
+                  ERROR_SUCCESS);
+        RegCloseKey(monitorClass);
+        // The next case starts from an empty database.
+        WinplatResetProcessState();
+        std::remove(rootPath("registry.db").c_str());
+        std::remove(rootPath("registry.db-wal").c_str());
+        std::remove(rootPath("registry.db-shm").c_str());
+        WinplatResetProcessState();
+    }
 }
 
 // Another process reading two values in a read group while this one rewrites both in write
