@@ -11,7 +11,7 @@ BUILDER_API int ComputeICM(HWND, const ICCMONITORPARMS* parms, LPCSTR name, int 
     builder::guarded(0, [&] {
         if (!parms || !name) return 0;
         const std::string file = std::string(name, strnlen(name, builder::kProfileNameLimit)) + ".icm";
-        builder::writeProfile({parms, file, isDefault != 0, monitor, builder::readScaleToD50()});
+        builder::writeProfile({parms, file, isDefault != 0, monitor, builder::readScaleToD50(), std::nullopt});
         return 1;
     });
     return 1;
