@@ -161,7 +161,11 @@ inline void snapshotKey(HKEY root, const std::string& path, RegistrySnapshot& ou
     for (const std::string& child : children)
         snapshotKey(root, path.empty() ? child : path + "\\" + child, out, depth + 1);
 }
+// The whole machine hive. The device keys the 95 family's plug-and-play walk names, which the
+// system has from the start and the platform makes at its first use, are made first.
 inline RegistrySnapshot registrySnapshot() {
+    // Opening the dynamic hive makes them; the NT family has none, its device keys are there.
+    [[maybe_unused]] const winplat::RegKey devices(HKEY_DYN_DATA, "Config Manager\\Enum");
     RegistrySnapshot s;
     snapshotKey(HKEY_LOCAL_MACHINE, "", s);
     return s;
