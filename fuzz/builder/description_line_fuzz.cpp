@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "description_line.h"
+#include "fuzz_text.h"
 #include "winplat.h"
 
 namespace {
@@ -66,11 +67,7 @@ void checkNumber(double value, std::string_view text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    // An exact-size copy, so any read past the terminator is caught.
-    const size_t n = size < kLineChars ? size : kLineChars;
-    std::unique_ptr<char[]> text(new char[n + 1]);
-    std::memcpy(text.get(), data, n);
-    text[n] = '\0';
+    const std::unique_ptr<char[]> text = terminatedText(data, size, kLineChars);
     const std::string_view line(text.get());
 
     const builder::DescriptionLine d = builder::parseDescriptionLine(text.get());

@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "fuzz_text.h"
 #include "whitepoint_file.h"
 
 namespace {
@@ -67,10 +68,7 @@ std::string withoutBlanksAroundCommas(const std::string& text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const size_t n = size < kValueChars ? size : kValueChars;
-    std::unique_ptr<char[]> text(new char[n + 1]);
-    std::memcpy(text.get(), data, n);
-    text[n] = '\0';
+    const std::unique_ptr<char[]> text = terminatedText(data, size, kValueChars);
 
     const double marker = -1234.5;
     double read[3] = {marker, marker, marker};
