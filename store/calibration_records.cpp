@@ -36,24 +36,6 @@ int writeRecord(LPCSTR name, LPCSTR description, const double (&numbers)[11]) {
     return vlt::writeMultiString("Calibration", name, std::move(image), kRecordLimit);
 }
 
-// The names of the subkeys, or of the values, of an open key; false when they cannot all be
-// listed (every name fits: the buffer is sized from RegQueryInfoKeyA).
-bool listNames(HKEY key, bool values, std::vector<std::string>& names) {
-    DWORD longestKey = 0, longestValue = 0;
-    if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, &longestKey, nullptr, nullptr,
-                         &longestValue, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-        return false;
-    std::vector<char> name((values ? longestValue : longestKey) + 1);
-    for (DWORD i = 0;; ++i) {
-        DWORD size = static_cast<DWORD>(name.size());
-        LONG rc = values ? RegEnumValueA(key, i, name.data(), &size, nullptr, nullptr, nullptr, nullptr)
-                         : RegEnumKeyExA(key, i, name.data(), &size, nullptr, nullptr, nullptr, nullptr);
-        if (rc == ERROR_NO_MORE_ITEMS) return true;
-        if (rc != ERROR_SUCCESS) return false;
-        names.emplace_back(name.data(), size);
-    }
-}
-
 // Deletes `name` below `parent` with every key under it, deepest first, so that the result is
 // the same whichever family's RegDeleteKeyA rules apply.
 LONG deleteTree(HKEY parent, const char* name, int depth = 0) {
@@ -61,7 +43,7 @@ LONG deleteTree(HKEY parent, const char* name, int depth = 0) {
     vlt::RegKey key;
     if (LONG rc = key.open(parent, name, KEY_ALL_ACCESS)) return rc;
     std::vector<std::string> children;
-    if (!listNames(key.get(), false, children)) return ERROR_CANTREAD;
+    if (!vlt::listNames(key.get(), false, children)) return ERROR_CANTREAD;
     for (const std::string& child : children)
         if (LONG rc = deleteTree(key.get(), child.c_str(), depth + 1)) return rc;
     key.close();
@@ -187,7 +169,7 @@ VLTUTIL_API int DeleteAllSpectrineCalibration(void) {
     vlt::RegKey calibration(HKEY_LOCAL_MACHINE, path, KEY_ALL_ACCESS);
     if (!calibration) return 0;
     std::vector<std::string> subkeys, values;
-    if (!listNames(calibration.get(), false, subkeys) || !listNames(calibration.get(), true, values))
+    if (!vlt::listNames(calibration.get(), false, subkeys) || !vlt::listNames(calibration.get(), true, values))
         return 0;
     for (const std::string& subkey : subkeys)
         if (deleteTree(calibration.get(), subkey.c_str()) != ERROR_SUCCESS) return 0;

@@ -34,5 +34,20 @@ std::optional<std::vector<BYTE>> RegKey::bytes(const char* name, DWORD type, DWO
     return data;
 }
 
+bool listNames(HKEY key, bool values, std::vector<std::string>& names) {
+    DWORD longestKey = 0, longestValue = 0;
+    if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, &longestKey, nullptr, nullptr,
+                         &longestValue, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return false;
+    std::vector<char> name((values ? longestValue : longestKey) + 1);
+    for (DWORD i = 0;; ++i) {
+        DWORD size = static_cast<DWORD>(name.size());
+        LONG rc = values ? RegEnumValueA(key, i, name.data(), &size, nullptr, nullptr, nullptr, nullptr)
+                         : RegEnumKeyExA(key, i, name.data(), &size, nullptr, nullptr, nullptr, nullptr);
+        if (rc == ERROR_NO_MORE_ITEMS) return true;
+        if (rc != ERROR_SUCCESS) return false;
+        names.emplace_back(name.data(), size);
+    }
+}
 
 }  // namespace vlt

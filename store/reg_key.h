@@ -21,6 +21,10 @@ LONG readValueCode(HKEY key, const char* name, DWORD& type, std::vector<BYTE>& d
 // cannot be read, is not REG_SZ or holds more than `limit` bytes.
 std::optional<std::string> readText(HKEY key, const char* name, DWORD limit = 4096);
 
+// The names of the subkeys (`values` false) or of the values of an open key, in enumeration
+// order; false when they cannot all be listed. Names of any length are listed whole.
+bool listNames(HKEY key, bool values, std::vector<std::string>& names);
+
 // The platform's key holder with the store's value readers.
 class RegKey : public winplat::RegKey {
 public:
