@@ -62,7 +62,7 @@ VLTUTIL_API int GetSpectrineMonitorICMName(LPSTR out, DWORD size);
 // ---- sRGB and several monitors ---------------------------------------------------------------
 // 1 when the sRGB profile should stand in for the target: the test applies for kind 0 with
 // "sRGBSwitch" bit 0, for kind 1, and for kind 3 with bit 1 (every bit set when the switch is
-// absent); then 6400 < temperature < 6600, every gamma exactly 2.2 and the colour directory's
+// absent); then 6400 < temperature < 6600, every gamma within 0.005 of 2.2 and the colour directory's
 // "sRGB Color Space Profile.icm" present.
 VLTUTIL_API int ChecksRGB(int kind, DWORD temperature, double gammaRed, double gammaGreen,
                           double gammaBlue);

@@ -1,6 +1,7 @@
 // ChecksRGB: when the sRGB profile stands in for a requested target.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <optional>
 
 #include "registration_test_support.h"
@@ -22,7 +23,12 @@ TEST_F(SrgbCheck, KindsSwitchesTemperatureAndGammas) {
     Case cases[] = {
         {"kind 1 at 6500", 1, std::nullopt, 6500, 2.2, 2.2, 2.2, 1},
         {"gamma 2.21", 1, std::nullopt, 6500, 2.21, 2.2, 2.2, 0},
-        {"green 2.2000001", 1, std::nullopt, 6500, 2.2, 2.2000001, 2.2, 0},
+        {"green 2.2000001, as a slider makes it", 1, std::nullopt, 6500, 2.2, 2.2000001, 2.2, 1},
+        {"red 2.1951", 1, std::nullopt, 6500, 2.1951, 2.2, 2.2, 1},
+        {"blue 2.2049", 1, std::nullopt, 6500, 2.2, 2.2, 2.2049, 1},
+        {"green 2.194", 1, std::nullopt, 6500, 2.2, 2.194, 2.2, 0},
+        {"red 2.206", 1, std::nullopt, 6500, 2.206, 2.2, 2.2, 0},
+        {"a gamma that is not a number", 1, std::nullopt, 6500, 2.2, std::nan(""), 2.2, 0},
         {"blue 1.8", 1, std::nullopt, 6500, 2.2, 2.2, 1.8, 0},
         {"6400", 1, std::nullopt, 6400, 2.2, 2.2, 2.2, 0},
         {"6401", 1, std::nullopt, 6401, 2.2, 2.2, 2.2, 1},
