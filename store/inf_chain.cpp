@@ -33,22 +33,11 @@ bool firstInfFile(char (&path)[vlt::kPathBufferSize]) {
     return GetSpectrineInfFile(path, sizeof path) && path[0];
 }
 
-// The key list of the "Monitors" section of one file (each key terminated), or empty.
-std::vector<char> sectionKeys(const std::string& file) {
-    constexpr size_t kLargest = 16u << 20;  // no INF file needs more; keep only whole keys
-    std::vector<char> keys(16 * 1024);
-    for (;;) {
-        DWORD n = GetPrivateProfileStringA(kSection, nullptr, "", keys.data(),
-                                           static_cast<DWORD>(keys.size()), file.c_str());
-        bool complete = n + 2 < keys.size();
-        if (complete || keys.size() >= kLargest) {
-            if (!complete)
-                while (n > 0 && keys[n - 1] != '\0') --n;  // drop a key cut short
-            keys.resize(n);
-            return keys;
-        }
-        keys.resize(keys.size() * 2);
-    }
+// The keys of the "Monitors" section of one file.
+std::vector<std::string> sectionKeys(const std::string& file) {
+    return vlt::readIniList([&](char* buffer, DWORD size) {
+        return GetPrivateProfileStringA(kSection, nullptr, "", buffer, size, file.c_str());
+    });
 }
 
 }  // namespace
@@ -93,18 +82,17 @@ VLTUTIL_API int GetMonitorInfList(LPSTR buffer, DWORD size) {
     DWORD used = 0;  // bytes of listed keys, the final empty string not counted
     bool any = false, full = false;
     for (int i = 0; i < kInfFiles && !full; ++i) {
-        std::vector<char> keys = sectionKeys(chainFile(first, i));
+        std::vector<std::string> keys = sectionKeys(chainFile(first, i));
         if (keys.empty()) break;
-        for (size_t k = 0; k < keys.size();) {
-            size_t length = std::strlen(keys.data() + k) + 1;
+        for (const std::string& key : keys) {
+            const size_t length = key.size() + 1;
             if (used + length + 1 > size) {  // room for the key and the list's end
                 full = true;
                 break;
             }
-            std::memcpy(buffer + used, keys.data() + k, length);
+            std::memcpy(buffer + used, key.c_str(), length);
             used += static_cast<DWORD>(length);
             any = true;
-            k += length;
         }
     }
     buffer[used] = '\0';

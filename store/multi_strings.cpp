@@ -75,4 +75,15 @@ const char* readIntegerField(const char* p, const char* end, int& value) {
     return (p < end && *p == '\0') ? p + 1 : p;
 }
 
+const char* readSignedIntegerField(const char* p, const char* end, LONG& value) {
+    const char* q = p;
+    while (q < end && (*q == ' ' || *q == '\t')) ++q;
+    const bool negative = q < end && *q == '-';
+    int magnitude = 0;
+    p = readIntegerField(negative ? q + 1 : q, end, magnitude);
+    const unsigned bits = static_cast<unsigned>(magnitude);
+    value = static_cast<LONG>(negative ? 0u - bits : bits);
+    return p;
+}
+
 }  // namespace vlt

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "win32.h"
 
@@ -44,6 +46,15 @@ const char* copyElement(const char* p, const char* end, char* out, size_t size);
 // Reads one number and steps over the element terminator that ended it.
 const char* readField(const char* p, const char* end, double& value);
 const char* readIntegerField(const char* p, const char* end, int& value);
+// The integer reader with a leading '-' (after blanks) taken as a sign, so that every "%d"
+// written reads back.
+const char* readSignedIntegerField(const char* p, const char* end, LONG& value);
+
+// ---- Lists of the private-profile readers ------------------------------------------------
+// The items of a list that `read` writes the way GetPrivateProfileSectionNamesA and its family
+// do (each item terminated, then an empty one; size - 2 when cut short): the buffer grows
+// until the list fits, up to the largest file read whole, where an item cut short is dropped.
+std::vector<std::string> readIniList(const std::function<DWORD(char* buffer, DWORD size)>& read);
 
 // ---- Look-up tables --------------------------------------------------------------------------
 constexpr int kLutEntries = 256;
