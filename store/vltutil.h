@@ -75,9 +75,10 @@ VLTUTIL_API int GetWhitePointFromTemperature(double* x, double* y, DWORD tempera
 // Correlated colour temperature of (x, y), always stored; 1 when within 5000..11000 K.
 VLTUTIL_API int GetTemperatureFromWhitePoint(DWORD* temperature, double x, double y);
 
-// ---- Calibration records, look-up tables, monitor model records ----------------------------
+// ---- Calibration records, look-up tables, monitor model records, ramps, presets ------------
 #include "calibration.h"
 #include "monitor_inf.h"
 #include "monitor_identity.h"
 #include "gamma_ramp.h"
 #include "registration.h"
+#include "presets.h"
