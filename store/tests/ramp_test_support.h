@@ -9,11 +9,13 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "fresh_root.h"
+#include "second_process.h"
 #include "vltutil_copy.h"
 #include "winplat.h"
 
@@ -72,43 +74,19 @@ protected:
 
     // Runs `reader` in a new process, as another program started after this one, with a fresh
     // platform state and its own copy of vltutil (extensions as given); returns what it read.
-    // `reader` fills the ramps it is given and returns 0 on success. The platform state of this
-    // process is reset before the fork, so the child inherits no open connection (an X display
-    // shared by two processes breaks); the extension libraries copies here loaded go with it.
+    // `reader` fills the ramps it is given and returns 0 on success.
     template <typename Reader>
     std::vector<Ramp> inSecondProcess(Oem oem, Usb usb, size_t ramps, Reader reader) {
-        int channel[2];
-        if (pipe(channel) != 0) {
-            ADD_FAILURE() << "no pipe";
-            return {};
-        }
-        WinplatResetProcessState();
-        const pid_t child = fork();
-        if (child == 0) {
-            close(channel[0]);
+        const std::string answer = spx::test::inSecondProcess([&](std::string& out) {
             VltutilCopy copy(rootPath("second-process"), oem, usb);
             std::vector<Ramp> read(ramps, filledRamp(0xbdbd));
-            int status = copy.opened() ? reader(copy.exports, read) : 90;
-            for (const Ramp& r : read)
-                if (write(channel[1], r.data(), sizeof r) != static_cast<ssize_t>(sizeof r)) status = 91;
-            _exit(status);
-        }
-        close(channel[1]);
+            const int status = copy.opened() ? reader(copy.exports, read) : 90;
+            for (const Ramp& r : read) out.append(reinterpret_cast<const char*>(r.data()), sizeof r);
+            return status;
+        });
         std::vector<Ramp> read(ramps);
-        for (Ramp& r : read) {
-            size_t got = 0;
-            auto* bytes = reinterpret_cast<char*>(r.data());
-            while (got < sizeof r) {
-                ssize_t n = ::read(channel[0], bytes + got, sizeof r - got);
-                if (n <= 0) break;
-                got += static_cast<size_t>(n);
-            }
-        }
-        close(channel[0]);
-        int status = 0;
-        waitpid(child, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-            << "the second process ended with " << status;
+        for (size_t i = 0; i < ramps && (i + 1) * sizeof(Ramp) <= answer.size(); ++i)
+            std::memcpy(read[i].data(), answer.data() + i * sizeof(Ramp), sizeof(Ramp));
         return read;
     }
 
