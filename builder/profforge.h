@@ -97,3 +97,25 @@ BUILDER_API int ComputePT(HWND window, const ICCMONITORPARMS* parms);
 BUILDER_API void ComputeWhitePoint(double* out, LPCSTR monitorName, const double* gammas,
                                    const double* offsets, const double* gains, int lighting,
                                    int monitor);
+
+// ---- Presets and the ramp in force -----------------------------------------------------------
+// The presets after a calibration: the standard family deleted but "Current", the unadjusted
+// preset written from the calibration "Monitor" (its gammas, the temperature of its white
+// point, flags 1 with PRESET_STANDARD; without a readable calibration the one stored before
+// stays), then the family of WriteStandardSpectrinePreset, all in one registry group. That
+// function's result; on a failure nothing has changed.
+BUILDER_API int WriteAllSpectrinePreset(void);
+// "Current", the name of the preset in force.
+BUILDER_API LPCSTR GetSpectrineCurrent(void);
+// The description of "Current" (the name of the preset in force) into `out`, at most size - 1
+// characters: 1; 0 with an empty `out` when "Current" cannot be read.
+BUILDER_API int GetSpectrineCurrentPresetName(LPSTR out, DWORD size);
+// Loads the ramp of the preset in force on monitor n: "Current" unless it names the
+// unadjusted preset or cannot be computed (a gamma or the temperature not above 0), else the
+// unadjusted preset (flags 1), else gammas 2.0 at 8500 K (flags 0) with the recalibration
+// warning forced. Then writes that target back as "Current" (with PRESET_STANDARD), also when
+// the ramp could not be computed or loaded. 1 when the ramp was loaded; 0 without ramp
+// support or a screen, with nothing written.
+BUILDER_API int SetGammaRamp(int monitor);
+// Loads the identity ramp (entry i = i x 256) on monitor n; 1 when it was loaded.
+BUILDER_API int ResetGammaRamp(int monitor);
