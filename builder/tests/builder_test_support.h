@@ -78,6 +78,25 @@ protected:
                   ERROR_SUCCESS);
     }
 
+    // The shipped "Preset.inf" beside the monitor INF file.
+    void installPresetFile() {
+        std::string shipped;
+        ASSERT_EQ(winplat::readWholeFile(SHIPPED_PRESET_INF, shipped), static_cast<DWORD>(ERROR_SUCCESS));
+        writeFile("suite/Preset.inf", shipped);
+    }
+    // The unadjusted preset's name and description, as the wizard stores them.
+    static void storeUnadjusted(const char* name, const char* description) {
+        ASSERT_EQ(WriteSpectrineUnadjustedString(name), 1);
+        ASSERT_EQ(WriteSpectrineUnadjustedDescriptionString(description), 1);
+    }
+    // The ramp in force on monitor n; 0xbdbd entries when it cannot be read.
+    static std::vector<WORD> loadedRamp(int monitor) {
+        std::vector<WORD> ramp(768, 0xbdbd);
+        winplat::DeviceContext screen = winplat::DeviceContext::screen();
+        EXPECT_NE(VLTGetDeviceGammaRamp(screen.get(), ramp.data(), monitor), 0) << "monitor " << monitor;
+        return ramp;
+    }
+
     std::string colourPath(const std::string& name) const {
         return rootPath("WINDOWS/SYSTEM/COLOR/" + name);
     }

@@ -197,21 +197,6 @@ TEST_F(ComputeProfilesTest, UnadjustedKeepsTheNativeWhiteWithUnitGains) {
     EXPECT_EQ(after.values[2], 255);
 }
 
-TEST_F(ComputeProfilesTest, PnPManufacturerLeavesTheDatedNameWithoutIt) {
-    addMonitor(0, "Generic Plug and Play", std::string("PnP Monitor, Generic 17, 1, 2, 1, ") + kSrgbPrimaries);
-    ASSERT_EQ(ComputeProfiles(nullptr, "", kTarget, 6500, nullptr, 0x01, 0), 1);
-    char dated[MAX_PATH] = "";
-    GetWin98ProfileName(dated, sizeof dated);
-    EXPECT_EQ(std::string(dated), "Generic 17 6500K G2.2 .Apr 05 2003 - 06 07 AM.icm");
-    EXPECT_TRUE(winplat::fileExists(colourPath(dated).c_str()));
-    // A model with characters no file name may hold, without the date.
-    setSettingsDword("NoDateInProfileName", 1);
-    addMonitor(0, "Odd", std::string("Maker, A/B:C*?, 1, 2, 1, ") + kSrgbPrimaries);
-    ASSERT_EQ(ComputeProfiles(nullptr, "", kTarget, 7000, nullptr, 0x01, 0), 1);
-    GetWin98ProfileName(dated, sizeof dated);
-    EXPECT_EQ(std::string(dated), "Maker A_B_C__ 7000K G2.2.icm");
-}
-
 TEST_F(ComputeProfilesTest, NoMonitorNameOrLineFailsWithNothingWritten) {
     struct Case {
         const char* name;
