@@ -222,6 +222,8 @@ WINPLAT_API LONG WinplatEndRegistryTransaction(BOOL commit) {
         LONG rc = ERROR_SUCCESS;
         if (s.groupDepth == 1) {
             rc = s.hives ? s.hives->endGroup(!s.groupDropped) : ERROR_INVALID_FUNCTION;
+            // A commit of a group that an inner group dropped landed nothing: never a success.
+            if (commit && s.groupDropped && rc == ERROR_SUCCESS) rc = ERROR_CANTWRITE;
             s.groupDropped = false;
         }
         --s.groupDepth;

@@ -14,7 +14,8 @@
 WINPLAT_API LONG WinplatBeginRegistryTransaction(BOOL write);
 // Ends the innermost group. `commit` TRUE keeps its changes; FALSE drops them, and then the
 // whole outermost group (inner groups cannot be dropped alone). ERROR_SUCCESS, the error of
-// the commit (nothing landed), or ERROR_INVALID_FUNCTION without a group of this thread.
+// the commit (nothing landed; ERROR_CANTWRITE when the outermost group commits after an inner
+// one was dropped), or ERROR_INVALID_FUNCTION without a group of this thread.
 WINPLAT_API LONG WinplatEndRegistryTransaction(BOOL commit);
 
 #ifdef __cplusplus
