@@ -22,6 +22,8 @@ InstallLayout layoutFor(const std::string& suiteFolder, const std::string& syste
     return {suiteFolder + "/huevista", suiteFolder + "/spectrine.inf", systemRoot + "/LUT"};
 }
 
+std::string presetFileOf(const std::string& suiteFolder) { return suiteFolder + "/Preset.inf"; }
+
 namespace {
 
 // A setting's path must fit the store's MAX_PATH buffers.
@@ -87,6 +89,17 @@ bool checkWhitePointFile(const std::string& appFile, Report& report) {
         return false;
     }
     report.lines.push_back(std::string("White point reference: ") + path);
+    return true;
+}
+
+// The standard presets, which the builders write after every calibration.
+bool checkPresetFile(const std::string& suiteFolder, Report& report) {
+    const std::string path = presetFileOf(suiteFolder);
+    if (!winplat::fileExists(path.c_str())) {
+        report.error = "the standard preset file " + path + " is missing";
+        return false;
+    }
+    report.lines.push_back("Standard presets: " + path);
     return true;
 }
 
@@ -175,7 +188,8 @@ bool installSuite(const std::string& suiteFolder, Report& report) {
         !fitsSetting("LutDir", layout.lutDir, report))
         return false;
     std::vector<std::string> sources;
-    if (!findInfSources(suiteFolder, sources, report) || !checkWhitePointFile(layout.appFile, report))
+    if (!findInfSources(suiteFolder, sources, report) || !checkWhitePointFile(layout.appFile, report) ||
+        !checkPresetFile(suiteFolder, report))
         return false;
     const std::string colourDir = std::string(systemDir, systemLength) + "/COLOR";
     for (const std::string& folder : {root, colourDir, layout.lutDir}) {

@@ -15,7 +15,8 @@ struct Report {
 // installation settings "AppFile", "InfFile" and "LutDir" for the suite installed in
 // `suiteFolder`. Leaves settings already pointing elsewhere replaced by the new ones. Sets
 // "ScaleToD50" to 1 unless it is set already. The suite folder must hold the white point
-// reference file ("huevista.ini") and the monitor INF files ("inf/*.inf").
+// reference file ("huevista.ini"), the standard presets ("Preset.inf", which goes beside the
+// INF chain) and the monitor INF files ("inf/*.inf").
 bool installSuite(const std::string& suiteFolder, Report& report);
 
 // Paths the settings take for a suite folder and a system root.
@@ -25,5 +26,7 @@ struct InstallLayout {
     std::string lutDir;
 };
 InstallLayout layoutFor(const std::string& suiteFolder, const std::string& systemRoot);
+// The standard presets of a suite folder, beside its INF chain.
+std::string presetFileOf(const std::string& suiteFolder);
 
 }  // namespace installer

@@ -26,6 +26,7 @@ protected:
         for (const auto& e : fs::directory_iterator(SUITE_INF_SOURCES))
             fs::copy_file(e.path(), suite + "/inf/" + e.path().filename().string());
         fs::copy_file(SUITE_WHITEPOINT_INI, suite + "/huevista.ini");
+        fs::copy_file(SUITE_PRESET_INF, suite + "/Preset.inf");
     }
     std::string suite;
 };
@@ -72,13 +73,18 @@ TEST_F(Installer, ScaleToD50IsSetOnceAndAUsersValueKept) {
     }
 }
 
-TEST_F(Installer, MissingWhitePointFileStopsTheInstallation) {
-    fs::remove(suite + "/huevista.ini");
-    installer::Report report;
-    EXPECT_FALSE(installer::installSuite(suite, report));
-    EXPECT_NE(report.error.find(suite + "/huevista.ini"), std::string::npos) << report.error;
-    char out[MAX_PATH];
-    EXPECT_EQ(GetSpectrineRegString("Settings", "AppFile", out, sizeof out), 0);
+TEST_F(Installer, MissingDataFilesStopTheInstallation) {
+    for (const char* file : {"huevista.ini", "Preset.inf"}) {
+        SCOPED_TRACE(file);
+        const std::string path = suite + "/" + file;
+        fs::rename(path, path + ".away");
+        installer::Report report;
+        EXPECT_FALSE(installer::installSuite(suite, report));
+        EXPECT_NE(report.error.find(path), std::string::npos) << report.error;
+        char out[MAX_PATH];
+        EXPECT_EQ(GetSpectrineRegString("Settings", "AppFile", out, sizeof out), 0);
+        fs::rename(path + ".away", path);
+    }
 }
 
 TEST_F(Installer, MissingInfSourcesStopTheInstallation) {
