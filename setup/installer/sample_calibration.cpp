@@ -147,6 +147,29 @@ bool presetInForce(PresetRecord& current, Report& report) {
     return true;
 }
 
+// The names of the presets of "Preset" or of a group, comma-separated.
+std::string presetNames(const char* group) {
+    std::string names;
+    for (DWORD i = 0;; ++i) {
+        char name[256];
+        DWORD size = sizeof name;
+        if (!EnumSpectrinePreset0(group, i, name, &size, nullptr)) break;
+        if (winplat::equalsIgnoringCase(name, GetSpectrineCurrent())) continue;
+        names += (names.empty() ? "" : ", ") + std::string(name);
+    }
+    return names;
+}
+
+void reportPresets(Report& report) {
+    report.lines.push_back("Presets: " + presetNames(""));
+    for (DWORD i = 0;; ++i) {
+        char group[256];
+        DWORD size = sizeof group;
+        if (!EnumSpectrinePresetGroup(i, group, &size)) break;
+        report.lines.push_back("  " + std::string(group) + " " + presetNames(group));
+    }
+}
+
 std::string nativePath(const std::string& path) {
     char native[4096];
     return WinplatNativePath(path.c_str(), native, sizeof native) ? native : path;
@@ -213,6 +236,7 @@ bool storeSampleCalibration(const std::string& suiteFolder, Report& report) {
             return false;
         }
     }
+    reportPresets(report);
     report.lines.push_back(text("Preset in force: %s (gammas %.2f %.2f %.2f, %d K%s)", current.description,
                                 current.gammaRed, current.gammaGreen, current.gammaBlue,
                                 static_cast<int>(current.temperature),

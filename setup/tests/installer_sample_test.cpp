@@ -153,7 +153,10 @@ TEST_F(SampleCalibration, TheProgramPrintsWhereTheProfilesAreAndTheRamp) {
     for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, got);
     const int status = pclose(pipe);
     EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0) << out;
-    for (const char* expected : {"Sample calibration for monitor 0 (CRT Average)", "Preset in force: sRGB",
+    for (const char* expected : {"Sample calibration for monitor 0 (CRT Average)",
+                                 "Presets: Unadjusted, sRGB, Print Proof 5000K, Video 2.4, Web 9300K\n",
+                                 "  Match screen To Printer... Generic InkJet, Generic Laser, Generic Newsprint\n",
+                                 "Preset in force: sRGB",
                                  "/WINDOWS/SYSTEM/COLOR/Spectrine95.icm", "/WINDOWS/SYSTEM/COLOR/Netvivid.icc",
                                  "/WINDOWS/SYSTEM/COLOR/Pantone.icc", "Ramp loaded on monitor 0", "255: 255.00"}) {
         EXPECT_NE(out.find(expected), std::string::npos) << expected << " in\n" << out;
