@@ -20,12 +20,8 @@ std::optional<std::string> presetKey(LPCSTR group) {
     return *group ? std::string("Preset\\") + group : std::string("Preset");
 }
 
-bool readPreset(const std::string& subkey, LPCSTR name, PresetRecord& record) {
-    if (!name) return false;
-    MultiStringValue value;
-    if (!value.read(subkey.c_str(), name, PRESET_VALUE_LIMIT)) return false;
-    const char* end = value.end();
-    const char* p = copyElement(value.begin(), end, record.description, sizeof record.description);
+void parsePresetValue(const char* begin, const char* end, PresetRecord& record) {
+    const char* p = copyElement(begin, end, record.description, sizeof record.description);
     double* gammas[3] = {&record.gammaRed, &record.gammaGreen, &record.gammaBlue};
     for (double* gamma : gammas) {
         *gamma = 0.0;
@@ -34,6 +30,13 @@ bool readPreset(const std::string& subkey, LPCSTR name, PresetRecord& record) {
     record.temperature = record.flags = 0;
     p = readSignedIntegerField(p, end, record.temperature);
     readSignedIntegerField(p, end, record.flags);
+}
+
+bool readPreset(const std::string& subkey, LPCSTR name, PresetRecord& record) {
+    if (!name) return false;
+    MultiStringValue value;
+    if (!value.read(subkey.c_str(), name, PRESET_VALUE_LIMIT)) return false;
+    parsePresetValue(value.begin(), value.end(), record);
     return true;
 }
 

@@ -57,13 +57,11 @@ bool takeField(std::string_view& rest, Number& value, bool mayEnd = false) {
     return true;
 }
 
-struct StandardPreset {
-    std::string name;
-    PresetRecord record{};
-};
+}  // namespace
 
-// One line of a section as the reader gives it, "name=value"; nothing when it does not read.
-std::optional<StandardPreset> parseLine(std::string_view line) {
+namespace vlt {
+
+std::optional<StandardPreset> parseStandardPresetLine(std::string_view line) {
     const size_t equals = line.find('=');
     if (equals == std::string_view::npos) return std::nullopt;
     StandardPreset preset;
@@ -88,6 +86,10 @@ std::optional<StandardPreset> parseLine(std::string_view line) {
     return preset;
 }
 
+}  // namespace vlt
+
+namespace {
+
 // "Preset.inf" in the folder of "Settings" "InfFile".
 std::optional<std::string> presetFile() {
     char inf[vlt::kPathBufferSize];
@@ -101,7 +103,7 @@ bool writeSection(const std::string& file, const std::string& section, const std
         return GetPrivateProfileSectionA(section.c_str(), buffer, size, file.c_str());
     });
     for (const std::string& line : lines) {
-        const std::optional<StandardPreset> preset = parseLine(line);
+        const std::optional<vlt::StandardPreset> preset = vlt::parseStandardPresetLine(line);
         if (!preset) continue;
         PresetRecord existing{};
         if (vlt::readPreset(subkey, preset->name.c_str(), existing) && !(existing.flags & PRESET_STANDARD))
