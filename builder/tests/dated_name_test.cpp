@@ -85,7 +85,7 @@ TEST_F(DatedName, PlugAndPlayMakersAndCharactersNoFileNameHolds) {
     char dated[MAX_PATH] = "";
     GetWin98ProfileName(dated, sizeof dated);
     EXPECT_STREQ(dated, "Generic 17 6500K G2.2.icm");
-    EXPECT_TRUE(winplat::fileExists(colourPath(dated).c_str()));
+    icctest::expectReadersAccept(colourPath(dated));
 }
 
 TEST_F(DatedName, WithoutTheDateRecomputingOverwritesTheSameFile) {
@@ -111,6 +111,7 @@ TEST_F(DatedName, WithoutTheDateRecomputingOverwritesTheSameFile) {
         for (const std::string& f : colourFiles())
             if (f.rfind("Kalvenmor", 0) == 0) dated.push_back(f);
         EXPECT_EQ(dated, c.files);
+        for (const std::string& f : dated) icctest::expectReadersAccept(colourPath(f));
         if (c.noDate) {
             EXPECT_NE(icctest::readBytes(colourPath(c.files.front())), first)
                 << "the file holds the second profile (its creation time)";
