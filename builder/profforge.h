@@ -47,21 +47,16 @@ typedef struct _PLUGINRECORD {
     char reserved2[260];                              // 660: empty
 } PLUGINRECORD;
 
-#ifdef __cplusplus
-#define BUILDER_STATIC_ASSERT static_assert
-#else
-#define BUILDER_STATIC_ASSERT _Static_assert
-#endif
-BUILDER_STATIC_ASSERT(sizeof(PLUGINRECORD) == SPECTRINE_PLUGIN_BLOCK_SIZE, "plug-in record is 920 bytes");
-BUILDER_STATIC_ASSERT(offsetof(PLUGINRECORD, redX) == 72, "primaries at 72");
-BUILDER_STATIC_ASSERT(offsetof(PLUGINRECORD, temperature) == 136, "temperature at 136");
-BUILDER_STATIC_ASSERT(offsetof(PLUGINRECORD, profilePath) == SPECTRINE_PLUGIN_PATH_OFFSET,
+SPECTRINE_STATIC_ASSERT(sizeof(PLUGINRECORD) == SPECTRINE_PLUGIN_BLOCK_SIZE, "plug-in record is 920 bytes");
+SPECTRINE_STATIC_ASSERT(offsetof(PLUGINRECORD, redX) == 72, "primaries at 72");
+SPECTRINE_STATIC_ASSERT(offsetof(PLUGINRECORD, temperature) == 136, "temperature at 136");
+SPECTRINE_STATIC_ASSERT(offsetof(PLUGINRECORD, profilePath) == SPECTRINE_PLUGIN_PATH_OFFSET,
                       "profile path where the store writes it");
-BUILDER_STATIC_ASSERT(offsetof(PLUGINRECORD, reserved1) == 400, "first empty text at 400");
-BUILDER_STATIC_ASSERT(offsetof(PLUGINRECORD, reserved2) == 660, "second empty text at 660");
+SPECTRINE_STATIC_ASSERT(offsetof(PLUGINRECORD, reserved1) == 400, "first empty text at 400");
+SPECTRINE_STATIC_ASSERT(offsetof(PLUGINRECORD, reserved2) == 660, "second empty text at 660");
 // Pointers are 8 bytes here: the record is 160 bytes with the doubles from offset 24.
-BUILDER_STATIC_ASSERT(offsetof(ICCMONITORPARMS, redX) == 24, "doubles after the two texts");
-BUILDER_STATIC_ASSERT(sizeof(ICCMONITORPARMS) == 160, "ICC parameters record is 160 bytes");
+SPECTRINE_STATIC_ASSERT(offsetof(ICCMONITORPARMS, redX) == 24, "doubles after the two texts");
+SPECTRINE_STATIC_ASSERT(sizeof(ICCMONITORPARMS) == 160, "ICC parameters record is 160 bytes");
 
 // ComputeProfiles flags (other bits are ignored).
 #define COMPUTE_PROFILES 0x01      // write and register the profile family

@@ -21,11 +21,7 @@ typedef struct _MONITORPARMS {
     char modelKey[256];  // monitor model key (see monitor_inf.h)
 } MONITORPARMS, *LPMONITORPARMS;
 
-#ifdef __cplusplus
-static_assert(sizeof(MONITORPARMS) == MONITORPARMS_SIZE, "monitor parameters record is 672 bytes");
-#else
-_Static_assert(sizeof(MONITORPARMS) == MONITORPARMS_SIZE, "monitor parameters record is 672 bytes");
-#endif
+SPECTRINE_STATIC_ASSERT(sizeof(MONITORPARMS) == MONITORPARMS_SIZE, "monitor parameters record is 672 bytes");
 
 // ---- Calibration records ("Calibration" value = calibration name, REG_MULTI_SZ) --------------
 // Twelve elements: description "%s" (at most 255 characters are kept), white x and y "%.5f",

@@ -11,11 +11,7 @@
 // "%4.4f", dot pitch in millimetres "%2.2f"). Description lines are fetched into this size.
 #define MONITOR_INF_RECORD_SIZE 512
 typedef char MonitorInfRecord[MONITOR_INF_RECORD_SIZE];
-#ifdef __cplusplus
-static_assert(sizeof(MonitorInfRecord) == MONITOR_INF_RECORD_SIZE, "model records are 512 characters");
-#else
-_Static_assert(sizeof(MonitorInfRecord) == MONITOR_INF_RECORD_SIZE, "model records are 512 characters");
-#endif
+SPECTRINE_STATIC_ASSERT(sizeof(MonitorInfRecord) == MONITOR_INF_RECORD_SIZE, "model records are 512 characters");
 
 // Manufacturer field of a record built from a monitor's EDID, and the start of the model key of
 // such a monitor ("PnP VESA DDC -", a blank and the system's description of the monitor).

@@ -38,16 +38,11 @@ typedef struct PresetRecord {
     char description[PRESET_DESCRIPTION_SIZE];
 } PresetRecord, *LPPRESETRECORD;
 
-#ifdef __cplusplus
-#define PRESET_STATIC_ASSERT static_assert
-#else
-#define PRESET_STATIC_ASSERT _Static_assert
-#endif
-PRESET_STATIC_ASSERT(sizeof(PresetRecord) == PRESETRECORD_SIZE, "preset record is 552 bytes");
-PRESET_STATIC_ASSERT(offsetof(PresetRecord, gammaRed) == 8, "gammas from offset 8");
-PRESET_STATIC_ASSERT(offsetof(PresetRecord, temperature) == 32, "temperature at 32");
-PRESET_STATIC_ASSERT(offsetof(PresetRecord, flags) == 36, "flags at 36");
-PRESET_STATIC_ASSERT(offsetof(PresetRecord, description) == 40, "description at 40");
+SPECTRINE_STATIC_ASSERT(sizeof(PresetRecord) == PRESETRECORD_SIZE, "preset record is 552 bytes");
+SPECTRINE_STATIC_ASSERT(offsetof(PresetRecord, gammaRed) == 8, "gammas from offset 8");
+SPECTRINE_STATIC_ASSERT(offsetof(PresetRecord, temperature) == 32, "temperature at 32");
+SPECTRINE_STATIC_ASSERT(offsetof(PresetRecord, flags) == 36, "flags at 36");
+SPECTRINE_STATIC_ASSERT(offsetof(PresetRecord, description) == 40, "description at 40");
 
 // ---- One preset (1 on success, 0 otherwise) ------------------------------------------------
 // Writes `record` under `name` (not empty) in "Preset". The description is cut to

@@ -10,22 +10,14 @@
 #include <vector>
 
 #include "builder_test_support.h"
+#include "preset_test_support.h"
 #include "second_process.h"
 
 namespace {
 
 using namespace buildertest;
 
-PresetRecord target(double red, double green, double blue, LONG temperature, LONG flags,
-                    const char* description) {
-    PresetRecord r{};
-    r.size = PRESETRECORD_SIZE;
-    r.gammaRed = red, r.gammaGreen = green, r.gammaBlue = blue;
-    r.temperature = temperature;
-    r.flags = flags;
-    std::strncpy(r.description, description, sizeof r.description - 1);
-    return r;
-}
+using vlt::test::presetRecord;
 
 std::vector<WORD> identity() {
     std::vector<WORD> r(768);
@@ -96,23 +88,23 @@ TEST_F(GammaRamp, ThePresetInForceIsLoadedAndWrittenBack) {
         const char* description;
         bool fallback;
     } cases[] = {
-        {"a usable Current", target(2.4, 2.4, 2.4, 5000, PRESET_STANDARD, "Generic Laser"), true,
+        {"a usable Current", presetRecord(2.4, 2.4, 2.4, 5000, PRESET_STANDARD, "Generic Laser"), true,
          2.4, 5000, 0x02, 0x8000, "Generic Laser", false},
-        {"a Current of the user's own, unadjusted", target(1.8, 1.8, 1.8, 9300, PRESET_UNADJUSTED, "Mine"), true,
+        {"a Current of the user's own, unadjusted", presetRecord(1.8, 1.8, 1.8, 9300, PRESET_UNADJUSTED, "Mine"), true,
          1.8, 9300, 0x12, 0x8001, "Mine", false},
-        {"Current naming the unadjusted preset", target(1.8, 1.8, 1.8, 5000, PRESET_STANDARD, "Unadjusted"), true,
+        {"Current naming the unadjusted preset", presetRecord(1.8, 1.8, 1.8, 5000, PRESET_STANDARD, "Unadjusted"), true,
          2.2, nativeKelvin, 0x12, 0x8001, "Unadjusted", false},
-        {"Current with a gamma of 0", target(2.4, 0.0, 2.4, 5000, PRESET_STANDARD, "Zero"), true,
+        {"Current with a gamma of 0", presetRecord(2.4, 0.0, 2.4, 5000, PRESET_STANDARD, "Zero"), true,
          2.2, nativeKelvin, 0x12, 0x8001, "Unadjusted", false},
-        {"Current with a gamma of -0", target(2.4, 2.4, -0.0, 5000, PRESET_STANDARD, "Negative zero"), true,
+        {"Current with a gamma of -0", presetRecord(2.4, 2.4, -0.0, 5000, PRESET_STANDARD, "Negative zero"), true,
          2.2, nativeKelvin, 0x12, 0x8001, "Unadjusted", false},
-        {"Current with a negative gamma", target(-2.4, 2.4, 2.4, 5000, PRESET_STANDARD, "Negative"), true,
+        {"Current with a negative gamma", presetRecord(-2.4, 2.4, 2.4, 5000, PRESET_STANDARD, "Negative"), true,
          2.2, nativeKelvin, 0x12, 0x8001, "Unadjusted", false},
-        {"Current with a temperature of 0", target(2.4, 2.4, 2.4, 0, PRESET_STANDARD, "Cold"), true,
+        {"Current with a temperature of 0", presetRecord(2.4, 2.4, 2.4, 0, PRESET_STANDARD, "Cold"), true,
          2.2, nativeKelvin, 0x12, 0x8001, "Unadjusted", false},
         {"no Current", std::nullopt, true, 2.2, nativeKelvin, 0x12, 0x8001, "Unadjusted", false},
         {"nothing usable", std::nullopt, false, 2.0, 8500, 0x02, 0x8000, "", true},
-        {"a stale unadjusted bit is cleared", target(0.0, 0.0, 0.0, 5000, PRESET_UNADJUSTED, "Old"), false,
+        {"a stale unadjusted bit is cleared", presetRecord(0.0, 0.0, 0.0, 5000, PRESET_UNADJUSTED, "Old"), false,
          2.0, 8500, 0x02, 0x8000, "Old", true},
     };
     for (const Case& c : cases) {
@@ -168,11 +160,11 @@ TEST_F(GammaRamp, AScreenWithoutARampHasNone) {
 }
 
 TEST_F(GammaRamp, ARampThatCannotBeComputedIsNotLoadedButCurrentIsWritten) {
-    const PresetRecord laser = target(2.4, 2.4, 2.4, 5000, PRESET_STANDARD, "Generic Laser");
+    const PresetRecord laser = presetRecord(2.4, 2.4, 2.4, 5000, PRESET_STANDARD, "Generic Laser");
     ASSERT_EQ(WriteSpectrinePreset("Current", &laser), 1);
     ASSERT_EQ(SetGammaRamp(0), 1);
     const std::vector<WORD> loaded = loadedRamp(0);
-    const PresetRecord kelvin = target(2.2, 2.2, 2.2, 3000, 0, "No white point");
+    const PresetRecord kelvin = presetRecord(2.2, 2.2, 2.2, 3000, 0, "No white point");
     ASSERT_EQ(WriteSpectrinePreset("Current", &kelvin), 1);
     EXPECT_EQ(SetGammaRamp(0), 0) << "3000 K has no white point";
     EXPECT_EQ(loadedRamp(0), loaded) << "the ramp before stays";
@@ -189,7 +181,7 @@ TEST_F(GammaRamp, ResetLoadsTheIdentityOnItsMonitorOnly) {
     writeDisplayIni(spx::test::monitorsSideBySide(2));
     WinplatResetProcessState();
     calibrate(1);
-    const PresetRecord laser = target(2.4, 2.4, 2.4, 5000, PRESET_STANDARD, "Generic Laser");
+    const PresetRecord laser = presetRecord(2.4, 2.4, 2.4, 5000, PRESET_STANDARD, "Generic Laser");
     for (int reset : {0, 1}) {
         SCOPED_TRACE(reset);
         ASSERT_EQ(WriteSpectrinePreset("Current", &laser), 1);

@@ -7,26 +7,19 @@
 #include <vector>
 
 #include "builder_test_support.h"
+#include "preset_test_support.h"
 #include "registry_faults.h"
 
 namespace {
 
 using namespace buildertest;
 
-PresetRecord marked() {
-    PresetRecord r;
-    std::memset(&r, 0xbd, sizeof r);
-    r.size = PRESETRECORD_SIZE;
-    return r;
-}
+using vlt::test::presetRecord;
 
-PresetRecord target(double gamma, LONG temperature, LONG flags, const char* description) {
-    PresetRecord r{};
+// A record full of marker bytes, its size field set.
+PresetRecord marked() {
+    PresetRecord r = vlt::test::markedPresetRecord();
     r.size = PRESETRECORD_SIZE;
-    r.gammaRed = r.gammaGreen = r.gammaBlue = gamma;
-    r.temperature = temperature;
-    r.flags = flags;
-    std::strncpy(r.description, description, sizeof r.description - 1);
     return r;
 }
 
@@ -56,9 +49,9 @@ TEST_F(BuilderPresets, AfterACalibrationTheUnadjustedPresetAndTheFamily) {
     cal.gammas[0] = 2.45, cal.gammas[1] = 2.35, cal.gammas[2] = 2.25;
     cal.whiteX = 0.3127, cal.whiteY = 0.3290;  // D65: 6505 K by the cubic
     storeCalibration(0, cal);
-    const PresetRecord current = target(1.8, 5000, PRESET_STANDARD, "Print Proof 5000K");
-    const PresetRecord mine = target(2.0, 7000, 0, "mine");
-    const PresetRecord stale = target(2.1, 6000, PRESET_STANDARD, "a standard preset of an older family");
+    const PresetRecord current = presetRecord(1.8, 5000, PRESET_STANDARD, "Print Proof 5000K");
+    const PresetRecord mine = presetRecord(2.0, 7000, 0, "mine");
+    const PresetRecord stale = presetRecord(2.1, 6000, PRESET_STANDARD, "a standard preset of an older family");
     ASSERT_EQ(WriteSpectrinePreset("Current", &current), 1);
     ASSERT_EQ(WriteSpectrinePreset("My Own", &mine), 1);
     ASSERT_EQ(WriteSpectrinePreset("Old Standard", &stale), 1);
@@ -85,7 +78,7 @@ TEST_F(BuilderPresets, AfterACalibrationTheUnadjustedPresetAndTheFamily) {
 }
 
 TEST_F(BuilderPresets, WithoutACalibrationTheUnadjustedPresetStoredBeforeStays) {
-    const PresetRecord before = target(2.3, 9300, PRESET_STANDARD | PRESET_UNADJUSTED, "an earlier calibration");
+    const PresetRecord before = presetRecord(2.3, 9300, PRESET_STANDARD | PRESET_UNADJUSTED, "an earlier calibration");
     ASSERT_EQ(WriteSpectrinePreset("Unadjusted", &before), 1);
     struct Case {
         const char* what;
@@ -145,7 +138,7 @@ TEST_F(BuilderPresets, TheNameOfThePresetInForce) {
     EXPECT_EQ(GetSpectrineCurrentPresetName(name, sizeof name), 0);
     EXPECT_STREQ(name, "") << "empty when there is no Current";
 
-    const PresetRecord current = target(2.2, 6500, PRESET_STANDARD, "Generic InkJet, laser");
+    const PresetRecord current = presetRecord(2.2, 6500, PRESET_STANDARD, "Generic InkJet, laser");
     ASSERT_EQ(WriteSpectrinePreset(GetSpectrineCurrent(), &current), 1);
     struct Case {
         DWORD size;

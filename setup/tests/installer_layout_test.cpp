@@ -1,35 +1,20 @@
 // The installer's settings and folders in a fresh system root.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
-#include "fresh_root.h"
 #include "install_steps.h"
+#include "installer_test_support.h"
 #include "vltutil.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// A suite folder inside the test's root with the shipped INF sources in its "inf" folder.
-class Installer : public spx::test::FreshRootTest {
-protected:
-    void SetUp() override {
-        FreshRootTest::SetUp();
-        suite = root() + "/suite";
-        fs::create_directories(suite + "/inf");
-        for (const auto& e : fs::directory_iterator(SUITE_INF_SOURCES))
-            fs::copy_file(e.path(), suite + "/inf/" + e.path().filename().string());
-        fs::copy_file(SUITE_WHITEPOINT_INI, suite + "/huevista.ini");
-        fs::copy_file(SUITE_PRESET_INF, suite + "/Preset.inf");
-    }
-    std::string suite;
-};
+using Installer = installer_test::SuiteFolderTest;
 
 TEST_F(Installer, WritesTheThreeSettingsFoldersAndTheInfChain) {
     installer::Report report;
@@ -153,17 +138,9 @@ TEST_F(Installer, AFailedInstallationLeavesNothingBehind) {
 
 // The program refuses an empty root instead of installing somewhere else.
 TEST_F(Installer, TheProgramRefusesAnEmptyRoot) {
-    const std::string command = std::string("cd '") + root() + "' && '" + INSTALLER_PATH +
-                                "' --root '' --suite '" + suite + "' 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string out;
-    char buffer[256];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, got);
-    const int status = pclose(pipe);
-    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 2) << out;
-    EXPECT_NE(out.find("--root needs a folder"), std::string::npos) << out;
+    const installer_test::ProgramRun run = installer_test::runInstaller(root(), "--root '' --suite '" + suite + "'");
+    EXPECT_EQ(run.status, 2) << run.output;
+    EXPECT_NE(run.output.find("--root needs a folder"), std::string::npos) << run.output;
     // Nothing was installed anywhere, also not into the root of the environment.
     EXPECT_FALSE(fs::exists(root() + "/LUT"));
     EXPECT_FALSE(fs::exists(root() + "/registry.db"));

@@ -1,17 +1,14 @@
 // The installer's sample calibration: what it stores and what it leaves out, the profiles and
 // the ramp of the preset in force, a calibration of the user's never replaced, and the program.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "fresh_root.h"
 #include "icc_checks.h"
 #include "install_steps.h"
+#include "installer_test_support.h"
 #include "profforge.h"
 #include "registry_snapshot.h"
 #include "sample_calibration.h"
@@ -20,18 +17,11 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-
-class SampleCalibration : public spx::test::FreshRootTest {
+// An installed suite.
+class SampleCalibration : public installer_test::SuiteFolderTest {
 protected:
     void SetUp() override {
-        FreshRootTest::SetUp();
-        suite = root() + "/suite";
-        fs::create_directories(suite + "/inf");
-        for (const auto& e : fs::directory_iterator(SUITE_INF_SOURCES))
-            fs::copy_file(e.path(), suite + "/inf/" + e.path().filename().string());
-        fs::copy_file(SUITE_WHITEPOINT_INI, suite + "/huevista.ini");
-        fs::copy_file(SUITE_PRESET_INF, suite + "/Preset.inf");
+        SuiteFolderTest::SetUp();
         installer::Report report;
         ASSERT_TRUE(installer::installSuite(suite, report)) << report.error;
     }
@@ -41,12 +31,19 @@ protected:
         EXPECT_NE(VLTGetDeviceGammaRamp(screen.get(), ramp.data(), 0), 0);
         return ramp;
     }
+    // The monitor holds the ramp ComputeProfiles gives for the target.
+    static void expectRampOf(double gamma, DWORD temperature) {
+        std::vector<WORD> expected(768, 0xbdbd);
+        const double gammas[3] = {gamma, gamma, gamma};
+        ASSERT_EQ(ComputeProfiles(nullptr, "", gammas, temperature, expected.data(), 0x02, 0), 1);
+        EXPECT_EQ(loadedRamp(), expected);
+        EXPECT_LT(expected[512 + 255], expected[255]) << "blue turned down from the sample's bluish white";
+    }
     static std::string joined(const installer::Report& report) {
         std::string all;
         for (const std::string& line : report.lines) all += line + "\n";
         return all;
     }
-    std::string suite;
 };
 
 TEST_F(SampleCalibration, StoresTheSampleWritesTheProfilesAndLoadsTheRamp) {
@@ -73,11 +70,7 @@ TEST_F(SampleCalibration, StoresTheSampleWritesTheProfilesAndLoadsTheRamp) {
     // The preset in force is the standard sRGB target, and its ramp is what the monitor holds.
     ASSERT_EQ(GetSpectrineCurrentPresetName(text, sizeof text), 1);
     EXPECT_STREQ(text, "sRGB");
-    std::vector<WORD> expected(768, 0xbdbd);
-    const double srgb[3] = {2.2, 2.2, 2.2};
-    ASSERT_EQ(ComputeProfiles(nullptr, "", srgb, 6500, expected.data(), 0x02, 0), 1);
-    EXPECT_EQ(loadedRamp(), expected);
-    EXPECT_LT(expected[512 + 255], expected[255]) << "blue turned down towards 6500 K";
+    expectRampOf(2.2, 6500);
 
     char dated[MAX_PATH] = "";
     ASSERT_GT(GetWin98ProfileName(dated, sizeof dated), 0);
@@ -106,10 +99,7 @@ TEST_F(SampleCalibration, ARunAgainKeepsThePresetInForce) {
     char name[64];
     ASSERT_EQ(GetSpectrineCurrentPresetName(name, sizeof name), 1);
     EXPECT_STREQ(name, "Video 2.4");
-    std::vector<WORD> expected(768, 0xbdbd);
-    const double gammas[3] = {2.4, 2.4, 2.4};
-    ASSERT_EQ(ComputeProfiles(nullptr, "", gammas, 6500, expected.data(), 0x02, 0), 1);
-    EXPECT_EQ(loadedRamp(), expected);
+    expectRampOf(2.4, 6500);
 }
 
 TEST_F(SampleCalibration, NeverReplacesACalibrationOfTheUser) {
@@ -143,16 +133,11 @@ TEST_F(SampleCalibration, NeverReplacesACalibrationOfTheUser) {
 
 // The installed program with the option, as the README's main job runs it.
 TEST_F(SampleCalibration, TheProgramPrintsWhereTheProfilesAreAndTheRamp) {
-    const std::string command = std::string("'") + INSTALLER_PATH + "' --root '" + root() + "' --suite '" + suite +
-                                "' --sample-calibration 2>&1";
     WinplatResetProcessState();  // the program opens the registry itself
-    FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string out;
-    char buffer[256];
-    for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, got);
-    const int status = pclose(pipe);
-    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0) << out;
+    const installer_test::ProgramRun run =
+        installer_test::runInstaller(root(), "--root '" + root() + "' --suite '" + suite + "' --sample-calibration");
+    EXPECT_EQ(run.status, 0) << run.output;
+    const std::string& out = run.output;
     for (const char* expected : {"Sample calibration for monitor 0 (CRT Average)",
                                  "Presets: Unadjusted, sRGB, Print Proof 5000K, Video 2.4, Web 9300K\n",
                                  "  Match screen To Printer... Generic InkJet, Generic Laser, Generic Newsprint\n",

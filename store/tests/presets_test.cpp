@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fresh_root.h"
+#include "preset_test_support.h"
 #include "registry_faults.h"
 #include "registry_snapshot.h"
 #include "vltutil.h"
@@ -39,25 +40,8 @@ void setRaw(const char* subkey, const char* name, DWORD type, const std::string&
               ERROR_SUCCESS);
 }
 
-PresetRecord preset(double red, double green, double blue, LONG temperature, LONG flags,
-                    const std::string& description) {
-    PresetRecord r;
-    std::memset(&r, 0, sizeof r);
-    r.size = PRESETRECORD_SIZE;
-    r.gammaRed = red, r.gammaGreen = green, r.gammaBlue = blue;
-    r.temperature = temperature;
-    r.flags = flags;
-    std::strncpy(r.description, description.c_str(), sizeof r.description - 1);
-    return r;
-}
-
-// A record full of marker bytes, with the size field a reader must leave alone.
-PresetRecord marked() {
-    PresetRecord r;
-    std::memset(&r, 0xbd, sizeof r);
-    r.size = 0xdeadbeef;
-    return r;
-}
+using vlt::test::markedPresetRecord;
+using vlt::test::presetRecord;
 
 TEST_F(Presets, StoredAsSixElementsAndReadBack) {
     const std::string longText(300, 'd');
@@ -68,15 +52,15 @@ TEST_F(Presets, StoredAsSixElementsAndReadBack) {
         std::string description;        // as read back
         double gammas[3];               // as read back
     } cases[] = {
-        {"the standard example", preset(2.2, 2.2, 1.8, 6500, PRESET_STANDARD, "A"),
+        {"the standard example", presetRecord(2.2, 2.2, 1.8, 6500, PRESET_STANDARD, "A"),
          lit("A\0002.20\0002.20\0001.80\0006500\00032768\000\000"), "A", {2.2, 2.2, 1.8}},
         {"rounded to two decimals, commas in the description",
-         preset(2.456, 0.5, 10.004, 9300, PRESET_UNADJUSTED | PRESET_STANDARD, "Web, bluish"),
+         presetRecord(2.456, 0.5, 10.004, 9300, PRESET_UNADJUSTED | PRESET_STANDARD, "Web, bluish"),
          lit("Web, bluish\0002.46\0000.50\00010.00\0009300\00032769\000\000"), "Web, bluish",
          {2.46, 0.5, 10.0}},
-        {"negative numbers read back", preset(2.2, 2.2, 2.2, -1, static_cast<LONG>(0x80008000u), ""),
+        {"negative numbers read back", presetRecord(2.2, 2.2, 2.2, -1, static_cast<LONG>(0x80008000u), ""),
          lit("\0002.20\0002.20\0002.20\000-1\000-2147450880\000\000"), "", {2.2, 2.2, 2.2}},
-        {"a description of 300 characters is cut to 255", preset(1.8, 1.8, 1.8, 5000, 0, longText),
+        {"a description of 300 characters is cut to 255", presetRecord(1.8, 1.8, 1.8, 5000, 0, longText),
          std::string(255, 'd') + lit("\0001.80\0001.80\0001.80\0005000\0000\000\000"),
          std::string(255, 'd'), {1.8, 1.8, 1.8}},
     };
@@ -86,7 +70,7 @@ TEST_F(Presets, StoredAsSixElementsAndReadBack) {
         DWORD type = 0;
         EXPECT_EQ(raw("Preset", "P", &type), c.stored);
         EXPECT_EQ(type, static_cast<DWORD>(REG_MULTI_SZ));
-        PresetRecord back = marked();
+        PresetRecord back = markedPresetRecord();
         ASSERT_EQ(ReadSpectrinePreset("P", &back), 1);
         EXPECT_EQ(back.size, 0xdeadbeefu) << "the size field is the caller's";
         EXPECT_EQ(std::string(back.description), c.description);
@@ -98,14 +82,14 @@ TEST_F(Presets, StoredAsSixElementsAndReadBack) {
         // The same record in a group reads back the same.
         ASSERT_EQ(WriteSpectrinePreset0("Group...", "P", &c.record), 1);
         EXPECT_EQ(raw("Preset\\Group...", "P"), c.stored);
-        PresetRecord member = marked();
+        PresetRecord member = markedPresetRecord();
         ASSERT_EQ(ReadSpectrinePreset0("Group...", "P", &member), 1);
         EXPECT_EQ(std::memcmp(&member.gammaRed, &back.gammaRed, sizeof back - 8), 0);
     }
 }
 
 TEST_F(Presets, WritesThatCouldNotReadBackAreRefused) {
-    const PresetRecord good = preset(2.2, 2.2, 2.2, 6500, 0, "kept");
+    const PresetRecord good = presetRecord(2.2, 2.2, 2.2, 6500, 0, "kept");
     ASSERT_EQ(WriteSpectrinePreset("P", &good), 1);
     const std::string before = raw("Preset", "P");
     struct Case {
@@ -113,11 +97,11 @@ TEST_F(Presets, WritesThatCouldNotReadBackAreRefused) {
         const char* name;
         PresetRecord record;
     } cases[] = {
-        {"a gamma that is not a number", "P", preset(2.2, std::nan(""), 2.2, 6500, 0, "x")},
-        {"an infinite gamma", "P", preset(INFINITY, 2.2, 2.2, 6500, 0, "x")},
+        {"a gamma that is not a number", "P", presetRecord(2.2, std::nan(""), 2.2, 6500, 0, "x")},
+        {"an infinite gamma", "P", presetRecord(INFINITY, 2.2, 2.2, 6500, 0, "x")},
         // 255 + 1 + three numbers of 101 characters: more than the 512 bytes read back.
-        {"numbers too long for the value", "P", preset(1e100, 1e100, 1e100, 6500, 0, std::string(255, 'x'))},
-        {"an empty name", "", preset(2.2, 2.2, 2.2, 6500, 0, "x")},
+        {"numbers too long for the value", "P", presetRecord(1e100, 1e100, 1e100, 6500, 0, std::string(255, 'x'))},
+        {"an empty name", "", presetRecord(2.2, 2.2, 2.2, 6500, 0, "x")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -151,7 +135,7 @@ TEST_F(Presets, ReadingRefusesWhatIsNoPreset) {
         SCOPED_TRACE(c.what);
         WriteSpectrineRegValue("Preset", "P", REG_NONE, nullptr, 0);
         if (c.type != REG_NONE) setRaw("Preset", "P", c.type, c.bytes);
-        PresetRecord r = marked();
+        PresetRecord r = markedPresetRecord();
         const PresetRecord untouched = r;
         EXPECT_EQ(ReadSpectrinePreset("P", &r), c.result);
         if (c.result == 0) {
@@ -166,8 +150,8 @@ TEST_F(Presets, ReadingRefusesWhatIsNoPreset) {
 }
 
 TEST_F(Presets, EnumerationInOrderWithAndWithoutRecord) {
-    const PresetRecord a = preset(2.2, 2.2, 2.2, 6500, PRESET_STANDARD, "first");
-    const PresetRecord c = preset(1.8, 1.8, 1.8, 5000, 0, "third");
+    const PresetRecord a = presetRecord(2.2, 2.2, 2.2, 6500, PRESET_STANDARD, "first");
+    const PresetRecord c = presetRecord(1.8, 1.8, 1.8, 5000, 0, "third");
     ASSERT_EQ(WriteSpectrinePreset("Alpha", &a), 1);
     setRaw("Preset", "Text", REG_SZ, lit("no preset"));
     ASSERT_EQ(WriteSpectrinePreset("Charlie", &c), 1);
@@ -183,7 +167,7 @@ TEST_F(Presets, EnumerationInOrderWithAndWithoutRecord) {
             char name[64];
             std::memset(name, 0xbd, sizeof name);
             DWORD size = sizeof name;
-            PresetRecord r = marked();
+            PresetRecord r = markedPresetRecord();
             EXPECT_EQ(EnumSpectrinePreset(e.index, name, &size, withRecord ? &r : nullptr), e.result);
             if (e.result) {
                 EXPECT_EQ(std::string(name), e.name);
@@ -208,12 +192,12 @@ TEST_F(Presets, GroupsAndTheirMembers) {
     size = sizeof name;
     EXPECT_EQ(EnumSpectrinePresetGroup(0, name, &size), 0);
 
-    const PresetRecord member = preset(2.4, 2.4, 2.4, 5000, PRESET_STANDARD, "laser");
+    const PresetRecord member = presetRecord(2.4, 2.4, 2.4, 5000, PRESET_STANDARD, "laser");
     ASSERT_EQ(WriteSpectrinePreset0("Match screen To Printer...", "Generic Laser", &member), 1);
     ASSERT_EQ(WriteSpectrineRegValue("Preset\\Empty...", "x", REG_SZ, reinterpret_cast<const BYTE*>("y"), 2),
               ERROR_SUCCESS);
     ASSERT_EQ(WriteSpectrineRegValue("Preset\\Empty...", "x", REG_SZ, nullptr, 0), ERROR_SUCCESS);
-    const PresetRecord top = preset(2.2, 2.2, 2.2, 6500, 0, "top");
+    const PresetRecord top = presetRecord(2.2, 2.2, 2.2, 6500, 0, "top");
     ASSERT_EQ(WriteSpectrinePreset0("", "Top", &top), 1) << "an empty group is the top level";
 
     const char* groups[] = {"Match screen To Printer...", "Empty..."};
@@ -230,7 +214,7 @@ TEST_F(Presets, GroupsAndTheirMembers) {
     size = 5;
     EXPECT_EQ(EnumSpectrinePresetGroup(0, name, &size), 0) << "a name that does not fit";
 
-    PresetRecord r = marked();
+    PresetRecord r = markedPresetRecord();
     size = sizeof name;
     ASSERT_EQ(EnumSpectrinePreset0("Match screen To Printer...", 0, name, &size, &r), 1);
     EXPECT_EQ(std::string(name), "Generic Laser");
@@ -247,7 +231,7 @@ TEST_F(Presets, GroupsAndTheirMembers) {
 }
 
 TEST_F(Presets, DeleteOnePreset) {
-    const PresetRecord r = preset(2.2, 2.2, 2.2, 6500, 0, "x");
+    const PresetRecord r = presetRecord(2.2, 2.2, 2.2, 6500, 0, "x");
     ASSERT_EQ(WriteSpectrinePreset("Mine", &r), 1);
     EXPECT_EQ(DeleteSpectrinePreset("Mine"), 1);
     EXPECT_EQ(raw("Preset", "Mine"), "<absent>");
@@ -288,13 +272,13 @@ TEST_F(Presets, DeleteAllKeepsTheNamedPresetTheUsersAndWhatIsNoPreset) {
             if (s.flags < 0) {
                 setRaw("Preset", s.name, REG_SZ, lit("text"));
             } else {
-                const PresetRecord r = preset(2.2, 2.2, 2.2, 6500, s.flags, s.name);
+                const PresetRecord r = presetRecord(2.2, 2.2, 2.2, 6500, s.flags, s.name);
                 ASSERT_EQ(WriteSpectrinePreset(s.name, &r), 1);
             }
         }
         std::vector<std::string> keptBytes;
         for (const std::string& name : c.left) keptBytes.push_back(raw("Preset", name.c_str()));
-        const PresetRecord member = preset(2.2, 2.2, 2.2, 6500, PRESET_STANDARD, "member");
+        const PresetRecord member = presetRecord(2.2, 2.2, 2.2, 6500, PRESET_STANDARD, "member");
         ASSERT_EQ(WriteSpectrinePreset0("Group...", "Member", &member), 1);
 
         EXPECT_EQ(DeleteAllSpectrinePreset(c.keep), 1);
@@ -314,7 +298,7 @@ TEST_F(Presets, DeleteAllKeepsTheNamedPresetTheUsersAndWhatIsNoPreset) {
 
 TEST_F(Presets, DeleteAllThatFailsChangesNothing) {
     for (const char* name : {"A", "B", "C"}) {
-        const PresetRecord r = preset(2.2, 2.2, 2.2, 6500, PRESET_STANDARD, name);
+        const PresetRecord r = presetRecord(2.2, 2.2, 2.2, 6500, PRESET_STANDARD, name);
         ASSERT_EQ(WriteSpectrinePreset(name, &r), 1);
     }
     const spx::test::RegistrySnapshot before = spx::test::registrySnapshot();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "fresh_root.h"
+#include "preset_test_support.h"
 #include "registry_faults.h"
 #include "registry_snapshot.h"
 #include "vltutil.h"
@@ -41,15 +42,7 @@ std::vector<std::string> namesOf(const char* group) {
     return names;
 }
 
-PresetRecord preset(double gamma, LONG temperature, LONG flags, const char* description) {
-    PresetRecord r{};
-    r.size = PRESETRECORD_SIZE;
-    r.gammaRed = r.gammaGreen = r.gammaBlue = gamma;
-    r.temperature = temperature;
-    r.flags = flags;
-    std::strncpy(r.description, description, sizeof r.description - 1);
-    return r;
-}
+using vlt::test::presetRecord;
 
 using StandardPresetsNotInstalled = spx::test::FreshRootTest;
 
@@ -175,10 +168,10 @@ TEST_F(StandardPresets, LinesThatDoNotReadAreSkipped) {
 }
 
 TEST_F(StandardPresets, TheUsersPresetsAndCurrentAreNeverOverwritten) {
-    const PresetRecord mine = preset(1.9, 7000, 0, "my own sRGB");
-    const PresetRecord current = preset(1.8, 5500, PRESET_STANDARD, "Video 2.4");
-    const PresetRecord myMember = preset(2.0, 6000, 0, "my printer");
-    const PresetRecord staleMember = preset(2.0, 6000, PRESET_STANDARD, "an old standard member");
+    const PresetRecord mine = presetRecord(1.9, 7000, 0, "my own sRGB");
+    const PresetRecord current = presetRecord(1.8, 5500, PRESET_STANDARD, "Video 2.4");
+    const PresetRecord myMember = presetRecord(2.0, 6000, 0, "my printer");
+    const PresetRecord staleMember = presetRecord(2.0, 6000, PRESET_STANDARD, "an old standard member");
     ASSERT_EQ(WriteSpectrinePreset("sRGB", &mine), 1);
     ASSERT_EQ(WriteSpectrinePreset("Current", &current), 1);
     ASSERT_EQ(WriteSpectrinePreset("Video 2.4", &staleMember), 1);
@@ -234,7 +227,7 @@ TEST_F(StandardPresetsNotInstalled, WritesNothing) {
 TEST_F(StandardPresets, AFailedWriteLeavesTheOldFamily) {
     shippedPresetFile();
     ASSERT_EQ(WriteStandardSpectrinePreset(), 1);
-    const PresetRecord stale = preset(2.0, 6000, PRESET_STANDARD, "old");
+    const PresetRecord stale = presetRecord(2.0, 6000, PRESET_STANDARD, "old");
     ASSERT_EQ(WriteSpectrinePreset0(kPrinterGroup, "Generic Retired", &stale), 1);
     ASSERT_EQ(DeleteAllSpectrinePreset("Current"), 1);
     const spx::test::RegistrySnapshot before = spx::test::registrySnapshot();
