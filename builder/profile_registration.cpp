@@ -10,33 +10,36 @@ namespace builder {
 namespace {
 
 // The registration lands whole: other processes see the profile added and associated, and the
-// monitor's default set, together or not at all.
-void registerWithColourManagement(const std::string& path, const ICCMONITORPARMS& parms,
+// monitor's default set, together or not at all. True when it landed.
+bool registerWithColourManagement(const std::string& path, const ICCMONITORPARMS& parms,
                                   bool isDefault, int monitor, DWORD temperature) {
     winplat::RegistryTransaction group;
+    if (group.status() != ERROR_SUCCESS) return false;
+    bool registered;
     if (!isDefault) {
-        RegisterICCProfile0(path.c_str(), 0, monitor);
+        registered = RegisterICCProfile0(path.c_str(), 0, monitor);
     } else {
         DWORD defaultIndex = 0;
         GetSpectrineDefaultProfile(&defaultIndex);
         if (ChecksRGB(static_cast<int>(defaultIndex), temperature, parms.gammaRed,
                       parms.gammaGreen, parms.gammaBlue)) {
-            RegisterICCProfile0(path.c_str(), 0, monitor);
-            RegisterICCProfile0(colourDirectoryPath(kSrgbProfile).c_str(), 1, monitor);
+            registered = RegisterICCProfile0(path.c_str(), 0, monitor) &&
+                         RegisterICCProfile0(colourDirectoryPath(kSrgbProfile).c_str(), 1, monitor);
         } else {
-            RegisterICCProfile0(path.c_str(), 1, monitor);
+            registered = RegisterICCProfile0(path.c_str(), 1, monitor);
         }
     }
-    group.commit();
+    // A part that failed drops the whole group, the parts that succeeded with it.
+    return registered && group.commit() == ERROR_SUCCESS;
 }
 
 }  // namespace
 
 void registerProfile(const std::string& path, const ICCMONITORPARMS& parms, bool isDefault,
                      int monitor, DWORD temperature) {
-    registerWithColourManagement(path, parms, isDefault, monitor, temperature);
-    if (!isDefault) return;
-    // Outside the group: the plug-ins are code of others.
+    const bool registered = registerWithColourManagement(path, parms, isDefault, monitor, temperature);
+    if (!isDefault || !registered) return;
+    // Outside the group: the plug-ins are code of others, told only of a default that was made.
     const PLUGINRECORD record = makePlugInRecord(parms, temperature);
     SendToPlugInExtension(reinterpret_cast<const BYTE*>(&record));
 }

@@ -418,19 +418,19 @@ LONG HiveStore::queryInfo(KeyId key, KeyInfo& info) {
 }
 
 LONG HiveStore::beginGroup(bool write) {
-    if (group_) return ERROR_INVALID_FUNCTION;
-    group_.emplace(db_, write ? Transaction::Kind::Write : Transaction::Kind::Read);
-    const int rc = group_->status();
-    if (rc == SQLITE_OK) return ERROR_SUCCESS;
-    group_.reset();
-    return fail(rc);
+    // The outermost group begins a transaction; an inner one is a savepoint of it.
+    auto group = std::make_unique<Transaction>(db_, write ? Transaction::Kind::Write : Transaction::Kind::Read);
+    const int rc = group->status();
+    if (rc != SQLITE_OK) return fail(rc);
+    groups_.push_back(std::move(group));
+    return ERROR_SUCCESS;
 }
 
 LONG HiveStore::endGroup(bool commit) {
-    if (!group_) return ERROR_INVALID_FUNCTION;
+    if (groups_.empty()) return ERROR_INVALID_FUNCTION;
     int rc = SQLITE_OK;
-    if (commit) rc = group_->commit();
-    group_.reset();  // rolls back what was not committed
+    if (commit) rc = groups_.back()->commit();
+    groups_.pop_back();  // rolls back what was not committed
     // Keys created in a group that did not land may have given their ids to the cache, and
     // an id that never landed can be handed out again.
     if (!commit || rc != SQLITE_OK) forgetChildren();

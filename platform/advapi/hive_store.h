@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -56,9 +57,10 @@ public:
     LONG queryInfo(KeyId key, KeyInfo& info);
 
     // A group of calls that other connections see whole or not at all (a write group), or that
-    // all see one moment of the hives (a read group). One group at a time.
+    // all see one moment of the hives (a read group). Groups nest: an inner group is a savepoint
+    // of the outer one, so dropping it takes back only its own changes.
     LONG beginGroup(bool write);
-    // Commits (or, with `commit` false, drops) the group.
+    // Commits (or, with `commit` false, drops) the innermost group.
     LONG endGroup(bool commit);
 
 private:
@@ -75,7 +77,7 @@ private:
     Database db_;
     LONG status_ = ERROR_SUCCESS;
     bool readOnly_ = false;  // every write is refused with ERROR_ACCESS_DENIED
-    std::optional<Transaction> group_;
+    std::vector<std::unique_ptr<Transaction>> groups_;  // outermost first
     // (parent, lower-case name) -> child id. Ids are never reused, so a cached id that no longer
     // exists only means the key was deleted; the walk then asks the database again.
     std::unordered_map<std::string, KeyId> childCache_;

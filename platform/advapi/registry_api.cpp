@@ -37,10 +37,8 @@ struct RegistryState {
     std::unique_ptr<HiveStore> dynData;
     std::unordered_map<uintptr_t, OpenKey> handles;
     uintptr_t nextHandle = 0x1000;
-    // The transaction group of the thread that holds `lock` across calls: its depth, and
-    // whether an inner group was dropped (the whole group is then dropped).
+    // The transaction group of the thread that holds `lock` across calls, and its depth.
     int groupDepth = 0;
-    bool groupDropped = false;
     std::thread::id groupOwner;
     // The NT family's monitor and adapter keys under HKEY_LOCAL_MACHINE are filled once per
     // process, at its first use of that root.
@@ -187,7 +185,6 @@ void winplat::detail::resetRegistry() {
     s.machineKeysFilled = false;
     if (s.groupDepth > 0 && s.groupOwner == std::this_thread::get_id()) {
         for (; s.groupDepth > 0; --s.groupDepth) s.lock.unlock();
-        s.groupDropped = false;
     }
 }
 
@@ -195,17 +192,16 @@ WINPLAT_API LONG WinplatBeginRegistryTransaction(BOOL write) {
     return detail::guardedCall(LONG{ERROR_OUTOFMEMORY}, [&]() -> LONG {
         auto& s = state();
         std::unique_lock guard(s.lock);  // held until the group ends
+        HiveStore& hives = persistentHives(s);
         if (s.groupDepth == 0) {
-            HiveStore& hives = persistentHives(s);
             if (LONG rc = hives.status()) return rc;
             // The keys the system keeps of its devices are made before, never inside, a group,
             // which may only read or be dropped while the process goes on using them.
             fillMachineKeysOnce(s, hives);
             if (!isNtFamily()) dynamicHive(s);
-            if (LONG rc = hives.beginGroup(write != FALSE)) return rc;
-            s.groupOwner = std::this_thread::get_id();
-            s.groupDropped = false;
         }
+        if (LONG rc = hives.beginGroup(write != FALSE)) return rc;
+        if (s.groupDepth == 0) s.groupOwner = std::this_thread::get_id();
         ++s.groupDepth;
         guard.release();
         return ERROR_SUCCESS;
@@ -218,14 +214,7 @@ WINPLAT_API LONG WinplatEndRegistryTransaction(BOOL commit) {
         std::lock_guard guard(s.lock);
         if (s.groupDepth == 0 || s.groupOwner != std::this_thread::get_id())
             return ERROR_INVALID_FUNCTION;
-        if (!commit) s.groupDropped = true;
-        LONG rc = ERROR_SUCCESS;
-        if (s.groupDepth == 1) {
-            rc = s.hives ? s.hives->endGroup(!s.groupDropped) : ERROR_INVALID_FUNCTION;
-            // A commit of a group that an inner group dropped landed nothing: never a success.
-            if (commit && s.groupDropped && rc == ERROR_SUCCESS) rc = ERROR_CANTWRITE;
-            s.groupDropped = false;
-        }
+        const LONG rc = s.hives ? s.hives->endGroup(commit != FALSE) : ERROR_INVALID_FUNCTION;
         --s.groupDepth;
         s.lock.unlock();  // the hold taken when this group began
         return rc;

@@ -8,14 +8,15 @@
 // on the persistent hives (every root but HKEY_DYN_DATA) are one transaction. With `write`
 // TRUE, other processes see all of its changes or none of them; with FALSE, its reads all see
 // one moment of the hives, whatever other processes write meanwhile (and it should write
-// nothing). Other threads of the process wait until it ends. Groups nest: an inner group joins
-// the outer one, and only the outermost end commits. ERROR_SUCCESS, or the registry's error
-// (the group has then not begun).
+// nothing). Other threads of the process wait until it ends. Groups nest: an inner group is a
+// part of the outer one that can be taken back alone, and only the outermost end makes the
+// changes visible to other processes. ERROR_SUCCESS, or the registry's error (the group has
+// then not begun).
 WINPLAT_API LONG WinplatBeginRegistryTransaction(BOOL write);
-// Ends the innermost group. `commit` TRUE keeps its changes; FALSE drops them, and then the
-// whole outermost group (inner groups cannot be dropped alone). ERROR_SUCCESS, the error of
-// the commit (nothing landed; ERROR_CANTWRITE when the outermost group commits after an inner
-// one was dropped), or ERROR_INVALID_FUNCTION without a group of this thread.
+// Ends the innermost group. `commit` TRUE keeps its changes (for the outermost group: lands
+// them); FALSE takes back the changes made since it began, and the enclosing group goes on.
+// ERROR_SUCCESS, the error of the commit (its changes are then taken back), or
+// ERROR_INVALID_FUNCTION without a group of this thread.
 WINPLAT_API LONG WinplatEndRegistryTransaction(BOOL commit);
 
 #ifdef __cplusplus

@@ -201,37 +201,45 @@ TEST_F(RegistryDurability, ReadOnlyRootAnswersReads) {
     EXPECT_TRUE(readFile("registry.db") == before) << "the read-only database changed";
 }
 
-// A dropped group leaves nothing, also when an inner group is dropped under an outer one that
-// commits (whose commit then fails); a key made in a dropped group can be made again; ending
-// without a group is refused.
+// A dropped group leaves nothing; a dropped inner group takes back only its own changes and
+// the outer one still lands; a key made in a dropped group can be made again; ending without a
+// group is refused.
 TEST_F(RegistryDurability, DroppedGroupsLeaveNothing) {
     EXPECT_EQ(WinplatEndRegistryTransaction(TRUE), ERROR_INVALID_FUNCTION);
     const struct {
         const char* name;
         BOOL inner, outer;
-        bool lands;
-        LONG outerResult;
-    } cases[] = {{"all committed", TRUE, TRUE, true, ERROR_SUCCESS},
-                 {"outer dropped", TRUE, FALSE, false, ERROR_SUCCESS},
-                 {"inner dropped", FALSE, TRUE, false, ERROR_CANTWRITE},  // the commit landed nothing
-                 {"both dropped", FALSE, FALSE, false, ERROR_SUCCESS}};
+        bool outerLands, innerLands;
+    } cases[] = {{"all committed", TRUE, TRUE, true, true},
+                 {"outer dropped", TRUE, FALSE, false, false},
+                 {"inner dropped", FALSE, TRUE, true, false},
+                 {"both dropped", FALSE, FALSE, false, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string key = std::string("Software\\Group\\") + c.name;
+        const std::string innerKey = key + "\\Inner";
         ASSERT_EQ(WinplatBeginRegistryTransaction(TRUE), ERROR_SUCCESS);
         EXPECT_EQ(writeString(key.c_str(), "a", "1"), ERROR_SUCCESS);
         ASSERT_EQ(WinplatBeginRegistryTransaction(TRUE), ERROR_SUCCESS);
         EXPECT_EQ(writeString(key.c_str(), "b", "2"), ERROR_SUCCESS);
+        EXPECT_EQ(writeString(innerKey.c_str(), "d", "4"), ERROR_SUCCESS);
         EXPECT_EQ(WinplatEndRegistryTransaction(c.inner), ERROR_SUCCESS);
-        EXPECT_EQ(WinplatEndRegistryTransaction(c.outer), c.outerResult);
-        std::string a, b;
-        EXPECT_EQ(readString(key.c_str(), "a", a), c.lands ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);
-        EXPECT_EQ(readString(key.c_str(), "b", b), c.lands ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);
-        // Made again outside any group, the key is a key of its own.
-        EXPECT_EQ(writeString(key.c_str(), "c", "3"), ERROR_SUCCESS);
+        // The outer group goes on after its inner one ended, either way.
+        EXPECT_EQ(writeString(key.c_str(), "e", "5"), ERROR_SUCCESS);
+        EXPECT_EQ(WinplatEndRegistryTransaction(c.outer), ERROR_SUCCESS);
+        WinplatResetProcessState();
+        const LONG outer = c.outerLands ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+        const LONG inner = c.innerLands ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+        std::string v;
+        EXPECT_EQ(readString(key.c_str(), "a", v), outer);
+        EXPECT_EQ(readString(key.c_str(), "e", v), outer);
+        EXPECT_EQ(readString(key.c_str(), "b", v), inner);
+        EXPECT_EQ(readString(innerKey.c_str(), "d", v), inner);
+        // Made again outside any group, the keys are keys of their own.
+        EXPECT_EQ(writeString(innerKey.c_str(), "c", "3"), ERROR_SUCCESS);
         WinplatResetProcessState();
         std::string back;
-        EXPECT_EQ(readString(key.c_str(), "c", back), ERROR_SUCCESS);
+        EXPECT_EQ(readString(innerKey.c_str(), "c", back), ERROR_SUCCESS);
         EXPECT_EQ(back, "3");
     }
     EXPECT_EQ(WinplatEndRegistryTransaction(FALSE), ERROR_INVALID_FUNCTION);
