@@ -4,9 +4,9 @@
 
 namespace builder {
 
-std::optional<DWORD> readSetting(const char* name, bool dwordOnly) {
+std::optional<DWORD> readFourByteValue(const char* subkey, const char* name, bool dwordOnly) {
     DWORD type = REG_NONE, value = 0, size = sizeof value;
-    if (GetSpectrineRegValue("Settings", name, &type, reinterpret_cast<LPBYTE>(&value), &size) !=
+    if (GetSpectrineRegValue(subkey, name, &type, reinterpret_cast<LPBYTE>(&value), &size) !=
             ERROR_SUCCESS ||
         size != sizeof value || (dwordOnly && type != REG_DWORD))
         return std::nullopt;

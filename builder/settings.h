@@ -1,4 +1,4 @@
-// The "Settings" switches the builders read through the store's generic accessor.
+// The switches the builders read through the store's generic accessor.
 #pragma once
 
 #include <optional>
@@ -7,8 +7,12 @@
 
 namespace builder {
 
-// A four-byte "Settings" value: with `dwordOnly` only when it is stored as REG_DWORD, else
+// A four-byte value of `subkey`: with `dwordOnly` only when it is stored as REG_DWORD, else
 // whatever its type. nullopt when it cannot be read so.
-std::optional<DWORD> readSetting(const char* name, bool dwordOnly);
+std::optional<DWORD> readFourByteValue(const char* subkey, const char* name, bool dwordOnly);
+// The same below "Settings".
+inline std::optional<DWORD> readSetting(const char* name, bool dwordOnly) {
+    return readFourByteValue("Settings", name, dwordOnly);
+}
 
 }  // namespace builder
