@@ -1,180 +1,27 @@
-// ComputeProfiles and ComputeWhitePoint of the CRT build: the power-law channel model.
-#include <cmath>
-#include <cstdio>
-#include <optional>
-#include <string>
-
-#include "description_line.h"
+// ComputeProfiles and ComputeWhitePoint of the CRT build. ComputeProfiles serves a monitor
+// calibrated as a panel through the panel computation, so that the colour pages and tray
+// programs, which call it for every monitor, load a panel's own ramp.
+#include "compute_request.h"
 #include "export_guard.h"
 #include "native_white.h"
 #include "profforge.h"
-#include "profile_family.h"
-#include "ramps.h"
-#include "winplat_registry.h"
-
-namespace builder {
-
-namespace {
-
-// Description lines are fetched into this many characters.
-constexpr DWORD kLineSize = 512;
-
-// The calibration of monitor n: "Monitor" or "Monitor" + n; nullopt when it is missing or its
-// numbers describe no channel (a gamma that is not positive, an offset of 1 or more, a gain
-// that is not positive): such a record would give an all-black ramp or numbers that are not
-// numbers.
-std::optional<MONITORPARMS> readCalibration(int monitor) {
-    MONITORPARMS c{};
-    c.size = MONITORPARMS_SIZE;
-    const std::string name = monitor == 0 ? "Monitor" : "Monitor" + std::to_string(monitor);
-    if (!GetSpectrineCalibrationName(name.c_str(), &c)) return std::nullopt;
-    const double gammas[3] = {c.gammaRed, c.gammaGreen, c.gammaBlue};
-    const double offsets[3] = {c.offsetRed, c.offsetGreen, c.offsetBlue};
-    const double gains[3] = {c.gainRed, c.gainGreen, c.gainBlue};
-    for (int k = 0; k < 3; ++k)
-        if (!(gammas[k] > 0.0 && std::isfinite(gammas[k])) || !(offsets[k] < 1.0) ||
-            !std::isfinite(offsets[k]) || !(gains[k] > 0.0 && std::isfinite(gains[k])))
-            return std::nullopt;
-    return c;
-}
-
-// Monitor n's description line; nullopt without a monitor name or a line.
-std::optional<std::string> readDescriptionLine(int monitor) {
-    char name[256];
-    if (!(monitor == 0 ? GetSpectrineMonitorName(name, sizeof name)
-                       : GetSpectrineMonitorName0(name, sizeof name, monitor)))
-        return std::nullopt;
-    char line[kLineSize] = "";
-    if (monitor == 0)
-        GetMonitorInfString(name, line, sizeof line);
-    else
-        GetMonitorInfString0(name, line, sizeof line, monitor);
-    if (!line[0]) return std::nullopt;
-    return std::string(line);
-}
-
-bool positiveGammas(const double* gammas) {
-    if (!gammas) return false;
-    for (int k = 0; k < 3; ++k)
-        if (!(gammas[k] > 0.0 && std::isfinite(gammas[k]))) return false;
-    return true;
-}
-
-// v x 255 + 0.5 truncated, held within 0..255.
-int usbLevel(double v) {
-    const double level = std::trunc(v * 255.0 + 0.5);
-    return level < 0.0 ? 0 : level > 255.0 ? 255 : static_cast<int>(level);
-}
-
-struct Request {
-    HWND window;
-    const double* gammas;
-    DWORD temperature;
-    WORD* ramp;
-    DWORD flags;
-    int monitor;
-};
-
-int computeProfiles(const Request& q) {
-    const bool unadjusted = q.flags & COMPUTE_UNADJUSTED;
-    const bool rampWanted = q.flags & (COMPUTE_GAMMA_RAMP | COMPUTE_INVERSE_RAMP);
-    if (rampWanted && !q.ramp) return 0;
-    if ((!unadjusted || rampWanted) && !positiveGammas(q.gammas)) return 0;
-
-    // What the computation reads comes from one moment of the registry, and the USB values it
-    // writes land whole (a failure before them leaves the registry as it was).
-    winplat::RegistryTransaction group;
-    const auto calibration = readCalibration(q.monitor);
-    const auto line = readDescriptionLine(q.monitor);
-    if (!line || !calibration) return 0;
-    const MONITORPARMS& c = *calibration;
-    IccRecord record(parseDescriptionLine(line->c_str()));
-    ICCMONITORPARMS& p = record.parms;
-    const Primaries primaries = primariesOf(p);
-    const double calGammas[3] = {c.gammaRed, c.gammaGreen, c.gammaBlue};
-    const double calOffsets[3] = {c.offsetRed, c.offsetGreen, c.offsetBlue};
-    const Vec3 calGains{c.gainRed, c.gainGreen, c.gainBlue};
-    const PowerLawModel model(calGammas, calOffsets);
-
-    // The native white, and the target white the gains must reach.
-    const auto native = calibratedNativeWhite(primaries, model, calGains,
-                                              GetSpectrineCalibrationLighting(), c.whiteX, c.whiteY);
-    if (!native) return 0;
-    p.whiteX = native->x;
-    p.whiteY = native->y;
-    if (!unadjusted && !GetWhitePointFromTemperature(&p.whiteX, &p.whiteY, q.temperature)) return 0;
-    const auto gains = gainsForWhite(primaries, native->xyz, p.whiteX, p.whiteY, model);
-    if (!gains) return 0;
-    p.gainRed = (*gains)[0], p.gainGreen = (*gains)[1], p.gainBlue = (*gains)[2];
-    const double* gammas = unadjusted ? calGammas : q.gammas;
-    p.gammaRed = gammas[0], p.gammaGreen = gammas[1], p.gammaBlue = gammas[2];
-    if (unadjusted) p.offsetRed = c.offsetRed, p.offsetGreen = c.offsetGreen, p.offsetBlue = c.offsetBlue;
-
-    WriteUSBValues(usbLevel(p.gainRed), usbLevel(p.gainGreen), usbLevel(p.gainBlue),
-                   unadjusted ? 0 : usbLevel(c.offsetRed), unadjusted ? 0 : usbLevel(c.offsetGreen),
-                   unadjusted ? 0 : usbLevel(c.offsetBlue));
-    group.commit();
-
-    if (q.flags & COMPUTE_PROFILES)
-        writeProfileFamily({q.window, &p, native->weights, q.temperature, q.monitor});
-
-    WORD* const red = q.ramp;
-    WORD* const green = q.ramp + kRampChannel;
-    WORD* const blue = q.ramp + 2 * kRampChannel;
-    if (q.flags & COMPUTE_INVERSE_RAMP) {
-        // Each gain as the drive level that gives luminance 1 / gain at the requested gamma.
-        double offsets[3] = {0, 0, 0};
-        if (unadjusted) offsets[0] = c.offsetRed, offsets[1] = c.offsetGreen, offsets[2] = c.offsetBlue;
-        const double requested[3] = {q.gammas[0], q.gammas[1], q.gammas[2]};
-        const PowerLawModel target(requested, offsets);
-        Vec3 drives{};
-        for (int k = 0; k < 3; ++k) drives[k] = target.drive(k, 1.0 / (*gains)[k]);
-        if (!allFinite(drives) ||
-            !GetSpectrineBackLUT(red, green, blue, 1, 1, 1, requested[0], requested[1], requested[2],
-                                 offsets[0], offsets[1], offsets[2], drives[0], drives[1], drives[2]))
-            return 0;
-    }
-    if (q.flags & COMPUTE_GAMMA_RAMP) {
-        double offsets[3] = {0, 0, 0};
-        if (!unadjusted) offsets[0] = c.offsetRed, offsets[1] = c.offsetGreen, offsets[2] = c.offsetBlue;
-        if (!GetSpectrineLUT(red, green, blue, q.gammas[0], q.gammas[1], q.gammas[2], calGammas[0],
-                             calGammas[1], calGammas[2], offsets[0], offsets[1], offsets[2],
-                             (*gains)[0], (*gains)[1], (*gains)[2]))
-            return 0;
-    }
-    return 1;
-}
-
-}  // namespace
-
-}  // namespace builder
 
 BUILDER_API int ComputeProfiles(HWND window, LPCSTR, const double* gammas, DWORD temperature,
                                 WORD* ramp, DWORD flags, int monitor) {
-    const int result = builder::guarded(0, [&] {
-        return builder::computeProfiles({window, gammas, temperature, ramp, flags, monitor});
-    });
-    if (!result && ramp && (flags & (COMPUTE_GAMMA_RAMP | COMPUTE_INVERSE_RAMP)))
-        builder::fillIdentityRamp(ramp);
-    return result;
+    return builder::computeExport({window, gammas, temperature, ramp, flags, monitor},
+                                  builder::computeForMonitor);
 }
 
 BUILDER_API void ComputeWhitePoint(double* out, LPCSTR monitorName, const double* gammas,
                                    const double* offsets, const double* gains, int lighting,
                                    int monitor) {
     builder::guarded(0, [&] {
-        if (!out || !monitorName || !gammas || !offsets || !gains) return 0;
-        char line[256] = "";
-        GetMonitorInfString0(monitorName, line, sizeof line, monitor);
-        if (!line[0]) return 0;
-        const builder::DescriptionLine d = builder::parseDescriptionLine(line);
+        if (!gammas || !offsets || !gains) return 0;
         const double g[3] = {gammas[0], gammas[1], gammas[2]};
         const double o[3] = {offsets[0], offsets[1], offsets[2]};
-        const auto white = builder::measuredNativeWhite(d.primaries, builder::PowerLawModel(g, o),
-                                                        {gains[0], gains[1], gains[2]}, lighting);
-        if (!white) return 0;
-        out[0] = white->x;
-        out[1] = white->y;
-        return 1;
+        return builder::storeMeasuredWhite(out, monitorName, builder::PowerLawModel(g, o),
+                                           {gains[0], gains[1], gains[2]}, lighting, monitor)
+                   ? 1
+                   : 0;
     });
 }

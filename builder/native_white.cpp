@@ -1,5 +1,7 @@
 #include "native_white.h"
 
+#include "description_line.h"
+#include "vltutil.h"
 #include "whitepoint_file.h"
 
 namespace builder {
@@ -35,6 +37,19 @@ std::optional<DisplayWhite> calibratedNativeWhite(const Primaries& primaries,
     const auto reference = referenceWhite(lighting);
     if (!reference) return nativeWhiteFromChromaticity(primaries, storedX, storedY);
     return againstReference(primaries, model, gains, *reference);
+}
+
+bool storeMeasuredWhite(double* out, const char* monitorName, const ToneModel& model,
+                        const Vec3& gains, int lighting, int monitor) {
+    if (!out || !monitorName) return false;
+    char line[256] = "";
+    GetMonitorInfString0(monitorName, line, sizeof line, monitor);
+    if (!line[0]) return false;
+    const auto white = measuredNativeWhite(parseDescriptionLine(line).primaries, model, gains, lighting);
+    if (!white) return false;
+    out[0] = white->x;
+    out[1] = white->y;
+    return true;
 }
 
 }  // namespace builder

@@ -23,4 +23,10 @@ std::optional<DisplayWhite> calibratedNativeWhite(const Primaries& primaries,
                                                   const ToneModel& model, const Vec3& gains,
                                                   int lighting, double storedX, double storedY);
 
+// ComputeWhitePoint and its panel twin: the measured native white of the monitor whose
+// description line `monitorName` names (the numbered form, for monitor 0 too) into out[0] (x)
+// and out[1] (y). False, with `out` untouched, without an output, a name, a line or a white.
+bool storeMeasuredWhite(double* out, const char* monitorName, const ToneModel& model,
+                        const Vec3& gains, int lighting, int monitor);
+
 }  // namespace builder

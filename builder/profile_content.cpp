@@ -96,7 +96,9 @@ bool buildProfileContent(const ProfileInputs& in, ProfileContent& out) {
     for (int k = 0; k < 3; ++k)
         for (int i = 0; i < 3; ++i) out.colorants[k][i] = toS15Fixed16((*rgb)[k][i]);
 
-    if (isMiniProfile(in.fileName)) {
+    if (in.curves) {
+        out.curves = *in.curves;
+    } else if (isMiniProfile(in.fileName)) {
         const double gamma = std::trunc(in.overallGamma * 256.0);
         const std::uint16_t u8Fixed8 =
             gamma >= 65535.0 ? 65535 : gamma > 0.0 ? static_cast<std::uint16_t>(gamma) : 0;

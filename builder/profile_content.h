@@ -18,6 +18,9 @@ inline constexpr std::int32_t kIlluminant[3] = {63189, 65536, 54060};
 inline constexpr DWORD kScaleColorants = 1;
 inline constexpr DWORD kD50Colorants = 2;
 
+// The three curves of a profile (red, green, blue).
+using CurveSet = std::array<std::vector<std::uint16_t>, 3>;
+
 struct ProfileInputs {
     const ICCMONITORPARMS* parms = nullptr;
     std::string fileName;        // "Netvivid.icc", "Spectrine95.icm", ...
@@ -25,6 +28,8 @@ struct ProfileInputs {
     std::string lightingName;    // "Lighting:" line of the summary
     DWORD temperature = 0;       // kelvin of the record's white point
     double overallGamma = 0.0;   // the one gamma of a mini profile
+    // A panel's own curves, in place of the record's power law (and of a mini profile's gamma).
+    const CurveSet* curves = nullptr;
 };
 
 struct ProfileContent {
@@ -36,7 +41,7 @@ struct ProfileContent {
     std::string description;  // "desc"
     std::array<std::int32_t, 3> white{};                     // "wtpt", Y = 1, never adapted
     std::array<std::array<std::int32_t, 3>, 3> colorants{};  // "rXYZ", "gXYZ", "bXYZ"
-    std::array<std::vector<std::uint16_t>, 3> curves;        // "rTRC", "gTRC", "bTRC"
+    CurveSet curves;                                         // "rTRC", "gTRC", "bTRC"
 };
 
 // A file name beginning with "ADOBE" (any case) is a mini profile: one gamma per curve.

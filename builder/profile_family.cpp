@@ -17,7 +17,7 @@ void writeDatedProfile(const FamilyRequest& r, DWORD defaultIndex, DWORD scaleTo
                        const std::string& lighting) {
     const std::string file =
         datedProfileName(r.parms->manufacturer, r.parms->model, r.temperature) + ".icm";
-    if (!writeProfile({r.parms, file, defaultIndex == kDatedDefault, r.monitor, scaleToD50, lighting}))
+    if (!writeProfile({r.parms, file, defaultIndex == kDatedDefault, r.monitor, scaleToD50, lighting, r.curves}))
         return;
     if (r.monitor == 0)
         WriteWin98ProfileName(file.c_str());
@@ -51,12 +51,12 @@ void writeProfileFamily(const FamilyRequest& r) {
     // Every profile of the family names the same lighting: read once.
     const std::string lighting = lightingName();
 
-    writeProfile({r.parms, "Spectrine95.icm", defaultIndex == kSpectrineDefault, r.monitor, 0, lighting});
+    writeProfile({r.parms, "Spectrine95.icm", defaultIndex == kSpectrineDefault, r.monitor, 0, lighting, r.curves});
     if (!progress.step()) return;
     if (systemKeepsDatedProfile()) writeDatedProfile(r, defaultIndex, scaleToD50, lighting);
-    writeProfile({r.parms, "Netvivid.icc", defaultIndex == kNetvividDefault, r.monitor, scaleToD50, lighting});
+    writeProfile({r.parms, "Netvivid.icc", defaultIndex == kNetvividDefault, r.monitor, scaleToD50, lighting, r.curves});
     if (!progress.step()) return;
-    writeProfile({r.parms, "Pantone.icc", defaultIndex == kPantoneDefault, r.monitor, scaleToD50, lighting});
+    writeProfile({r.parms, "Pantone.icc", defaultIndex == kPantoneDefault, r.monitor, scaleToD50, lighting, r.curves});
     if (!progress.step()) return;
     progress.finish();
 }

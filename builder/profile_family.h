@@ -5,6 +5,7 @@
 
 #include "colour_math.h"
 #include "profforge.h"
+#include "profile_content.h"
 
 namespace builder {
 
@@ -14,6 +15,7 @@ struct FamilyRequest {
     Vec3 luminanceWeights{};                // for the overall gamma the store keeps
     DWORD temperature = 0;                  // the requested one, for the dated name
     int monitor = 0;
+    const CurveSet* curves = nullptr;       // a panel's own curves in every profile
 };
 
 // Stores the overall gamma, then writes the family with progress 0, 0, 25, 50, 100. When the

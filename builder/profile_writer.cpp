@@ -42,6 +42,7 @@ ProfileInputs inputsFor(const ProfileRequest& request) {
     in.parms = request.parms;
     in.fileName = request.fileName;
     in.scaleToD50 = request.scaleToD50;
+    in.curves = request.curves;
     in.lightingName = request.lightingName ? *request.lightingName : lightingName();
     GetTemperatureFromWhitePoint(&in.temperature, p.whiteX, p.whiteY);
     if (isMiniProfile(request.fileName)) {

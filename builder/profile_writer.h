@@ -6,6 +6,7 @@
 #include <string>
 
 #include "profforge.h"
+#include "profile_content.h"
 
 namespace builder {
 
@@ -22,6 +23,7 @@ struct ProfileRequest {
     // The summary's lighting name when the caller has read it for several profiles; read from
     // the reference file when absent.
     std::optional<std::string> lightingName;
+    const CurveSet* curves = nullptr;  // a panel's own curves (profile_content.h)
 };
 
 // The lighting name of the summary: "Name_" + min(lighting index, 5) of the reference file,

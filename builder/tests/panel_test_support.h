@@ -121,3 +121,36 @@ inline void setLcdGray(DWORD value) {
 }
 
 }  // namespace paneltest
+
+namespace paneltest {
+
+// An installed suite with the usual monitor 0 calibrated as a panel (screen type 1) under
+// daylight: red, green and blue of its own models, gains 1, 0.95, 0.9, white D65.
+class PanelTest : public buildertest::BuilderTest {
+protected:
+    void SetUp() override {
+        BuilderTest::SetUp();
+        addStandardMonitor();
+        calibratePanel(0, kPanel);
+        setLighting(3);
+    }
+    static void calibratePanel(int monitor, const PANELMODELRECORD& model, double whiteX = 0.3127,
+                               double whiteY = 0.329) {
+        const std::string name = monitor == 0 ? "LCDPanel" : "LCDPanel" + std::to_string(monitor);
+        ASSERT_EQ(WriteOrbelModelCalibrationName(name.c_str(), "", whiteX, whiteY, &model), 1);
+        ASSERT_EQ(WriteSpectrineScreenType(1, monitor), 1);
+    }
+    // The panel model as the builder reads it back (three decimals).
+    static PANELMODELRECORD storedModel(int monitor = 0) {
+        LCDCALIBRATION c{};
+        c.size = LCDCALIBRATION_SIZE;
+        const std::string name = monitor == 0 ? "LCDPanel" : "LCDPanel" + std::to_string(monitor);
+        EXPECT_NE(GetOrbelModelCalibrationName(name.c_str(), &c), 0);
+        return c.model;
+    }
+
+    static inline const PANELMODELRECORD kPanel =
+        panelModel(kGamma22, {0.62, 0.74, 0.84}, {0.59, 0.72, 0.825}, {1.0, 0.95, 0.9});
+};
+
+}  // namespace paneltest
