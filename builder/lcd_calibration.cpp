@@ -8,6 +8,7 @@
 #include "description_line.h"
 #include "records_internal.h"
 #include "vltutil.h"
+#include "winplat.h"
 
 namespace builder {
 
@@ -65,7 +66,7 @@ int readLcdCalibration(const char* name, LCDCALIBRATION* record) {
     record->blueX = primaries.x[2], record->blueY = primaries.y[2];
 
     record->reserved[0] = record->reserved[1] = 0.0;
-    std::memcpy(record->modelKey, modelKey, sizeof record->modelKey);
+    WinplatFormatC(record->modelKey, sizeof record->modelKey, "%s", modelKey);
     return 1;
 }
 
