@@ -2,8 +2,9 @@
 
 #include <cmath>
 
+#include "description_line.h"
 #include "export_guard.h"
-#include "profforge.h"
+#include "native_white.h"
 #include "ramps.h"
 
 namespace builder {
@@ -24,6 +25,22 @@ int computeExport(const ComputeRequest& request, int (*compute)(const ComputeReq
     const int result = guarded(0, [&] { return compute(request); });
     if (!result && request.ramp && rampWanted(request)) fillIdentityRamp(request.ramp);
     return result;
+}
+
+std::optional<DisplayWhite> aimAtTargetWhite(const ComputeRequest& q, ICCMONITORPARMS& p,
+                                             const ToneModel& model, const Vec3& calibratedGains,
+                                             int lighting, double storedX, double storedY) {
+    const Primaries primaries = primariesOf(p);
+    const auto native = calibratedNativeWhite(primaries, model, calibratedGains, lighting, storedX, storedY);
+    if (!native) return std::nullopt;
+    p.whiteX = native->x;
+    p.whiteY = native->y;
+    if (!(q.flags & COMPUTE_UNADJUSTED) && !GetWhitePointFromTemperature(&p.whiteX, &p.whiteY, q.temperature))
+        return std::nullopt;
+    const auto gains = gainsForWhite(primaries, native->xyz, p.whiteX, p.whiteY, model);
+    if (!gains) return std::nullopt;
+    p.gainRed = (*gains)[0], p.gainGreen = (*gains)[1], p.gainBlue = (*gains)[2];
+    return native;
 }
 
 std::string calibrationName(const char* base, int monitor) {

@@ -6,7 +6,9 @@
 #include <optional>
 #include <string>
 
-#include "win32.h"
+#include "colour_math.h"
+#include "profforge.h"
+#include "tone_model.h"
 
 namespace builder {
 
@@ -30,6 +32,15 @@ int computeForMonitor(const ComputeRequest& request);
 // Runs `compute` as an export does: nothing thrown leaves it, and when it fails a requested
 // ramp holds the identity ramp.
 int computeExport(const ComputeRequest& request, int (*compute)(const ComputeRequest&));
+
+// The target white of a request and the gains that reach it: `p` (whose primaries are set)
+// gets the native white of the calibration (measured under `lighting` with the model at the
+// calibrated gains, or the stored white when the reference file has none for that lighting) or,
+// without COMPUTE_UNADJUSTED, the white of the requested temperature, and the gains the model
+// needs for it. The native white; nullopt when there is none or no gains reach the target.
+std::optional<DisplayWhite> aimAtTargetWhite(const ComputeRequest& request, ICCMONITORPARMS& p,
+                                             const ToneModel& model, const Vec3& calibratedGains,
+                                             int lighting, double storedX, double storedY);
 
 // Name of monitor n's calibration: `base` for monitor 0, else `base` followed by n.
 std::string calibrationName(const char* base, int monitor);

@@ -5,7 +5,6 @@
 
 #include "compute_request.h"
 #include "description_line.h"
-#include "native_white.h"
 #include "profforge.h"
 #include "profile_family.h"
 #include "ramps.h"
@@ -54,22 +53,15 @@ int computeCrtProfiles(const ComputeRequest& q) {
     const MONITORPARMS& c = *calibration;
     IccRecord record(parseDescriptionLine(line->c_str()));
     ICCMONITORPARMS& p = record.parms;
-    const Primaries primaries = primariesOf(p);
     const double calGammas[3] = {c.gammaRed, c.gammaGreen, c.gammaBlue};
     const double calOffsets[3] = {c.offsetRed, c.offsetGreen, c.offsetBlue};
     const Vec3 calGains{c.gainRed, c.gainGreen, c.gainBlue};
     const PowerLawModel model(calGammas, calOffsets);
 
-    // The native white, and the target white the gains must reach.
-    const auto native = calibratedNativeWhite(primaries, model, calGains,
-                                              GetSpectrineCalibrationLighting(), c.whiteX, c.whiteY);
+    const auto native =
+        aimAtTargetWhite(q, p, model, calGains, GetSpectrineCalibrationLighting(), c.whiteX, c.whiteY);
     if (!native) return 0;
-    p.whiteX = native->x;
-    p.whiteY = native->y;
-    if (!unadjusted && !GetWhitePointFromTemperature(&p.whiteX, &p.whiteY, q.temperature)) return 0;
-    const auto gains = gainsForWhite(primaries, native->xyz, p.whiteX, p.whiteY, model);
-    if (!gains) return 0;
-    p.gainRed = (*gains)[0], p.gainGreen = (*gains)[1], p.gainBlue = (*gains)[2];
+    const Vec3 gains{p.gainRed, p.gainGreen, p.gainBlue};
     const double* gammas = unadjusted ? calGammas : q.gammas;
     p.gammaRed = gammas[0], p.gammaGreen = gammas[1], p.gammaBlue = gammas[2];
     if (unadjusted) p.offsetRed = c.offsetRed, p.offsetGreen = c.offsetGreen, p.offsetBlue = c.offsetBlue;
@@ -92,7 +84,7 @@ int computeCrtProfiles(const ComputeRequest& q) {
         const double requested[3] = {q.gammas[0], q.gammas[1], q.gammas[2]};
         const PowerLawModel target(requested, offsets);
         Vec3 drives{};
-        for (int k = 0; k < 3; ++k) drives[k] = target.drive(k, 1.0 / (*gains)[k]);
+        for (int k = 0; k < 3; ++k) drives[k] = target.drive(k, 1.0 / gains[k]);
         if (!allFinite(drives) ||
             !GetSpectrineBackLUT(red, green, blue, 1, 1, 1, requested[0], requested[1], requested[2],
                                  offsets[0], offsets[1], offsets[2], drives[0], drives[1], drives[2]))
@@ -103,7 +95,7 @@ int computeCrtProfiles(const ComputeRequest& q) {
         if (!unadjusted) offsets[0] = c.offsetRed, offsets[1] = c.offsetGreen, offsets[2] = c.offsetBlue;
         if (!GetSpectrineLUT(red, green, blue, q.gammas[0], q.gammas[1], q.gammas[2], calGammas[0],
                              calGammas[1], calGammas[2], offsets[0], offsets[1], offsets[2],
-                             (*gains)[0], (*gains)[1], (*gains)[2]))
+                             gains[0], gains[1], gains[2]))
             return 0;
     }
     return 1;

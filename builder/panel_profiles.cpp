@@ -8,7 +8,6 @@
 #include "compute_request.h"
 #include "description_line.h"
 #include "lcd_calibration.h"
-#include "native_white.h"
 #include "panel_tables.h"
 #include "profile_family.h"
 #include "ramps.h"
@@ -69,16 +68,10 @@ int computePanelProfiles(const ComputeRequest& q) {
 
     IccRecord record(parseDescriptionLine(line->c_str()));
     ICCMONITORPARMS& p = record.parms;
-    const Primaries primaries = primariesOf(p);
     const Vec3 calGains{c.model.groups[3][1], c.model.groups[3][2], c.model.groups[3][3]};
-    const auto native = calibratedNativeWhite(primaries, model, calGains, lighting, c.whiteX, c.whiteY);
+    const auto native = aimAtTargetWhite(q, p, model, calGains, lighting, c.whiteX, c.whiteY);
     if (!native) return 0;
-    p.whiteX = native->x;
-    p.whiteY = native->y;
-    if (!unadjusted && !GetWhitePointFromTemperature(&p.whiteX, &p.whiteY, q.temperature)) return 0;
-    const auto gains = gainsForWhite(primaries, native->xyz, p.whiteX, p.whiteY, model);
-    if (!gains) return 0;
-    p.gainRed = (*gains)[0], p.gainGreen = (*gains)[1], p.gainBlue = (*gains)[2];
+    const Vec3 gains{p.gainRed, p.gainGreen, p.gainBlue};
     const double unit[3] = {1.0, 1.0, 1.0};
     const double* gammas = unadjusted ? unit : q.gammas;
     p.gammaRed = gammas[0], p.gammaGreen = gammas[1], p.gammaBlue = gammas[2];
@@ -99,7 +92,7 @@ int computePanelProfiles(const ComputeRequest& q) {
                     q.ramp[k * kRampChannel + i] = static_cast<WORD>(model.forwardLevel(i, k) * 256);
         } else {
             Vec3 drives{};
-            for (int k = 0; k < 3; ++k) drives[k] = 1.0 / model.drive(k, (*gains)[k]);
+            for (int k = 0; k < 3; ++k) drives[k] = 1.0 / model.drive(k, gains[k]);
             if (!allFinite(drives) ||
                 !GetSpectrineBackLUT(red, green, blue, 1, 1, 1, q.gammas[0], q.gammas[1], q.gammas[2], 0, 0, 0,
                                      drives[0], drives[1], drives[2]))
@@ -110,7 +103,7 @@ int computePanelProfiles(const ComputeRequest& q) {
         if (unadjusted)
             fillIdentityRamp(q.ramp);
         else if (!GetSpectrineLUT(red, green, blue, q.gammas[0], q.gammas[1], q.gammas[2], 1, 1, 1, 0, 0, 0,
-                                  (*gains)[0], (*gains)[1], (*gains)[2]))
+                                  gains[0], gains[1], gains[2]))
             return 0;
     }
     return 1;
