@@ -72,10 +72,13 @@ SPECTRINE_STATIC_ASSERT(sizeof(ICCMONITORPARMS) == 160, "ICC parameters record i
 // 1 on success, 0 on failure. `gammas` points to the three target gammas, `temperature` is the
 // target white in kelvin, `ramp` receives 768 entries (red, green, blue; level x 256) with
 // COMPUTE_GAMMA_RAMP or COMPUTE_INVERSE_RAMP and may be null otherwise; `monitor` is 0 for the
-// single or primary monitor, n for monitor n. Fails, with nothing written, without a monitor
-// name, a description line or a usable calibration, when the target temperature has no white
-// point (without COMPUTE_UNADJUSTED), or when a requested ramp cannot be computed; a requested
-// ramp then holds the identity ramp. Profile errors are shown, never returned.
+// single or primary monitor, n for monitor n. A monitor whose screen type
+// (GetSpectrineScreenType) is non-zero was calibrated as a panel and is served as
+// ComputeProfiles2 serves it (panelforge.h); so are SetGammaRamp's ramps. Fails, with nothing
+// written, without a monitor name, a description line or a usable calibration, when the target
+// temperature has no white point (without COMPUTE_UNADJUSTED), or when a requested ramp cannot
+// be computed; a requested ramp then holds the identity ramp. Profile errors are shown, never
+// returned.
 BUILDER_API int ComputeProfiles(HWND window, LPCSTR presetName, const double* gammas,
                                 DWORD temperature, WORD* ramp, DWORD flags, int monitor);
 // Writes `name` + ".icm" (at most 251 characters of `name`, so that the file name fits the 255
