@@ -76,6 +76,8 @@ typedef struct WinplatHostFunctions {
     void (*windowMoved)(HWND window, const RECT* rect);
     // The user asked the window manager to close the window.
     void (*closeRequested)(HWND window);
+    // The UTF-16 unit of a Windows-1252 byte, the host's conversion of every "A" text.
+    uint16_t (*unitFromWindows1252)(unsigned char byte);
 } WinplatHostFunctions;
 
 typedef struct WinplatDriverFunctions {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "detail.h"
+#include "codepage.h"
 #include "display_backend.h"
 #include "driver.h"
 #include "wintable.h"
@@ -68,6 +69,8 @@ void hostWindowMoved(HWND hwnd, const RECT* rect) {
 
 void hostCloseRequested(HWND hwnd) { PostMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
+uint16_t hostUnitFromWindows1252(unsigned char byte) { return fromWindows1252(byte); }
+
 void load(DriverSlot& s) {
     std::string path = driverPath();
     void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -86,6 +89,7 @@ void load(DriverSlot& s) {
     host.monitors = hostMonitors;
     host.windowMoved = hostWindowMoved;
     host.closeRequested = hostCloseRequested;
+    host.unitFromWindows1252 = hostUnitFromWindows1252;
     inputFromDriver(host);
     if (!init || !init(WINPLAT_DRIVER_VERSION, &host, &s.functions) ||
         s.functions.version != WINPLAT_DRIVER_VERSION) {

@@ -15,13 +15,6 @@ struct WinplatFont {
 namespace winplat::qt {
 namespace {
 
-// Windows-1252's 0x80-0x9F; the rest is Latin-1. Unassigned bytes keep their value.
-constexpr char16_t kHighControls[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
 constexpr const char* kFontFolder = "/usr/share/fonts/truetype/liberation2/";
 
 QString addFace(const char* file) {
@@ -86,9 +79,7 @@ void drawText(WinplatSurface* surface, const RECT* clip, int clipCount, WinplatF
 
 }  // namespace
 
-QChar charFromWindows1252(unsigned char c) {
-    return c >= 0x80 && c < 0xA0 ? QChar(kHighControls[c - 0x80]) : QChar(c);
-}
+QChar charFromWindows1252(unsigned char c) { return QChar(state().host.unitFromWindows1252(c)); }
 
 QString fromWindows1252(const char* text, int length) {
     QString out;
