@@ -164,12 +164,13 @@ WINPLAT_API HBITMAP CreateCompatibleBitmap(HDC hdc, int cx, int cy) {
 
 WINPLAT_API HBITMAP CreateDIBitmap(HDC hdc, const BITMAPINFOHEADER* pbmih, DWORD flInit, const void* pjBits,
                                    const BITMAPINFO* pbmi, UINT iUsage) {
-    if (!pbmih || pbmih->biWidth <= 0 || pbmih->biHeight == 0) {
+    auto layout = infoLayout(pbmih, DIB_RGB_COLORS);
+    if (!layout) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    LONG height = pbmih->biHeight < 0 ? -pbmih->biHeight : pbmih->biHeight;
-    HBITMAP bitmap = makeBitmap(pbmih->biWidth, height, false);
+    LONG height = layout->rows();
+    HBITMAP bitmap = makeBitmap(layout->width, height, false);
     if (!bitmap || !(flInit & CBM_INIT)) return bitmap;
     if (!pjBits || !pbmi || SetDIBits(hdc, bitmap, 0, static_cast<UINT>(height), pjBits, pbmi, iUsage) == 0) {
         DeleteObject(bitmap);
@@ -212,7 +213,8 @@ WINPLAT_API int StretchDIBits(HDC hdc, int xDest, int yDest, int DestWidth, int 
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    LONG lines = lpbmi->bmiHeader.biHeight < 0 ? -lpbmi->bmiHeader.biHeight : lpbmi->bmiHeader.biHeight;
+    auto layout = infoLayout(lpbmi, iUsage);
+    LONG lines = layout ? layout->rows() : 0;
     RECT area{xDest, yDest, xDest + DestWidth, yDest + DestHeight};
     return paint(hdc, area, lpbmi, lpBits, iUsage, 0, static_cast<UINT>(lines), xSrc, ySrc, SrcWidth, SrcHeight,
                  rop, true);

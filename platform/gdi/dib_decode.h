@@ -1,8 +1,10 @@
-// Decoding DIBs (internal): the rows of a packed BITMAPINFO + bits into 32-bit pixels.
+// Decoding DIBs (internal): the rows of a DIB, laid out as the one DIB layout reader
+// (kernel/dib_layout.h) measured it, into 32-bit pixels.
 #pragma once
 
 #include <vector>
 
+#include "dib_layout.h"
 #include "raster.h"
 #include "win32.h"
 
@@ -17,9 +19,17 @@ struct DecodedDib {
 };
 
 // Decodes `lines` scan lines starting `startScan` lines from the picture's first stored line
-// (its bottom for a bottom-up DIB). `bits` holds just those lines. DIB_PAL_COLORS tables index
-// `palette`. False for a header or table it does not take: 1, 4, 8, 16 (5-5-5), 24 and 32 bits
-// BI_RGB, 8-bit BI_RLE8 (whole pictures, biSizeImage bytes); sizes up to 65535 x 65535.
+// (its bottom for a bottom-up DIB). `bits` holds just those lines (compressed: whole pictures
+// of layout.imageBytes bytes). Palette-index tables (2-byte entries) index `palette`. Every
+// layout parseDibHeader takes is decoded: core headers, bit fields, RLE8 and RLE4.
+bool decodeDib(const PackedDib& layout, const void* bits, const std::vector<Pixel>& palette, UINT startScan,
+               UINT lines, DecodedDib& out);
+
+// The layout of a caller's BITMAPINFO (or bare header) for DIB_RGB_COLORS or DIB_PAL_COLORS.
+std::optional<PackedDib> infoLayout(const void* info, UINT usage);
+
+// The same for a caller's BITMAPINFO (DIB_RGB_COLORS or DIB_PAL_COLORS): false for a header,
+// table or usage that parseDibHeader or decodeDib refuses.
 bool decodeDib(const BITMAPINFO* info, const void* bits, UINT usage, const std::vector<Pixel>& palette,
                UINT startScan, UINT lines, DecodedDib& out);
 

@@ -1,5 +1,5 @@
 // Pictures among the resources: packed DIBs (RT_BITMAP) and the images of icon and cursor
-// groups, checked against their own sizes before anyone reads their pixels.
+// groups, checked by the DIB layout reader before anyone reads their pixels.
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -10,22 +10,11 @@
 namespace winplat::detail {
 namespace {
 
-constexpr size_t kCoreHeaderBytes = 12;     // BITMAPCOREHEADER
-constexpr size_t kInfoHeaderBytes = 40;     // BITMAPINFOHEADER
-constexpr size_t kBitfieldMaskBytes = 12;   // three DWORD masks after a BITMAPINFOHEADER
-constexpr size_t kMaxColours = 256;
-// Larger pictures than any screen: beyond this a size is taken for damage.
-constexpr int64_t kMaxSide = 1 << 16;
-
 // A group directory: idReserved, idType (1 icon, 2 cursor), idCount, then 14-byte entries.
 constexpr size_t kDirectoryHeadBytes = 6;
 constexpr size_t kDirectoryEntryBytes = 14;
 constexpr size_t kEntryIdOffset = 12;
 constexpr size_t kHotSpotBytes = 4;  // an RT_CURSOR starts with the hot spot's x and y
-
-size_t rowBytes(int64_t width, int bits) {
-    return static_cast<size_t>((width * bits + 31) / 32 * 4);
-}
 
 bool failInvalid() {
     SetLastError(ERROR_INVALID_DATA);
@@ -81,62 +70,6 @@ std::optional<std::vector<IconGroupEntry>> parseIconGroup(std::span<const BYTE> 
         entries.push_back(entry);
     }
     return entries;
-}
-
-std::optional<PackedDib> parsePackedDib(std::span<const BYTE> bytes, bool iconImage) {
-    if (bytes.size() < 4) return std::nullopt;
-    const size_t headerBytes = readDword(bytes, 0);
-    PackedDib dib;
-    dib.bytes = bytes;
-    WORD planes = 0;
-    size_t coloursUsed = 0;
-    if (headerBytes == kCoreHeaderBytes) {
-        if (bytes.size() < kCoreHeaderBytes) return std::nullopt;
-        dib.width = readWord(bytes, 4);
-        dib.height = readWord(bytes, 6);
-        planes = readWord(bytes, 8);
-        dib.bitCount = readWord(bytes, 10);
-        dib.colourEntryBytes = 3;
-    } else {
-        if (headerBytes < kInfoHeaderBytes || headerBytes > bytes.size()) return std::nullopt;
-        dib.width = static_cast<LONG>(readDword(bytes, 4));
-        dib.height = static_cast<LONG>(readDword(bytes, 8));
-        planes = readWord(bytes, 12);
-        dib.bitCount = readWord(bytes, 14);
-        dib.compression = readDword(bytes, 16);
-        coloursUsed = readDword(bytes, 32);
-    }
-    const int bits = dib.bitCount;
-    if (planes != 1 || !(bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 ||
-                         bits == 32))
-        return std::nullopt;
-    const bool compressed = dib.compression == kDibRle8 || dib.compression == kDibRle4;
-    if (!(dib.compression == kDibRgb || (dib.compression == kDibRle8 && bits == 8) ||
-          (dib.compression == kDibRle4 && bits == 4) ||
-          (dib.compression == kDibBitfields && (bits == 16 || bits == 32))))
-        return std::nullopt;
-    int64_t rows = dib.height < 0 ? -int64_t{dib.height} : dib.height;
-    if (dib.width <= 0 || rows == 0 || dib.width > kMaxSide || rows > kMaxSide ||
-        (compressed && dib.height < 0))
-        return std::nullopt;
-    if (iconImage) {
-        if (compressed || rows % 2 != 0) return std::nullopt;
-        rows /= 2;
-        dib.height = static_cast<LONG>(dib.height < 0 ? -rows : rows);
-    }
-    if (coloursUsed > kMaxColours) coloursUsed = kMaxColours;
-    dib.colourCount = coloursUsed ? coloursUsed : bits <= 8 ? size_t{1} << bits : 0;
-    dib.colourOffset = headerBytes;
-    if (dib.compression == kDibBitfields && headerBytes == kInfoHeaderBytes)
-        dib.colourOffset += kBitfieldMaskBytes;
-    dib.bitsOffset = dib.colourOffset + dib.colourCount * dib.colourEntryBytes;
-    if (dib.bitsOffset > bytes.size()) return std::nullopt;
-    if (compressed) return dib;  // runs reach as far as the data goes
-    dib.stride = rowBytes(dib.width, bits);
-    const size_t pixelBytes = dib.stride * static_cast<size_t>(rows);
-    const size_t maskBytes = iconImage ? rowBytes(dib.width, 1) * static_cast<size_t>(rows) : 0;
-    if (bytes.size() - dib.bitsOffset < pixelBytes + maskBytes) return std::nullopt;
-    return dib;
 }
 
 std::optional<PackedDib> bitmapResource(HMODULE module, LPCSTR name) {

@@ -13,6 +13,7 @@
 #include <span>
 #include <vector>
 
+#include "dib_layout.h"
 #include "resource_format.h"
 #include "win32.h"
 
@@ -35,31 +36,6 @@ std::optional<FoundResource> findResource(HMODULE module, LPCSTR type, LPCSTR na
 std::optional<std::span<const BYTE>> resourceData(HMODULE module, LPCSTR name, LPCSTR type);
 
 // ---- Bitmaps ------------------------------------------------------------------------------
-// biCompression values (Win32's BI_RGB, BI_RLE8, BI_RLE4, BI_BITFIELDS).
-enum : DWORD { kDibRgb = 0, kDibRle8 = 1, kDibRle4 = 2, kDibBitfields = 3 };
-
-// The layout of a packed DIB: a BITMAPINFOHEADER (or a BITMAPCOREHEADER, or a later and longer
-// header), its colour masks and colour table, then the pixels.
-struct PackedDib {
-    std::span<const BYTE> bytes;  // all of it; bytes.data() is the BITMAPINFO
-    LONG width = 0;
-    LONG height = 0;  // negative: the rows run top-down
-    WORD bitCount = 0;
-    DWORD compression = kDibRgb;
-    size_t colourCount = 0;  // entries of the colour table
-    size_t colourEntryBytes = 4;  // 4 (RGBQUAD), 3 (RGBTRIPLE) after a BITMAPCOREHEADER
-    size_t colourOffset = 0;  // where the colour table starts
-    size_t bitsOffset = 0;    // where the pixels start
-    size_t stride = 0;        // bytes a row of uncompressed pixels takes
-};
-
-// Checks and measures a packed DIB: one plane of 1, 4, 8, 16, 24 or 32 bits, uncompressed,
-// RLE8 (8 bits), RLE4 (4 bits) or bit fields (16 or 32 bits), a colour table of biClrUsed
-// entries (at most 256; 0 means all 2^bits up to 8 bits) and, uncompressed, every row inside
-// the bytes. An icon or cursor image (`iconImage`) counts both masks in its height: the
-// result's height is the picture's, and the 1-bit AND mask follows the colour rows.
-std::optional<PackedDib> parsePackedDib(std::span<const BYTE> bytes, bool iconImage = false);
-
 // Bitmap `name` (RT_BITMAP) of `module`; ERROR_INVALID_DATA when its bytes are no DIB.
 std::optional<PackedDib> bitmapResource(HMODULE module, LPCSTR name);
 

@@ -26,19 +26,13 @@ IconTable& iconTable() {
 }  // namespace
 
 HICON makeIcon(const PackedDib& dib, size_t maskOffset, POINT hotSpot, bool cursor) {
-    if (dib.width <= 0 || dib.height <= 0 || dib.bitsOffset > dib.bytes.size() ||
-        dib.bytes.size() < sizeof(BITMAPINFOHEADER)) {
+    if (dib.width <= 0 || dib.height <= 0 || dib.bitsOffset > dib.bytes.size()) {
         SetLastError(ERROR_INVALID_DATA);
         return nullptr;
     }
-    // The header describes both masks; the colour rows alone are a DIB of the picture's height.
-    std::vector<BYTE> info(dib.bytes.begin(), dib.bytes.begin() + static_cast<ptrdiff_t>(dib.bitsOffset));
-    auto* header = reinterpret_cast<BITMAPINFOHEADER*>(info.data());
-    header->biHeight = dib.height;
-    header->biSizeImage = 0;
+    // The layout's height is the picture's: the colour rows alone, without the mask.
     DecodedDib colours;
-    if (!decodeDib(reinterpret_cast<const BITMAPINFO*>(info.data()), dib.bytes.data() + dib.bitsOffset,
-                   DIB_RGB_COLORS, {}, 0, static_cast<UINT>(dib.height), colours)) {
+    if (!decodeDib(dib, dib.bytes.data() + dib.bitsOffset, {}, 0, static_cast<UINT>(dib.height), colours)) {
         SetLastError(ERROR_INVALID_DATA);
         return nullptr;
     }
@@ -47,7 +41,7 @@ HICON makeIcon(const PackedDib& dib, size_t maskOffset, POINT hotSpot, bool curs
     icon->height = static_cast<int>(dib.height);
     icon->colours = std::move(colours.pixels);
     icon->transparent.assign(icon->colours.size(), 0);
-    size_t stride = (static_cast<size_t>(dib.width) + 31) / 32 * 4;
+    size_t stride = dibRowBytes(dib.width, 1);
     if (maskOffset + stride * static_cast<size_t>(dib.height) <= dib.bytes.size()) {
         for (int y = 0; y < icon->height; ++y) {
             const BYTE* row = dib.bytes.data() + maskOffset + stride * static_cast<size_t>(icon->height - 1 - y);

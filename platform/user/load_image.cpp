@@ -16,10 +16,6 @@ namespace {
 constexpr int kSystemIconSize = 32;  // SM_CXICON, SM_CXCURSOR
 
 HBITMAP bitmapOf(const PackedDib& dib) {
-    if (dib.bytes.size() < sizeof(BITMAPINFOHEADER)) {
-        SetLastError(ERROR_INVALID_DATA);
-        return nullptr;
-    }
     const auto* info = reinterpret_cast<const BITMAPINFO*>(dib.bytes.data());
     HBITMAP bitmap = CreateDIBitmap(nullptr, &info->bmiHeader, CBM_INIT, dib.bytes.data() + dib.bitsOffset, info,
                                     DIB_RGB_COLORS);
@@ -45,17 +41,13 @@ HANDLE bitmapFromFile(LPCSTR name) {
     return dib ? bitmapOf(*dib) : nullptr;
 }
 
-WORD word(const std::vector<BYTE>& b, size_t at) { return static_cast<WORD>(b[at] | b[at + 1] << 8); }
-DWORD dword(const std::vector<BYTE>& b, size_t at) {
-    return static_cast<DWORD>(b[at] | b[at + 1] << 8 | b[at + 2] << 16) | static_cast<DWORD>(b[at + 3]) << 24;
-}
 
 // An .ico or .cur file: a directory of 16-byte entries (width, height, colours, reserved, planes
 // or hot spot x, bit count or hot spot y, size, offset), the image Win32 would choose.
 HANDLE iconFromFile(LPCSTR name, bool cursor, int cx, int cy) {
     std::vector<BYTE> bytes = readFile(name);
-    if (bytes.size() < 6 || word(bytes, 0) != 0 || word(bytes, 2) != (cursor ? 2 : 1) || word(bytes, 4) == 0 ||
-        6 + 16 * static_cast<size_t>(word(bytes, 4)) > bytes.size()) {
+    if (bytes.size() < 6 || readWord(bytes, 0) != 0 || readWord(bytes, 2) != (cursor ? 2 : 1) || readWord(bytes, 4) == 0 ||
+        6 + 16 * static_cast<size_t>(readWord(bytes, 4)) > bytes.size()) {
         SetLastError(bytes.empty() ? ERROR_FILE_NOT_FOUND : ERROR_INVALID_DATA);
         return nullptr;
     }
@@ -65,15 +57,15 @@ HANDLE iconFromFile(LPCSTR name, bool cursor, int cx, int cy) {
     };
     std::vector<Entry> entries;
     std::vector<IconCandidate> candidates;
-    for (size_t i = 0; i < word(bytes, 4); ++i) {
+    for (size_t i = 0; i < readWord(bytes, 4); ++i) {
         size_t at = 6 + 16 * i;
-        DWORD size = dword(bytes, at + 8), offset = dword(bytes, at + 12);
+        DWORD size = readDword(bytes, at + 8), offset = readDword(bytes, at + 12);
         if (offset > bytes.size() || size > bytes.size() - offset) continue;
         auto image = std::span<const BYTE>(bytes).subspan(offset, size);
         auto dib = parsePackedDib(image, true);
         if (!dib) continue;
         candidates.push_back({static_cast<int>(dib->width), static_cast<int>(dib->height), dib->bitCount});
-        entries.push_back({image, cursor ? POINT{word(bytes, at + 4), word(bytes, at + 6)}
+        entries.push_back({image, cursor ? POINT{readWord(bytes, at + 4), readWord(bytes, at + 6)}
                                          : POINT{static_cast<LONG>(dib->width / 2), static_cast<LONG>(dib->height / 2)}});
     }
     if (candidates.empty()) {
