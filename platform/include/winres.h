@@ -169,7 +169,11 @@
 #define IDHELP 9
 #define IDC_STATIC (-1)
 
-/* ---- Virtual keys (accelerator tables) -------------------------------------------------- */
+/* ---- Virtual keys (accelerator tables and key messages) --------------------------------- */
+#define VK_LBUTTON 0x01
+#define VK_RBUTTON 0x02
+#define VK_CANCEL 0x03
+#define VK_MBUTTON 0x04
 #define VK_BACK 0x08
 #define VK_TAB 0x09
 #define VK_RETURN 0x0D
@@ -177,6 +181,7 @@
 #define VK_CONTROL 0x11
 #define VK_MENU 0x12
 #define VK_PAUSE 0x13
+#define VK_CAPITAL 0x14
 #define VK_ESCAPE 0x1B
 #define VK_SPACE 0x20
 #define VK_PRIOR 0x21
@@ -204,6 +209,13 @@
 #define VK_F10 0x79
 #define VK_F11 0x7A
 #define VK_F12 0x7B
+#define VK_NUMLOCK 0x90
+#define VK_LSHIFT 0xA0
+#define VK_RSHIFT 0xA1
+#define VK_LCONTROL 0xA2
+#define VK_RCONTROL 0xA3
+#define VK_LMENU 0xA4
+#define VK_RMENU 0xA5
 
 /* ---- Languages (LANGUAGE statements) ---------------------------------------------------- */
 #define LANG_NEUTRAL 0x00

@@ -374,19 +374,6 @@ WINPLAT_API BOOL IntersectRect(LPRECT lprcDst, const RECT* lprcSrc1, const RECT*
 WINPLAT_API BOOL UnionRect(LPRECT lprcDst, const RECT* lprcSrc1, const RECT* lprcSrc2);
 
 // ---- Focus, keyboard, mouse --------------------------------------------------------------
-#define VK_LBUTTON 0x01
-#define VK_RBUTTON 0x02
-#define VK_CANCEL 0x03
-#define VK_MBUTTON 0x04
-#define VK_CAPITAL 0x14
-#define VK_NUMLOCK 0x90
-#define VK_LSHIFT 0xA0
-#define VK_RSHIFT 0xA1
-#define VK_LCONTROL 0xA2
-#define VK_RCONTROL 0xA3
-#define VK_LMENU 0xA4
-#define VK_RMENU 0xA5
-
 #define INPUT_MOUSE 0
 #define INPUT_KEYBOARD 1
 #define KEYEVENTF_EXTENDEDKEY 0x0001

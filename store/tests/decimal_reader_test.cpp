@@ -3,15 +3,19 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "store_internal.h"
 
 namespace {
 
 double decimal(const std::string& text, size_t* consumed = nullptr) {
+    // The reader may look at the terminator: it is part of the range.
+    std::vector<char> terminated(text.begin(), text.end());
+    terminated.push_back('\0');
     double v = -12345.0;
-    const char* end = vlt::readDecimal(text.c_str(), text.c_str() + text.size() + 1, v);
-    if (consumed) *consumed = static_cast<size_t>(end - text.c_str());
+    const char* end = vlt::readDecimal(terminated.data(), terminated.data() + terminated.size(), v);
+    if (consumed) *consumed = static_cast<size_t>(end - terminated.data());
     return v;
 }
 

@@ -207,9 +207,10 @@ TEST_F(PnpWalk, GarbageValuesAreSkipped) {
         ASSERT_EQ(RegQueryValueExA(key, "HardWareKey", nullptr, &type, reinterpret_cast<BYTE*>(text), &textSize),
                   ERROR_SUCCESS);
         bool monitor = std::string(text).rfind("MONITOR", 0) == 0;
-        if (monitor)
+        if (monitor) {
             EXPECT_EQ(RegSetValueExA(key, "HardWareKey", 0, REG_BINARY, reinterpret_cast<const BYTE*>(text), textSize),
                       ERROR_SUCCESS);
+        }
         RegCloseKey(key);
         if (monitor) break;
     }
