@@ -63,6 +63,20 @@ bool bitmapRaster(GdiObject* o, Raster& r) {
     return true;
 }
 
+// Runs `body(g, raster)` on a bitmap's pixels under the lock; 0 with ERROR_INVALID_HANDLE for
+// anything else.
+template <typename Body>
+int withBitmap(HBITMAP hbm, Body&& body) {
+    GdiTable& g = gdiTable();
+    std::lock_guard lock(g.mutex);
+    Raster r;
+    if (!bitmapRaster(findObject(g, hbm), r)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return 0;
+    }
+    return body(g, r);
+}
+
 // Copies decoded rows into a bitmap: `rows` of the DIB starting `startScan` lines from its
 // bottom (from its top for a top-down DIB).
 int storeRows(Raster& r, const DecodedDib& dib, UINT startScan) {
@@ -182,20 +196,15 @@ WINPLAT_API HBITMAP CreateDIBitmap(HDC hdc, const BITMAPINFOHEADER* pbmih, DWORD
 
 WINPLAT_API int SetDIBits(HDC hdc, HBITMAP hbm, UINT start, UINT cLines, const void* lpBits,
                           const BITMAPINFO* lpbmi, UINT ColorUse) {
-    GdiTable& g = gdiTable();
-    std::lock_guard lock(g.mutex);
-    Raster r;
-    if (!bitmapRaster(findObject(g, hbm), r)) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return 0;
-    }
-    DecodedDib dib;
-    std::vector<Pixel> palette = ColorUse == DIB_PAL_COLORS ? paletteOfContext(g, hdc) : std::vector<Pixel>{};
-    if (!decodeDib(lpbmi, lpBits, ColorUse, palette, start, cLines, dib)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
-    }
-    return storeRows(r, dib, start);
+    return withBitmap(hbm, [&](GdiTable& g, Raster& r) -> int {
+        DecodedDib dib;
+        std::vector<Pixel> palette = ColorUse == DIB_PAL_COLORS ? paletteOfContext(g, hdc) : std::vector<Pixel>{};
+        if (!decodeDib(lpbmi, lpBits, ColorUse, palette, start, cLines, dib)) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return 0;
+        }
+        return storeRows(r, dib, start);
+    });
 }
 
 WINPLAT_API int SetDIBitsToDevice(HDC hdc, int xDest, int yDest, DWORD w, DWORD h, int xSrc, int ySrc,
@@ -227,53 +236,48 @@ WINPLAT_API int GetDIBits(HDC, HBITMAP hbm, UINT start, UINT cLines, LPVOID lpvB
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    GdiTable& g = gdiTable();
-    std::lock_guard lock(g.mutex);
-    Raster r;
-    if (!bitmapRaster(findObject(g, hbm), r)) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return 0;
-    }
-    BITMAPINFOHEADER& h = lpbmi->bmiHeader;
-    if (!lpvBits && h.biBitCount == 0) {
-        h.biWidth = r.width;
-        h.biHeight = r.height;
-        h.biPlanes = 1;
-        h.biBitCount = static_cast<WORD>(r.mono ? 1 : 32);
-        h.biCompression = BI_RGB;
-        h.biSizeImage = static_cast<DWORD>(((r.width * h.biBitCount + 31) / 32) * 4 * r.height);
-        h.biClrUsed = 0;
-        return r.height;
-    }
-    if (h.biBitCount != 1 && h.biBitCount != 24 && h.biBitCount != 32) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
-    }
-    if (h.biBitCount == 1) {
-        lpbmi->bmiColors[0] = {0, 0, 0, 0};
-        (&lpbmi->bmiColors[0])[1] = {255, 255, 255, 0};
-    }
-    if (!lpvBits) return r.height;
-    bool bottomUp = h.biHeight > 0;
-    size_t rowBytes = ((static_cast<size_t>(r.width) * h.biBitCount + 31) / 32) * 4;
-    auto* out = static_cast<BYTE*>(lpvBits);
-    int copied = 0;
-    for (UINT i = 0; i < cLines; ++i) {
-        int line = bottomUp ? r.height - 1 - static_cast<int>(start + i) : static_cast<int>(start + i);
-        if (line < 0 || line >= r.height) break;
-        BYTE* row = out + static_cast<size_t>(i) * rowBytes;
-        std::memset(row, 0, rowBytes);
-        const Pixel* s = r.row(line);
-        for (int x = 0; x < r.width; ++x) {
-            Pixel p = s[x];
-            if (h.biBitCount == 1) {
-                if (p & 0xFFFFFF) row[x / 8] |= static_cast<BYTE>(0x80 >> (x % 8));
-            } else {
-                BYTE* d = row + static_cast<size_t>(x) * (h.biBitCount / 8);
-                d[0] = static_cast<BYTE>(p), d[1] = static_cast<BYTE>(p >> 8), d[2] = static_cast<BYTE>(p >> 16);
-            }
+    return withBitmap(hbm, [&](GdiTable&, Raster& r) -> int {
+        BITMAPINFOHEADER& h = lpbmi->bmiHeader;
+        if (!lpvBits && h.biBitCount == 0) {
+            h.biWidth = r.width;
+            h.biHeight = r.height;
+            h.biPlanes = 1;
+            h.biBitCount = static_cast<WORD>(r.mono ? 1 : 32);
+            h.biCompression = BI_RGB;
+            h.biSizeImage = static_cast<DWORD>(((r.width * h.biBitCount + 31) / 32) * 4 * r.height);
+            h.biClrUsed = 0;
+            return r.height;
         }
-        ++copied;
-    }
-    return copied;
+        if (h.biBitCount != 1 && h.biBitCount != 24 && h.biBitCount != 32) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return 0;
+        }
+        if (h.biBitCount == 1) {
+            lpbmi->bmiColors[0] = {0, 0, 0, 0};
+            (&lpbmi->bmiColors[0])[1] = {255, 255, 255, 0};
+        }
+        if (!lpvBits) return r.height;
+        bool bottomUp = h.biHeight > 0;
+        size_t rowBytes = ((static_cast<size_t>(r.width) * h.biBitCount + 31) / 32) * 4;
+        auto* out = static_cast<BYTE*>(lpvBits);
+        int copied = 0;
+        for (UINT i = 0; i < cLines; ++i) {
+            int line = bottomUp ? r.height - 1 - static_cast<int>(start + i) : static_cast<int>(start + i);
+            if (line < 0 || line >= r.height) break;
+            BYTE* row = out + static_cast<size_t>(i) * rowBytes;
+            std::memset(row, 0, rowBytes);
+            const Pixel* s = r.row(line);
+            for (int x = 0; x < r.width; ++x) {
+                Pixel p = s[x];
+                if (h.biBitCount == 1) {
+                    if (p & 0xFFFFFF) row[x / 8] |= static_cast<BYTE>(0x80 >> (x % 8));
+                } else {
+                    BYTE* d = row + static_cast<size_t>(x) * (h.biBitCount / 8);
+                    d[0] = static_cast<BYTE>(p), d[1] = static_cast<BYTE>(p >> 8), d[2] = static_cast<BYTE>(p >> 16);
+                }
+            }
+            ++copied;
+        }
+        return copied;
+    });
 }

@@ -11,6 +11,7 @@
 #include <variant>
 #include <vector>
 
+#include "detail.h"
 #include "driver.h"
 #include "raster.h"
 #include "win32.h"
@@ -124,7 +125,7 @@ POINT toLogical(const PaintDc& dc, POINT surfacePoint);
 // (ERROR_INVALID_HANDLE).
 template <typename R, typename Body>
 R withContext(HDC hdc, R onFailure, Body&& body) {
-    try {
+    return guardedCall(onFailure, [&]() -> R {
         GdiTable& g = gdiTable();
         std::lock_guard lock(g.mutex);
         PaintDc* dc = findContext(g, hdc);
@@ -133,12 +134,7 @@ R withContext(HDC hdc, R onFailure, Body&& body) {
             return onFailure;
         }
         return body(g, *dc);
-    } catch (const std::bad_alloc&) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    } catch (...) {
-        SetLastError(ERROR_GEN_FAILURE);
-    }
-    return onFailure;
+    });
 }
 
 }  // namespace winplat::detail

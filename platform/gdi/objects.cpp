@@ -239,20 +239,10 @@ WINPLAT_API HFONT CreateFontA(int cHeight, int cWidth, int cEscapement, int cOri
                               DWORD bItalic, DWORD bUnderline, DWORD bStrikeOut, DWORD iCharSet,
                               DWORD iOutPrecision, DWORD iClipPrecision, DWORD iQuality,
                               DWORD iPitchAndFamily, LPCSTR pszFaceName) {
-    LOGFONTA lf{};
-    lf.lfHeight = cHeight;
-    lf.lfWidth = cWidth;
-    lf.lfEscapement = cEscapement;
-    lf.lfOrientation = cOrientation;
-    lf.lfWeight = cWeight;
-    lf.lfItalic = static_cast<BYTE>(bItalic);
-    lf.lfUnderline = static_cast<BYTE>(bUnderline);
-    lf.lfStrikeOut = static_cast<BYTE>(bStrikeOut);
-    lf.lfCharSet = static_cast<BYTE>(iCharSet);
-    lf.lfOutPrecision = static_cast<BYTE>(iOutPrecision);
-    lf.lfClipPrecision = static_cast<BYTE>(iClipPrecision);
-    lf.lfQuality = static_cast<BYTE>(iQuality);
-    lf.lfPitchAndFamily = static_cast<BYTE>(iPitchAndFamily);
+    auto byte = [](DWORD v) { return static_cast<BYTE>(v); };
+    LOGFONTA lf{cHeight,     cWidth,         cEscapement,          cOrientation,           cWeight,
+                byte(bItalic), byte(bUnderline), byte(bStrikeOut),   byte(iCharSet),         byte(iOutPrecision),
+                byte(iClipPrecision), byte(iQuality), byte(iPitchAndFamily), {}};
     if (pszFaceName) copyBounded(lf.lfFaceName, sizeof lf.lfFaceName, pszFaceName);
     return CreateFontIndirectA(&lf);
 }

@@ -19,6 +19,20 @@ FontObject* fontOf(GdiTable& g, PaintDc& dc) {
     return fontReady(font) ? &font : nullptr;
 }
 
+// Runs `body(g, dc, font)` on a context whose font can measure; `onFailure` with
+// ERROR_NOT_SUPPORTED without one (no driver).
+template <typename R, typename Body>
+R withFont(HDC hdc, R onFailure, Body&& body) {
+    return withContext(hdc, onFailure, [&](GdiTable& g, PaintDc& dc) -> R {
+        FontObject* font = fontOf(g, dc);
+        if (!font) {
+            SetLastError(ERROR_NOT_SUPPORTED);
+            return onFailure;
+        }
+        return body(g, dc, *font);
+    });
+}
+
 WinplatSurface* surfaceOf(GdiTable& g, const PaintDc& dc) {
     if (!dc.memory) return dc.windowSurface;
     GdiObject* o = findObject(g, dc.state.bitmap);
@@ -205,14 +219,9 @@ WINPLAT_API BOOL GetTextExtentPoint32A(HDC hdc, LPCSTR lpString, int c, LPSIZE p
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    return withContext(hdc, BOOL{FALSE}, [&](GdiTable& g, PaintDc& dc) -> BOOL {
-        FontObject* font = fontOf(g, dc);
-        if (!font) {
-            SetLastError(ERROR_NOT_SUPPORTED);
-            return FALSE;
-        }
-        psizl->cx = widthOf(*font, lpString, static_cast<size_t>(c));
-        psizl->cy = font->metrics.ascent + font->metrics.descent;
+    return withFont(hdc, BOOL{FALSE}, [&](GdiTable&, PaintDc&, FontObject& font) -> BOOL {
+        psizl->cx = widthOf(font, lpString, static_cast<size_t>(c));
+        psizl->cy = font.metrics.ascent + font.metrics.descent;
         return TRUE;
     });
 }
@@ -222,13 +231,8 @@ WINPLAT_API BOOL GetTextMetricsA(HDC hdc, LPTEXTMETRICA lptm) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    return withContext(hdc, BOOL{FALSE}, [&](GdiTable& g, PaintDc& dc) -> BOOL {
-        FontObject* font = fontOf(g, dc);
-        if (!font) {
-            SetLastError(ERROR_NOT_SUPPORTED);
-            return FALSE;
-        }
-        const WinplatFontMetrics& m = font->metrics;
+    return withFont(hdc, BOOL{FALSE}, [&](GdiTable&, PaintDc&, FontObject& font) -> BOOL {
+        const WinplatFontMetrics& m = font.metrics;
         *lptm = {};
         lptm->tmAscent = m.ascent;
         lptm->tmDescent = m.descent;
@@ -237,17 +241,17 @@ WINPLAT_API BOOL GetTextMetricsA(HDC hdc, LPTEXTMETRICA lptm) {
         lptm->tmExternalLeading = m.externalLeading;
         lptm->tmAveCharWidth = m.averageWidth;
         lptm->tmMaxCharWidth = m.maxWidth;
-        lptm->tmWeight = font->log.lfWeight >= FW_SEMIBOLD ? FW_BOLD : FW_NORMAL;
+        lptm->tmWeight = font.log.lfWeight >= FW_SEMIBOLD ? FW_BOLD : FW_NORMAL;
         lptm->tmDigitizedAspectX = lptm->tmDigitizedAspectY = 96;
         lptm->tmFirstChar = 0x20;
         lptm->tmLastChar = 0xFF;
         lptm->tmDefaultChar = 0x1F;
         lptm->tmBreakChar = 0x20;
-        lptm->tmItalic = font->log.lfItalic;
-        lptm->tmUnderlined = font->log.lfUnderline;
-        lptm->tmStruckOut = font->log.lfStrikeOut;
+        lptm->tmItalic = font.log.lfItalic;
+        lptm->tmUnderlined = font.log.lfUnderline;
+        lptm->tmStruckOut = font.log.lfStrikeOut;
         // Variable pitch says "not fixed" with the low bit set, as Win32 has it backwards.
-        lptm->tmPitchAndFamily = static_cast<BYTE>((font->log.lfPitchAndFamily & 3) == FIXED_PITCH ? FF_MODERN : (FF_SWISS | 1));
+        lptm->tmPitchAndFamily = static_cast<BYTE>((font.log.lfPitchAndFamily & 3) == FIXED_PITCH ? FF_MODERN : (FF_SWISS | 1));
         lptm->tmCharSet = ANSI_CHARSET;
         return TRUE;
     });
@@ -272,17 +276,12 @@ WINPLAT_API int DrawTextA(HDC hdc, LPCSTR lpchText, int cchText, LPRECT lprc, UI
         return 0;
     }
     size_t length = cchText < 0 ? std::strlen(lpchText) : static_cast<size_t>(cchText);
-    return withContext(hdc, 0, [&](GdiTable& g, PaintDc& dc) -> int {
-        FontObject* font = fontOf(g, dc);
-        if (!font) {
-            SetLastError(ERROR_NOT_SUPPORTED);
-            return 0;
-        }
+    return withFont(hdc, 0, [&](GdiTable& g, PaintDc& dc, FontObject& font) -> int {
         size_t mnemonic = std::string::npos;
         std::string text = (format & DT_NOPREFIX) ? std::string(lpchText, length)
                                                   : withoutPrefixes(lpchText, length, mnemonic);
-        LONG lineHeight = font->metrics.ascent + font->metrics.descent;
-        std::vector<Line> lines = breakLines(*font, text, format, lprc->right - lprc->left);
+        LONG lineHeight = font.metrics.ascent + font.metrics.descent;
+        std::vector<Line> lines = breakLines(font, text, format, lprc->right - lprc->left);
         LONG height = lineHeight * static_cast<LONG>(lines.size());
         LONG top = lprc->top;
         if (format & DT_SINGLELINE) {
@@ -305,12 +304,12 @@ WINPLAT_API int DrawTextA(HDC hdc, LPCSTR lpchText, int cchText, LPRECT lprc, UI
             if (format & DT_CENTER) x = lprc->left + (lprc->right - lprc->left - l.width) / 2;
             else if (format & DT_RIGHT) x = lprc->right - l.width;
             POINT p = toDevice(dc, x, top + lineHeight * static_cast<LONG>(i));
-            LONG baseline = p.y + font->metrics.ascent;
-            paintRun(g, dc, *font, p.x, baseline, text.data() + l.start, l.length, nullptr,
+            LONG baseline = p.y + font.metrics.ascent;
+            paintRun(g, dc, font, p.x, baseline, text.data() + l.start, l.length, nullptr,
                      (format & DT_NOCLIP) ? nullptr : &limit, dc.state.bkMode == OPAQUE);
             if (mnemonic >= l.start && mnemonic < l.start + l.length) {
-                LONG ux = p.x + widthOf(*font, text.data() + l.start, mnemonic - l.start);
-                RECT underline{ux, baseline + 1, ux + advance(*font, static_cast<unsigned char>(text[mnemonic])), baseline + 2};
+                LONG ux = p.x + widthOf(font, text.data() + l.start, mnemonic - l.start);
+                RECT underline{ux, baseline + 1, ux + advance(font, static_cast<unsigned char>(text[mnemonic])), baseline + 2};
                 if (!(format & DT_NOCLIP)) underline = intersection(underline, limit);
                 Pixel colour = resolveColour(g, dc, dc.state.textColour);
                 fillRect(dc.raster, underline, dc.raster.mono ? monoPixel(colour) : colour, R2_COPYPEN);

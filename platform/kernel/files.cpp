@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <type_traits>
 
 #include "paths.h"
 
@@ -129,83 +130,74 @@ WINPLAT_API HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD /
     });
 }
 
-WINPLAT_API BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
-                          LPDWORD lpNumberOfBytesRead, LPVOID lpOverlapped) {
-    return winplat::detail::guardedCall(FALSE, [&]() -> BOOL {
-        if (lpNumberOfBytesRead) *lpNumberOfBytesRead = 0;
-        auto file = fileOf(hFile);
-        if (!file) return FALSE;
-        if (lpOverlapped || (!lpBuffer && nNumberOfBytesToRead > 0)) {
-            SetLastError(ERROR_INVALID_PARAMETER);
-            return FALSE;
-        }
-        if (!file->canRead()) {
-            SetLastError(ERROR_ACCESS_DENIED);
-            return FALSE;
-        }
-        auto* out = static_cast<char*>(lpBuffer);
-        DWORD total = 0;
-        while (total < nNumberOfBytesToRead) {
-            ssize_t n = ::read(file->fd(), out + total, nNumberOfBytesToRead - total);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) {
-                if (lpNumberOfBytesRead) *lpNumberOfBytesRead = total;
-                if (errno == EIO) {
-                    SetLastError(ERROR_READ_FAULT);
-                    return FALSE;
-                }
-                return failWithErrno(errno);
-            }
-            if (n == 0) break;  // end of file: success with what was read
-            total += static_cast<DWORD>(n);
-        }
-        if (lpNumberOfBytesRead) *lpNumberOfBytesRead = total;
-        return TRUE;
-    });
+namespace {
+
+// The file of a handle opened for reading or `writing`; null with ERROR_INVALID_HANDLE or
+// ERROR_ACCESS_DENIED.
+std::shared_ptr<FileObject> fileFor(HANDLE handle, bool writing) {
+    auto file = fileOf(handle);
+    if (file && !(writing ? file->canWrite() : file->canRead())) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    return file;
 }
 
-WINPLAT_API BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
-                           LPDWORD lpNumberOfBytesWritten, LPVOID lpOverlapped) {
+// ReadFile and WriteFile: the whole count moved with retries after signals, the count done so
+// far reported on failure. A read stops early at the end of the file; a write that moves
+// nothing has run out of space.
+template <bool Writing>
+BOOL transfer(HANDLE hFile, std::conditional_t<Writing, const char*, char*> buffer, DWORD count, LPDWORD done,
+              LPVOID overlapped) {
     return winplat::detail::guardedCall(FALSE, [&]() -> BOOL {
-        if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = 0;
-        auto file = fileOf(hFile);
-        if (!file) return FALSE;
-        if (lpOverlapped || (!lpBuffer && nNumberOfBytesToWrite > 0)) {
+        if (done) *done = 0;
+        if (!fileOf(hFile)) return FALSE;  // a bad handle is reported before bad arguments
+        if (overlapped || (!buffer && count > 0)) {
             SetLastError(ERROR_INVALID_PARAMETER);
             return FALSE;
         }
-        if (!file->canWrite()) {
-            SetLastError(ERROR_ACCESS_DENIED);
-            return FALSE;
-        }
-        const auto* in = static_cast<const char*>(lpBuffer);
+        auto file = fileFor(hFile, Writing);
+        if (!file) return FALSE;
         DWORD total = 0;
-        while (total < nNumberOfBytesToWrite) {
-            ssize_t n = ::write(file->fd(), in + total, nNumberOfBytesToWrite - total);
+        while (total < count) {
+            ssize_t n = 0;
+            if constexpr (Writing) n = ::write(file->fd(), buffer + total, count - total);
+            else n = ::read(file->fd(), buffer + total, count - total);
             if (n < 0 && errno == EINTR) continue;
+            if (n == 0 && !Writing) break;  // end of file: success with what was read
             if (n <= 0) {
-                if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = total;
+                if (done) *done = total;
                 if (n < 0 && errno == EIO) {
-                    SetLastError(ERROR_WRITE_FAULT);
+                    SetLastError(Writing ? ERROR_WRITE_FAULT : ERROR_READ_FAULT);
                     return FALSE;
                 }
                 return failWithErrno(n == 0 ? ENOSPC : errno);
             }
             total += static_cast<DWORD>(n);
         }
-        if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = total;
+        if (done) *done = total;
         return TRUE;
     });
 }
 
+}  // namespace
+
+WINPLAT_API BOOL ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
+                          LPDWORD lpNumberOfBytesRead, LPVOID lpOverlapped) {
+    return transfer<false>(hFile, static_cast<char*>(lpBuffer), nNumberOfBytesToRead, lpNumberOfBytesRead,
+                           lpOverlapped);
+}
+
+WINPLAT_API BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
+                           LPDWORD lpNumberOfBytesWritten, LPVOID lpOverlapped) {
+    return transfer<true>(hFile, static_cast<const char*>(lpBuffer), nNumberOfBytesToWrite, lpNumberOfBytesWritten,
+                          lpOverlapped);
+}
+
 WINPLAT_API BOOL FlushFileBuffers(HANDLE hFile) {
     return winplat::detail::guardedCall(FALSE, [&]() -> BOOL {
-        auto file = fileOf(hFile);
+        auto file = fileFor(hFile, true);
         if (!file) return FALSE;
-        if (!file->canWrite()) {
-            SetLastError(ERROR_ACCESS_DENIED);
-            return FALSE;
-        }
         if (fsync(file->fd()) != 0 && errno != EINVAL) return failWithErrno(errno);
         return TRUE;
     });
@@ -264,12 +256,8 @@ WINPLAT_API DWORD SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDis
 
 WINPLAT_API BOOL SetEndOfFile(HANDLE hFile) {
     return winplat::detail::guardedCall(FALSE, [&]() -> BOOL {
-        auto file = fileOf(hFile);
+        auto file = fileFor(hFile, true);
         if (!file) return FALSE;
-        if (!file->canWrite()) {
-            SetLastError(ERROR_ACCESS_DENIED);
-            return FALSE;
-        }
         off_t position = lseek(file->fd(), 0, SEEK_CUR);
         if (position < 0 || ftruncate(file->fd(), position) != 0) return failWithErrno(errno);
         return TRUE;

@@ -32,6 +32,24 @@ LONG_PTR exchangeExtra(std::vector<unsigned char>& bytes, int index, const LONG_
     return old;
 }
 
+namespace {
+
+// The fields WNDCLASSA and WNDCLASSEXA share, by name.
+template <typename To, typename From>
+void copyCommonFields(To& to, const From& from) {
+    to.style = from.style;
+    to.lpfnWndProc = from.lpfnWndProc;
+    to.cbClsExtra = from.cbClsExtra;
+    to.cbWndExtra = from.cbWndExtra;
+    to.hInstance = from.hInstance;
+    to.hIcon = from.hIcon;
+    to.hCursor = from.hCursor;
+    to.hbrBackground = from.hbrBackground;
+    to.lpszMenuName = from.lpszMenuName;
+    to.lpszClassName = from.lpszClassName;
+}
+
+}  // namespace
 }  // namespace winplat::detail
 
 using namespace winplat::detail;
@@ -57,15 +75,9 @@ WINPLAT_API ATOM RegisterClassExA(const WNDCLASSEXA* wc) {
         auto c = std::make_shared<WindowClass>();
         c->name = wc->lpszClassName;
         c->atom = t.nextAtom++;
-        c->proc = wc->lpfnWndProc;
-        c->style = wc->style;
-        c->classExtra = wc->cbClsExtra;
-        c->windowExtra = wc->cbWndExtra;
-        c->instance = wc->hInstance;
-        c->icon = wc->hIcon;
-        c->smallIcon = wc->hIconSm;
-        c->cursor = wc->hCursor;
-        c->background = wc->hbrBackground;
+        c->info = *wc;
+        c->info.lpszClassName = nullptr;
+        c->info.lpszMenuName = nullptr;
         if (wc->lpszMenuName && !isAtomName(wc->lpszMenuName)) c->menuName = wc->lpszMenuName;
         c->extra.assign(static_cast<size_t>(wc->cbClsExtra), 0);
         t.classes.push_back(c);
@@ -80,16 +92,7 @@ WINPLAT_API ATOM RegisterClassA(const WNDCLASSA* lpWndClass) {
     }
     WNDCLASSEXA ex{};
     ex.cbSize = sizeof ex;
-    ex.style = lpWndClass->style;
-    ex.lpfnWndProc = lpWndClass->lpfnWndProc;
-    ex.cbClsExtra = lpWndClass->cbClsExtra;
-    ex.cbWndExtra = lpWndClass->cbWndExtra;
-    ex.hInstance = lpWndClass->hInstance;
-    ex.hIcon = lpWndClass->hIcon;
-    ex.hCursor = lpWndClass->hCursor;
-    ex.hbrBackground = lpWndClass->hbrBackground;
-    ex.lpszMenuName = lpWndClass->lpszMenuName;
-    ex.lpszClassName = lpWndClass->lpszClassName;
+    copyCommonFields(ex, *lpWndClass);
     return RegisterClassExA(&ex);
 }
 
@@ -121,17 +124,8 @@ WINPLAT_API BOOL GetClassInfoExA(HINSTANCE, LPCSTR lpszClass, LPWNDCLASSEXA lpwc
         SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
         return FALSE;
     }
-    lpwcx->style = c->style;
-    lpwcx->lpfnWndProc = c->proc;
-    lpwcx->cbClsExtra = c->classExtra;
-    lpwcx->cbWndExtra = c->windowExtra;
-    lpwcx->hInstance = c->instance;
-    lpwcx->hIcon = c->icon;
-    lpwcx->hCursor = c->cursor;
-    lpwcx->hbrBackground = c->background;
-    lpwcx->lpszMenuName = nullptr;
+    *lpwcx = c->info;
     lpwcx->lpszClassName = lpszClass;
-    lpwcx->hIconSm = c->smallIcon;
     return c->atom;
 }
 
@@ -144,16 +138,8 @@ WINPLAT_API BOOL GetClassInfoA(HINSTANCE hInstance, LPCSTR lpClassName, LPWNDCLA
     ex.cbSize = sizeof ex;
     BOOL found = GetClassInfoExA(hInstance, lpClassName, &ex);
     if (!found) return FALSE;
-    lpWndClass->style = ex.style;
-    lpWndClass->lpfnWndProc = ex.lpfnWndProc;
-    lpWndClass->cbClsExtra = ex.cbClsExtra;
-    lpWndClass->cbWndExtra = ex.cbWndExtra;
-    lpWndClass->hInstance = ex.hInstance;
-    lpWndClass->hIcon = ex.hIcon;
-    lpWndClass->hCursor = ex.hCursor;
-    lpWndClass->hbrBackground = ex.hbrBackground;
+    copyCommonFields(*lpWndClass, ex);
     lpWndClass->lpszMenuName = nullptr;
-    lpWndClass->lpszClassName = lpClassName;
     return found;
 }
 
@@ -182,14 +168,14 @@ ULONG_PTR withClassOf(HWND hWnd, Body&& body) {
 WINPLAT_API ULONG_PTR GetClassLongPtrA(HWND hWnd, int nIndex) {
     return withClassOf(hWnd, [&](WindowClass& c) -> ULONG_PTR {
         switch (nIndex) {
-            case GCLP_HCURSOR: return reinterpret_cast<ULONG_PTR>(c.cursor);
-            case GCLP_HBRBACKGROUND: return reinterpret_cast<ULONG_PTR>(c.background);
-            case GCLP_HICON: return reinterpret_cast<ULONG_PTR>(c.icon);
-            case GCLP_HICONSM: return reinterpret_cast<ULONG_PTR>(c.smallIcon);
-            case GCLP_WNDPROC: return reinterpret_cast<ULONG_PTR>(c.proc);
-            case GCL_STYLE: return c.style;
-            case GCL_CBWNDEXTRA: return static_cast<ULONG_PTR>(c.windowExtra);
-            case GCL_CBCLSEXTRA: return static_cast<ULONG_PTR>(c.classExtra);
+            case GCLP_HCURSOR: return reinterpret_cast<ULONG_PTR>(c.info.hCursor);
+            case GCLP_HBRBACKGROUND: return reinterpret_cast<ULONG_PTR>(c.info.hbrBackground);
+            case GCLP_HICON: return reinterpret_cast<ULONG_PTR>(c.info.hIcon);
+            case GCLP_HICONSM: return reinterpret_cast<ULONG_PTR>(c.info.hIconSm);
+            case GCLP_WNDPROC: return reinterpret_cast<ULONG_PTR>(c.info.lpfnWndProc);
+            case GCL_STYLE: return c.info.style;
+            case GCL_CBWNDEXTRA: return static_cast<ULONG_PTR>(c.info.cbWndExtra);
+            case GCL_CBCLSEXTRA: return static_cast<ULONG_PTR>(c.info.cbClsExtra);
             case GCW_ATOM: return c.atom;
             default: break;
         }
@@ -205,12 +191,12 @@ WINPLAT_API ULONG_PTR SetClassLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong
             return old;
         };
         switch (nIndex) {
-            case GCLP_HCURSOR: return swap(c.cursor);
-            case GCLP_HBRBACKGROUND: return swap(c.background);
-            case GCLP_HICON: return swap(c.icon);
-            case GCLP_HICONSM: return swap(c.smallIcon);
-            case GCLP_WNDPROC: return swap(c.proc);
-            case GCL_STYLE: return std::exchange(c.style, static_cast<UINT>(dwNewLong));
+            case GCLP_HCURSOR: return swap(c.info.hCursor);
+            case GCLP_HBRBACKGROUND: return swap(c.info.hbrBackground);
+            case GCLP_HICON: return swap(c.info.hIcon);
+            case GCLP_HICONSM: return swap(c.info.hIconSm);
+            case GCLP_WNDPROC: return swap(c.info.lpfnWndProc);
+            case GCL_STYLE: return std::exchange(c.info.style, static_cast<UINT>(dwNewLong));
             default: break;
         }
         return static_cast<ULONG_PTR>(exchangeExtra(c.extra, nIndex, &dwNewLong));

@@ -27,13 +27,11 @@ struct DefaultInfo {
 };
 
 bool infoOf(HWND hwnd, DefaultInfo& info) {
-    WindowTable& t = windowTable();
-    std::lock_guard lock(t.mutex);
-    auto w = findWindow(t, hwnd);
-    if (!w) return false;
-    info = {w->style, w->exStyle, w->isChild(), w->parent, screenRectOf(t, *w),
-            w->windowClass->background, w->windowClass->cursor, w->id};
-    return true;
+    return withWindow(hwnd, false, [&](WindowTable& t, const std::shared_ptr<Window>& w) {
+        info = {w->style, w->exStyle, w->isChild(), w->parent, screenRectOf(t, *w),
+                w->windowClass->info.hbrBackground, w->windowClass->info.hCursor, w->id};
+        return true;
+    });
 }
 
 LRESULT setText(HWND hwnd, LPCSTR text) {

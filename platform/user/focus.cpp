@@ -50,11 +50,7 @@ void releaseHiddenFocus(HWND hidden) {
 
 using namespace winplat::detail;
 
-WINPLAT_API HWND GetActiveWindow(void) {
-    WindowTable& t = windowTable();
-    std::lock_guard lock(t.mutex);
-    return findWindow(t, t.active) ? t.active : nullptr;
-}
+WINPLAT_API HWND GetActiveWindow(void) { return liveWindow(&WindowTable::active); }
 
 WINPLAT_API HWND SetActiveWindow(HWND hWnd) {
     return guardedCall(HWND{}, [&]() -> HWND {
@@ -93,11 +89,7 @@ WINPLAT_API HWND SetActiveWindow(HWND hWnd) {
     });
 }
 
-WINPLAT_API HWND GetFocus(void) {
-    WindowTable& t = windowTable();
-    std::lock_guard lock(t.mutex);
-    return findWindow(t, t.focus) ? t.focus : nullptr;
-}
+WINPLAT_API HWND GetFocus(void) { return liveWindow(&WindowTable::focus); }
 
 WINPLAT_API HWND SetFocus(HWND hWnd) {
     return guardedCall(HWND{}, [&]() -> HWND {
@@ -139,20 +131,16 @@ WINPLAT_API HWND GetForegroundWindow(void) { return GetActiveWindow(); }
 
 // The result is whether the window was disabled before.
 WINPLAT_API BOOL EnableWindow(HWND hWnd, BOOL bEnable) {
-    bool wasDisabled = false;
-    {
-        WindowTable& t = windowTable();
-        std::lock_guard lock(t.mutex);
-        auto w = findWindow(t, hWnd);
-        if (!w) {
-            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-            return FALSE;
-        }
-        wasDisabled = (w->style & WS_DISABLED) != 0;
-        if (wasDisabled == !bEnable) return wasDisabled;
+    // -1: no window; 0/1 whether it was disabled, +2 when the state changes.
+    int was = withWindow(hWnd, -1, [&](WindowTable&, const std::shared_ptr<Window>& w) {
+        bool disabled = (w->style & WS_DISABLED) != 0;
+        if (disabled == !bEnable) return int{disabled};
         if (bEnable) w->style &= ~WS_DISABLED;
         else w->style |= WS_DISABLED;
-    }
+        return int{disabled} + 2;
+    });
+    if (was < 2) return was == 1;
+    BOOL wasDisabled = was == 3;
     if (!bEnable) {
         HWND focus = GetFocus();
         if (focus == hWnd || IsChild(hWnd, focus)) SetFocus(nullptr);

@@ -373,11 +373,7 @@ WINPLAT_API BOOL ReleaseCapture(void) {
     return TRUE;
 }
 
-WINPLAT_API HWND GetCapture(void) {
-    WindowTable& t = windowTable();
-    std::lock_guard lock(t.mutex);
-    return findWindow(t, t.capture) ? t.capture : nullptr;
-}
+WINPLAT_API HWND GetCapture(void) { return liveWindow(&WindowTable::capture); }
 
 // TME_LEAVE (and TME_CANCEL of it): WM_MOUSELEAVE is posted once the pointer leaves the window.
 // Hover tracking is not supplied (ERROR_INVALID_FLAGS).

@@ -178,18 +178,13 @@ WINPLAT_API HDC BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint) {
         }
         RectSet update;
         bool erase = false, ncPaint = false;
-        {
-            WindowTable& t = windowTable();
-            std::lock_guard lock(t.mutex);
-            auto w = findWindow(t, hWnd);
-            if (!w) {
-                SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-                return nullptr;
-            }
+        bool found = withWindow(hWnd, false, [&](WindowTable&, const std::shared_ptr<Window>& w) {
             update.swap(w->update);
             erase = std::exchange(w->eraseNeeded, false);
             ncPaint = std::exchange(w->ncPaintNeeded, false);
-        }
+            return true;
+        });
+        if (!found) return nullptr;
         if (ncPaint) SendMessageA(hWnd, WM_NCPAINT, 1, 0);
         *lpPaint = {};
         HDC dc = windowDeviceContext(hWnd, false, &update);
@@ -231,17 +226,11 @@ WINPLAT_API BOOL RedrawWindow(HWND hWnd, const RECT* lprcUpdate, void* hrgnUpdat
             for (HWND top : tops) RedrawWindow(top, nullptr, nullptr, flags);
             return TRUE;
         }
-        bool clipChildren = false;
-        {
-            WindowTable& t = windowTable();
-            std::lock_guard lock(t.mutex);
-            auto w = findWindow(t, hWnd);
-            if (!w) {
-                SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-                return FALSE;
-            }
-            clipChildren = (w->style & WS_CLIPCHILDREN) != 0;
-        }
+        // -1: no window.
+        int clipChildren = withWindow(hWnd, -1, [](WindowTable&, const std::shared_ptr<Window>& w) {
+            return int{(w->style & WS_CLIPCHILDREN) != 0};
+        });
+        if (clipChildren < 0) return FALSE;
         bool children = (flags & RDW_ALLCHILDREN) || (!(flags & RDW_NOCHILDREN) && !clipChildren);
         if (flags & RDW_INVALIDATE)
             invalidateWindow(hWnd, lprcUpdate, (flags & RDW_ERASE) != 0, (flags & RDW_FRAME) != 0, children);
@@ -269,19 +258,14 @@ WINPLAT_API BOOL RedrawWindow(HWND hWnd, const RECT* lprcUpdate, void* hrgnUpdat
 
 WINPLAT_API BOOL GetUpdateRect(HWND hWnd, LPRECT lpRect, BOOL bErase) {
     bool any = false, erase = false;
-    {
-        WindowTable& t = windowTable();
-        std::lock_guard lock(t.mutex);
-        auto w = findWindow(t, hWnd);
-        if (!w) {
-            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-            return FALSE;
-        }
+    bool found = withWindow(hWnd, false, [&](WindowTable&, const std::shared_ptr<Window>& w) {
         if (lpRect) *lpRect = boundingBox(w->update);
         any = !w->update.empty();
         erase = bErase && w->eraseNeeded;
         if (erase) w->eraseNeeded = false;
-    }
+        return true;
+    });
+    if (!found) return FALSE;
     if (erase) {
         HDC dc = GetDC(hWnd);
         if (dc) {

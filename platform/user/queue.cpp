@@ -368,17 +368,8 @@ WINPLAT_API LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lPar
         for (HWND h : all) SendMessageA(h, Msg, wParam, lParam);
         return 0;
     }
-    DWORD thread = 0;
-    {
-        WindowTable& t = windowTable();
-        std::lock_guard lock(t.mutex);
-        auto w = findWindow(t, hWnd);
-        if (!w) {
-            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-            return 0;
-        }
-        thread = w->thread;
-    }
+    DWORD thread = withWindow(hWnd, DWORD{0}, [](WindowTable&, const std::shared_ptr<Window>& w) { return w->thread; });
+    if (!thread) return 0;
     if (thread == GetCurrentThreadId() || !queueOf(thread)) return callWindow(hWnd, Msg, wParam, lParam);
     return sendToOtherThread(myQueue(), thread, hWnd, Msg, wParam, lParam);
 }
@@ -399,14 +390,8 @@ WINPLAT_API BOOL PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
         }
         DWORD thread = GetCurrentThreadId();
         if (hWnd) {
-            WindowTable& t = windowTable();
-            std::lock_guard lock(t.mutex);
-            auto w = findWindow(t, hWnd);
-            if (!w) {
-                SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-                return FALSE;
-            }
-            thread = w->thread;
+            thread = withWindow(hWnd, DWORD{0}, [](WindowTable&, const std::shared_ptr<Window>& w) { return w->thread; });
+            if (!thread) return FALSE;
         }
         MSG msg{hWnd, Msg, wParam, lParam, GetTickCount(), lastPointerPosition()};
         if (!postToThread(thread, msg, false)) {

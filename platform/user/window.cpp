@@ -23,6 +23,12 @@ WindowTable& windowTable() {
     return instance;
 }
 
+HWND liveWindow(HWND WindowTable::*which) {
+    WindowTable& t = windowTable();
+    std::lock_guard lock(t.mutex);
+    return findWindow(t, t.*which) ? t.*which : nullptr;
+}
+
 std::shared_ptr<Window> findWindow(WindowTable& t, HWND hwnd) {
     auto it = t.windows.find(reinterpret_cast<uintptr_t>(hwnd));
     return it == t.windows.end() ? nullptr : it->second;
@@ -162,7 +168,7 @@ WINPLAT_API HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpW
             t.nextHandle += 4;
             w->handle = hwnd;
             w->windowClass = c;
-            w->proc = c->proc;
+            w->proc = c->info.lpfnWndProc;
             w->thread = GetCurrentThreadId();
             w->messageOnly = messageOnly || (parentWindow && parentWindow->messageOnly);
             if (child) {
@@ -188,7 +194,7 @@ WINPLAT_API HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpW
             w->style = static_cast<LONG>(dwStyle & ~WS_VISIBLE);
             w->exStyle = static_cast<LONG>(dwExStyle);
             w->instance = hInstance;
-            w->extra.assign(static_cast<size_t>(c->windowExtra), 0);
+            w->extra.assign(static_cast<size_t>(c->info.cbWndExtra), 0);
             if (lpWindowName) w->text = lpWindowName;
             w->rect = {X, Y, X + std::max(nWidth, 0), Y + std::max(nHeight, 0)};
             w->client = {0, 0, w->rect.right - w->rect.left, w->rect.bottom - w->rect.top};
@@ -196,19 +202,8 @@ WINPLAT_API HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpW
             t.windows.emplace(reinterpret_cast<uintptr_t>(hwnd), std::move(w));
         }
 
-        CREATESTRUCTA cs{};
-        cs.lpCreateParams = lpParam;
-        cs.hInstance = hInstance;
-        cs.hMenu = hMenu;
-        cs.hwndParent = hWndParent;
-        cs.cy = nHeight;
-        cs.cx = nWidth;
-        cs.y = Y;
-        cs.x = X;
-        cs.style = static_cast<LONG>(dwStyle);
-        cs.lpszName = lpWindowName;
-        cs.lpszClass = lpClassName;
-        cs.dwExStyle = dwExStyle;
+        CREATESTRUCTA cs{lpParam, hInstance, hMenu, hWndParent, nHeight, nWidth, Y, X, static_cast<LONG>(dwStyle),
+                         lpWindowName, lpClassName, dwExStyle};
         auto lparam = reinterpret_cast<LPARAM>(&cs);
 
         if (!SendMessageA(hwnd, WM_NCCREATE, 0, lparam)) {
@@ -398,58 +393,55 @@ WINPLAT_API int GetWindowTextLengthA(HWND hWnd) {
 
 namespace {
 
-bool samePropName(const std::string& stored, LPCSTR name) {
-    if (isAtomName(name)) return stored == "#" + std::to_string(reinterpret_cast<uintptr_t>(name));
-    return winplat::equalsIgnoringCase(stored, name);
+// The property's place in the window's list, or its end.
+auto findProp(Window& w, LPCSTR name) {
+    return std::find_if(w.props.begin(), w.props.end(), [&](const auto& prop) {
+        if (isAtomName(name)) return prop.first == "#" + std::to_string(reinterpret_cast<uintptr_t>(name));
+        return winplat::equalsIgnoringCase(prop.first, name);
+    });
+}
+
+// Runs `body` on the window's property list entry (or its end) with the lock held; null for no
+// window or no name.
+template <typename Body>
+HANDLE withProp(HWND hWnd, LPCSTR name, Body&& body) {
+    if (!name) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    return withWindow(hWnd, HANDLE{}, [&](WindowTable&, const std::shared_ptr<Window>& w) -> HANDLE {
+        return body(*w, findProp(*w, name));
+    });
 }
 
 }  // namespace
 
 WINPLAT_API BOOL SetPropA(HWND hWnd, LPCSTR lpString, HANDLE hData) {
     return guardedCall(BOOL{FALSE}, [&]() -> BOOL {
-        WindowTable& t = windowTable();
-        std::lock_guard lock(t.mutex);
-        auto w = findWindow(t, hWnd);
-        if (!w) {
-            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-            return FALSE;
-        }
-        if (!lpString) {
-            SetLastError(ERROR_INVALID_PARAMETER);
-            return FALSE;
-        }
-        for (auto& [name, data] : w->props)
-            if (samePropName(name, lpString)) {
-                data = hData;
-                return TRUE;
+        HANDLE done = withProp(hWnd, lpString, [&](Window& w, auto at) -> HANDLE {
+            if (at != w.props.end()) {
+                at->second = hData;
+            } else {
+                w.props.emplace_back(isAtomName(lpString) ? "#" + std::to_string(reinterpret_cast<uintptr_t>(lpString))
+                                                          : std::string(lpString),
+                                     hData);
             }
-        w->props.emplace_back(isAtomName(lpString) ? "#" + std::to_string(reinterpret_cast<uintptr_t>(lpString))
-                                                   : std::string(lpString),
-                              hData);
-        return TRUE;
+            return INVALID_HANDLE_VALUE;  // any non-null mark
+        });
+        return done ? TRUE : FALSE;
     });
 }
 
 WINPLAT_API HANDLE GetPropA(HWND hWnd, LPCSTR lpString) {
-    WindowTable& t = windowTable();
-    std::lock_guard lock(t.mutex);
-    auto w = findWindow(t, hWnd);
-    if (!w || !lpString) return nullptr;
-    for (auto& [name, data] : w->props)
-        if (samePropName(name, lpString)) return data;
-    return nullptr;
+    return withProp(hWnd, lpString,
+                    [](Window& w, auto at) -> HANDLE { return at == w.props.end() ? nullptr : at->second; });
 }
 
 WINPLAT_API HANDLE RemovePropA(HWND hWnd, LPCSTR lpString) {
-    WindowTable& t = windowTable();
-    std::lock_guard lock(t.mutex);
-    auto w = findWindow(t, hWnd);
-    if (!w || !lpString) return nullptr;
-    for (auto it = w->props.begin(); it != w->props.end(); ++it)
-        if (samePropName(it->first, lpString)) {
-            HANDLE data = it->second;
-            w->props.erase(it);
-            return data;
-        }
-    return nullptr;
+    return withProp(hWnd, lpString, [](Window& w, auto at) -> HANDLE {
+        if (at == w.props.end()) return nullptr;
+        HANDLE data = at->second;
+        w.props.erase(at);
+        return data;
+    });
 }

@@ -51,13 +51,11 @@ struct Placement {
 };
 
 bool placementOf(HWND hwnd, Placement& p) {
-    WindowTable& t = windowTable();
-    std::lock_guard lock(t.mutex);
-    auto w = findWindow(t, hwnd);
-    if (!w) return false;
-    p = {w->rect, w->client, w->style, w->exStyle, w->isChild(), w->visible(),
-         !w->isChild() && !w->messageOnly, w->parent, w->windowClass->style};
-    return true;
+    return withWindow(hwnd, false, [&](WindowTable&, const std::shared_ptr<Window>& w) {
+        p = {w->rect, w->client, w->style, w->exStyle, w->isChild(), w->visible(),
+             !w->isChild() && !w->messageOnly, w->parent, w->windowClass->info.style};
+        return true;
+    });
 }
 
 // Moves `hwnd` in its siblings' z-order as `after` says; top-most windows stay above the others.

@@ -18,15 +18,8 @@ namespace winplat::detail {
 struct WindowClass {
     std::string name;
     ATOM atom = 0;
-    WNDPROC proc = nullptr;
-    UINT style = 0;
-    int classExtra = 0;
-    int windowExtra = 0;
-    HINSTANCE instance = nullptr;
-    HICON icon = nullptr;
-    HICON smallIcon = nullptr;
-    HCURSOR cursor = nullptr;
-    HBRUSH background = nullptr;
+    // The fields as registered (lpszClassName and lpszMenuName not kept: the caller's memory).
+    WNDCLASSEXA info{};
     std::string menuName;
     std::vector<unsigned char> extra;  // cbClsExtra bytes, zeroed
     int windows = 0;                   // windows alive of this class
@@ -83,6 +76,9 @@ struct WindowTable {
 };
 
 WindowTable& windowTable();
+
+// The table's active, focus or capture window while it exists, else null.
+HWND liveWindow(HWND WindowTable::*which);
 
 // The LONG_PTR at `index` of a window's or class's extra bytes: returns the old value and, when
 // `replacement` is given, stores it. 0 with ERROR_INVALID_INDEX outside the bytes.
