@@ -22,6 +22,9 @@ int releasePaintingContext(HDC hdc);
 BOOL deletePaintingContext(HDC hdc);
 // Shows what the painting contexts changed on every window since the last time.
 void presentPainted();
+// Draws a style element (WINPLAT_THEME_* of user/driver.h) in `state` over a rectangle of the
+// context (logical coordinates), inside its clip; false without the driver.
+bool drawThemeElement(HDC hdc, int element, UINT state, const RECT& rect);
 // The brush of a system colour, made once per process state.
 HBRUSH systemColourBrush(int index);
 

@@ -111,6 +111,8 @@ bool fontReady(FontObject& font);
 
 // The context's raster, pointing at its surface's memory now; false when it has none.
 bool prepareRaster(GdiTable& g, PaintDc& dc);
+// The surface the context paints on: its window's, or its selected bitmap's.
+WinplatSurface* surfaceOf(GdiTable& g, const PaintDc& dc);
 // Records what the context's raster changed, to be shown.
 void notePainted(GdiTable& g, PaintDc& dc);
 // A COLORREF as the context paints it: PALETTEINDEX from its palette, anything else exactly.

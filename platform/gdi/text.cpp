@@ -33,12 +33,6 @@ R withFont(HDC hdc, R onFailure, Body&& body) {
     });
 }
 
-WinplatSurface* surfaceOf(GdiTable& g, const PaintDc& dc) {
-    if (!dc.memory) return dc.windowSurface;
-    GdiObject* o = findObject(g, dc.state.bitmap);
-    return o && o->type == OBJ_BITMAP ? std::get<BitmapObject>(o->data).surface : nullptr;
-}
-
 LONG advance(const FontObject& font, unsigned char c) { return font.metrics.widths[c]; }
 
 LONG widthOf(const FontObject& font, const char* text, size_t length) {
@@ -193,6 +187,12 @@ std::vector<Line> breakLines(const FontObject& font, const std::string& text, UI
 }
 
 }  // namespace
+
+WinplatSurface* surfaceOf(GdiTable& g, const PaintDc& dc) {
+    if (!dc.memory) return dc.windowSurface;
+    GdiObject* o = findObject(g, dc.state.bitmap);
+    return o && o->type == OBJ_BITMAP ? std::get<BitmapObject>(o->data).surface : nullptr;
+}
 }  // namespace winplat::detail
 
 using namespace winplat::detail;

@@ -153,6 +153,7 @@ extern "C" __attribute__((visibility("default"))) BOOL winplat_qt_driver_init(in
     fillWindowFunctions(*driver);
     fillTextFunctions(*driver);
     fillWaitFunctions(*driver);
+    fillThemeFunctions(*driver);
     driver->systemColours = systemColours;
     return TRUE;
 }

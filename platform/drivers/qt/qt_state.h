@@ -44,6 +44,7 @@ void fillSurfaceFunctions(WinplatDriverFunctions& f);
 void fillWindowFunctions(WinplatDriverFunctions& f);
 void fillTextFunctions(WinplatDriverFunctions& f);
 void fillWaitFunctions(WinplatDriverFunctions& f);
+void fillThemeFunctions(WinplatDriverFunctions& f);
 bool loadFonts();
 
 }  // namespace winplat::qt
