@@ -59,8 +59,8 @@ Pixel pixelAt(const BYTE* row, int x, const PackedDib& dib, const std::vector<Pi
 // end of the data or of the picture, whichever comes first. A run of RLE4 alternates the two
 // nibbles of its byte; absolute runs are padded to 16 bits.
 bool decodeRunLengths(const BYTE* data, size_t size, bool nibbles, int width, int height,
-                      const std::vector<Pixel>& table, std::vector<Pixel>& stored) {
-    stored.assign(static_cast<size_t>(width) * static_cast<size_t>(height), table[0]);
+                      const std::vector<Pixel>& table, std::vector<Pixel>& stored, bool onto = false) {
+    if (!onto) stored.assign(static_cast<size_t>(width) * static_cast<size_t>(height), table[0]);
     int x = 0, y = 0;
     size_t i = 0;
     auto put = [&](BYTE index) {
@@ -94,6 +94,13 @@ bool decodeRunLengths(const BYTE* data, size_t size, bool nibbles, int width, in
 }
 
 }  // namespace
+
+bool decodeRunLengthsOnto(const PackedDib& dib, std::span<const BYTE> data, std::vector<Pixel>& stored) {
+    if (!dib.compressed() || stored.size() != static_cast<size_t>(dib.width) * static_cast<size_t>(dib.rows()))
+        return false;
+    return decodeRunLengths(data.data(), data.size(), dib.compression == kDibRle4, dib.width, dib.rows(),
+                            colourTable(dib, {}), stored, true);
+}
 
 bool decodeDib(const PackedDib& dib, const void* bits, const std::vector<Pixel>& palette, UINT startScan,
                UINT lines, DecodedDib& out) {

@@ -25,6 +25,10 @@ struct DecodedDib {
 bool decodeDib(const PackedDib& layout, const void* bits, const std::vector<Pixel>& palette, UINT startScan,
                UINT lines, DecodedDib& out);
 
+// Draws run-length data (RLE8 or RLE4 of the layout) over `stored`, the picture's rows in stored
+// order (bottom row first), as a frame of video draws over the one before.
+bool decodeRunLengthsOnto(const PackedDib& layout, std::span<const BYTE> data, std::vector<Pixel>& stored);
+
 // The layout of a caller's BITMAPINFO (or bare header) for DIB_RGB_COLORS or DIB_PAL_COLORS.
 std::optional<PackedDib> infoLayout(const void* info, UINT usage);
 

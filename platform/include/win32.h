@@ -63,6 +63,8 @@ struct HBRUSH__;
 typedef struct HBRUSH__* HBRUSH;
 struct HMENU__;
 typedef struct HMENU__* HMENU;
+struct HACCEL__;
+typedef struct HACCEL__* HACCEL;
 
 #define TRUE 1
 #define FALSE 0
@@ -439,6 +441,7 @@ typedef struct tagCREATESTRUCTA {
 #define MB_DEFBUTTON3 0x00000200L
 #define MB_DEFBUTTON4 0x00000300L
 #define MB_DEFMASK 0x00000F00L
+#define MB_ICONMASK 0x000000F0L
 #define MB_APPLMODAL 0x00000000L
 #define MB_SYSTEMMODAL 0x00001000L
 #define MB_TASKMODAL 0x00002000L
@@ -618,12 +621,16 @@ WINPLAT_API BOOL SetCursorPos(int X, int Y);
 // lib<stem>.so in the same folder, and a file name without an extension that does not exist
 // is tried with ".dll" appended, as Windows appends it; a bare name is looked for in the running program's folder,
 // then the suite folder (the one of libwinplat), then the system's library path. The system
-// libraries "user32", "gdi32", "kernel32" and "advapi32" (with or without ".dll") are the
+// libraries "user32", "gdi32", "kernel32", "advapi32" and "comctl32" (with or without ".dll") are the
 // platform layer itself. An HMODULE is a handle into a process-wide table of loaded libraries,
 // counted like Windows counts them; a freed or unknown handle makes every call fail.
 // The generic function pointer that every function type converts to and from without a
 // compiler warning (Win32 declares it returning INT_PTR; callers always convert it).
 typedef void(WINAPI* FARPROC)(void);
+
+// nNumber * nNumerator / nDenominator with a 64-bit product, rounded half away from zero; -1
+// for a zero denominator or a result beyond 32 bits.
+WINPLAT_API int MulDiv(int nNumber, int nNumerator, int nDenominator);
 
 #define ERROR_MOD_NOT_FOUND 126L
 #define ERROR_PROC_NOT_FOUND 127L
@@ -764,3 +771,4 @@ WINPLAT_API BOOL GetICMProfileA(HDC hdc, LPDWORD pBufSize, LPSTR pszFilename);
 // ---- The GUI subset ----------------------------------------------------------------------
 #include "wingdi.h"
 #include "winuser.h"
+#include "commctrl.h"

@@ -44,3 +44,17 @@ WINPLAT_API BOOL WinplatVirtualDisplayChanged(void);
 WINPLAT_API BOOL WinplatVirtualSetKeyState(int virtualKey, BOOL down);
 // The process's limit of timers (10000 by default); SetTimer fails beyond it.
 WINPLAT_API void WinplatSetTimerLimit(UINT count);
+
+// Called after WM_INITDIALOG of every dialog and message box (templateName: the resource name
+// or MAKEINTRESOURCE id; null for in-memory templates and message boxes), before a modal loop
+// starts and before the dialog shows, so that a test can drive its controls by id.
+typedef void (*WinplatDialogHook)(HWND dialog, HINSTANCE instance, LPCSTR templateName, void* ctx);
+WINPLAT_API WinplatDialogHook WinplatSetDialogHook(WinplatDialogHook hook, void* ctx);
+// Receives every TrackPopupMenu in place of the menu loop: the menu, the call's flags, point and
+// owner; returns the chosen id (0: none).
+typedef UINT (*WinplatPopupMenuHandler)(HMENU menu, UINT flags, int x, int y, HWND owner, void* ctx);
+WINPLAT_API WinplatPopupMenuHandler WinplatSetPopupMenuHandler(WinplatPopupMenuHandler handler, void* ctx);
+// Receives every sound (MessageBeep's system aliases): the name, its module and SND_* flags.
+// The default plays nothing and answers TRUE.
+typedef BOOL (*WinplatSoundHandler)(LPCSTR name, HMODULE module, DWORD flags, void* ctx);
+WINPLAT_API WinplatSoundHandler WinplatSetSoundHandler(WinplatSoundHandler handler, void* ctx);

@@ -89,12 +89,12 @@ enum class Count { Reference, Unchanged, Pin };
 
 bool hasSeparator(std::string_view name) { return name.find_first_of("\\/") != std::string_view::npos; }
 
-// "user32", "GDI32.DLL", ...: the system libraries whose functions the platform layer supplies.
+// "user32", "GDI32.DLL", "ComCtl32.dll", ...: the system libraries whose functions the platform layer supplies.
 bool isSystemLibrary(std::string_view name) {
     if (hasSeparator(name)) return false;
     std::string lower = asciiLowerCopy(name);
     if (endsWithIgnoringCase(lower, ".dll")) lower.resize(lower.size() - 4);
-    return lower == "user32" || lower == "gdi32" || lower == "kernel32" || lower == "advapi32";
+    return lower == "user32" || lower == "gdi32" || lower == "kernel32" || lower == "advapi32" || lower == "comctl32";
 }
 
 bool isRegularFile(const std::string& path) {

@@ -64,6 +64,16 @@ LRESULT controlColour(UINT message, HDC dc) {
     return reinterpret_cast<LRESULT>(GetSysColorBrush(background));
 }
 
+// The system menu below the caption's left end; a pick comes back as WM_SYSCOMMAND.
+void showSystemMenu(HWND hwnd) {
+    if (!(GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_SYSMENU)) return;
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    int frame = GetSystemMetrics(SM_CXDLGFRAME);
+    TrackPopupMenu(GetSystemMenu(hwnd, FALSE), TPM_LEFTALIGN | TPM_TOPALIGN, r.left + frame,
+                   r.top + frame + GetSystemMetrics(SM_CYCAPTION), 0, hwnd, nullptr);
+}
+
 }  // namespace
 }  // namespace winplat::detail
 
@@ -107,6 +117,15 @@ WINPLAT_API LRESULT DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lP
             case WM_CLOSE: DestroyWindow(hWnd); return 0;
             case WM_SYSCOMMAND:
                 if ((wParam & 0xFFF0) == SC_CLOSE) SendMessageA(hWnd, WM_CLOSE, 0, 0);
+                if ((wParam & 0xFFF0) == SC_KEYMENU && lParam == ' ') showSystemMenu(hWnd);
+                return 0;
+            case WM_SYSCHAR:
+                // Alt+Space opens the system menu of the top-level window.
+                if (wParam == ' ')
+                    SendMessageA(GetAncestor(hWnd, GA_ROOT), WM_SYSCOMMAND, SC_KEYMENU, ' ');
+                return 0;
+            case WM_NCLBUTTONUP:
+                if (wParam == HTCLOSE) SendMessageA(hWnd, WM_SYSCOMMAND, SC_CLOSE, lParam);
                 return 0;
             case WM_SYSKEYDOWN:
                 if (wParam == VK_F4 && (lParam & (1 << 29)))

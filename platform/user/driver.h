@@ -16,7 +16,7 @@
 
 extern "C" {
 
-#define WINPLAT_DRIVER_VERSION 1
+#define WINPLAT_DRIVER_VERSION 2
 
 typedef struct WinplatSurface WinplatSurface;
 typedef struct WinplatDriverWindow WinplatDriverWindow;
@@ -38,7 +38,32 @@ typedef struct WinplatSurfaceBits {
 #define WINPLAT_WINDOW_TOPMOST 0x2
 #define WINPLAT_WINDOW_TOOL 0x4       // no task bar entry
 
-// Cursor shapes (the IDC_* numbers) for setWindowCursor.
+// The style's elements for drawThemeElement, as uxtheme names its parts.
+#define WINPLAT_THEME_PUSHBUTTON 1
+#define WINPLAT_THEME_CHECKBOX 2         // the box alone
+#define WINPLAT_THEME_RADIOBUTTON 3      // the circle alone
+#define WINPLAT_THEME_GROUPBOX 4         // the frame
+#define WINPLAT_THEME_EDITFRAME 5        // a sunken field frame with its base colour inside
+#define WINPLAT_THEME_COMBOBOX 6         // a drop-down list's face with its arrow
+#define WINPLAT_THEME_TRACKCHANNEL 7
+#define WINPLAT_THEME_TRACKTHUMB 8
+#define WINPLAT_THEME_PROGRESSGROOVE 9
+#define WINPLAT_THEME_PROGRESSCHUNK 10   // the filled part
+#define WINPLAT_THEME_MENUITEM 11        // a highlighted menu item's background
+#define WINPLAT_THEME_ICONERROR 12       // message box icons, as the style draws them
+#define WINPLAT_THEME_ICONQUESTION 13
+#define WINPLAT_THEME_ICONWARNING 14
+#define WINPLAT_THEME_ICONINFORMATION 15
+#define WINPLAT_THEME_FOCUSFRAME 16
+// States, or-ed.
+#define WINPLAT_THEME_PRESSED 0x01
+#define WINPLAT_THEME_CHECKED 0x02
+#define WINPLAT_THEME_DISABLED 0x04
+#define WINPLAT_THEME_FOCUSED 0x08
+#define WINPLAT_THEME_HOT 0x10
+#define WINPLAT_THEME_DEFAULT 0x20
+#define WINPLAT_THEME_VERTICAL 0x40
+
 typedef struct WinplatFontRequest {
     LONG emPixels;  // em height in pixels (> 0)
     LONG width;     // average width wanted, 0 for the face's own
@@ -128,6 +153,15 @@ typedef struct WinplatDriverFunctions {
     void (*wait)(int fd, int timeoutMs);
     // The style's palette as the system colours (COLOR_* index -> 0x00BBGGRR), 31 entries.
     void (*systemColours)(COLORREF* colours, int count);
+
+    // Draws a style element (WINPLAT_THEME_*) in `state` over `rect`, touching only the clip
+    // rectangles (surface coordinates).
+    void (*drawThemeElement)(WinplatSurface* surface, const RECT* clip, int clipCount, int element,
+                             UINT state, const RECT* rect);
+    // The clipboard's text as UTF-16 units: sets it, or copies at most `capacity` units of it
+    // and returns its whole length (-1: no text).
+    BOOL (*setClipboardText)(const uint16_t* units, int length);
+    int (*clipboardText)(uint16_t* units, int capacity);
 } WinplatDriverFunctions;
 
 typedef BOOL (*WinplatDriverInit)(int version, const WinplatHostFunctions* host,

@@ -20,7 +20,10 @@ int frameThickness(LONG style, LONG exStyle) {
     int frame = 0;
     if (style & WS_THICKFRAME)
         frame = kSizingFrame;
-    else if ((style & WS_DLGFRAME) || (style & DS_MODALFRAME) || (exStyle & WS_EX_DLGMODALFRAME))
+    // DS_MODALFRAME shares its bit with control styles (ES_AUTOHSCROLL, BS_BITMAP): it counts
+    // for top-level windows only.
+    else if ((style & WS_DLGFRAME) || (!(style & WS_CHILD) && (style & DS_MODALFRAME)) ||
+             (exStyle & WS_EX_DLGMODALFRAME))
         frame = kDialogFrame;
     else if (style & WS_BORDER)
         frame = kBorder;

@@ -132,7 +132,7 @@ void paintNonClient(HWND hwnd) {
     HDC dc = GetWindowDC(hwnd);
     if (!dc) return;
     RECT r{0, 0, rect.right - rect.left, rect.bottom - rect.top};
-    if (style & WS_THICKFRAME || style & WS_DLGFRAME || (style & DS_MODALFRAME) ||
+    if (style & WS_THICKFRAME || style & WS_DLGFRAME || (!(style & WS_CHILD) && (style & DS_MODALFRAME)) ||
         (exStyle & WS_EX_DLGMODALFRAME)) {
         DrawEdge(dc, &r, EDGE_RAISED, BF_RECT | BF_ADJUST);
         int rest = frame - 2 - ((exStyle & WS_EX_CLIENTEDGE) ? 2 : 0);

@@ -9,6 +9,9 @@
 #include <vector>
 
 #include "ascii_case.h"
+#include "controls.h"
+#include "handlers.h"
+#include "menu.h"
 #include "detail.h"
 #include "display_backend.h"
 #include "gdi_internal.h"
@@ -19,8 +22,12 @@
 namespace winplat::detail {
 
 WindowTable& windowTable() {
-    static WindowTable instance;
-    return instance;
+    static WindowTable* instance = [] {
+        auto* t = new WindowTable;  // lives for the process: window procedures may outlive statics
+        registerSystemClasses(*t);
+        return t;
+    }();
+    return *instance;
 }
 
 HWND liveWindow(HWND WindowTable::*which) {
@@ -65,6 +72,7 @@ void forget(HWND hwnd) {
     }
     killWindowTimers(hwnd);
     windowGone(hwnd);
+    forgetSystemMenu(hwnd);
     if (w->driverWindow) {
         if (const WinplatDriverFunctions* driver = loadedGuiDriver()) driver->destroyWindow(w->driverWindow);
         w->driverWindow = nullptr;
@@ -115,7 +123,10 @@ void resetWindows() {
         t.topLevels.clear();
         t.nextAtom = 0xC000;
         t.active = t.focus = t.capture = nullptr;
+        registerSystemClasses(t);
     }
+    resetHandlers();
+    resetMenus();
     if (const WinplatDriverFunctions* driver = loadedGuiDriver())
         for (auto& [handle, w] : windows)
             if (w->driverWindow) driver->destroyWindow(w->driverWindow);
