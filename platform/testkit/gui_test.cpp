@@ -17,6 +17,12 @@ void GuiTest::SetUp() {
     second.height = kSecondMonitor.bottom - kSecondMonitor.top;
     writeDisplayIni({first, second});
     WinplatResetProcessState();
+    WinplatSetSoundHandler(soundHandler, this);
+}
+
+BOOL GuiTest::soundHandler(LPCSTR name, HMODULE, DWORD, void* ctx) {
+    static_cast<GuiTest*>(ctx)->sounds.push_back(name ? name : "");
+    return TRUE;
 }
 
 void GuiTest::TearDown() {
@@ -33,6 +39,46 @@ bool GuiTest::pumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
         DWORD passed = GetTickCount() - start;
         if (passed >= timeoutMs) return false;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(timeoutMs - passed, 50), QS_ALLINPUT);
+    }
+}
+
+void GuiTest::onDialog(int id, std::function<void(HWND)> script) {
+    scripts_[id] = std::move(script);
+    WinplatSetDialogHook(dialogHook, this);
+}
+
+void GuiTest::dialogHook(HWND dialog, HINSTANCE, LPCSTR templateName, void* ctx) {
+    auto* self = static_cast<GuiTest*>(ctx);
+    int id = IS_INTRESOURCE(templateName) ? static_cast<int>(reinterpret_cast<uintptr_t>(templateName)) : -1;
+    if (auto it = self->scripts_.find(id); it != self->scripts_.end()) it->second(dialog);
+}
+
+void GuiTest::answerMenus(UINT id) {
+    menuAnswer_ = id;
+    WinplatSetPopupMenuHandler(menuHandler, this);
+}
+
+UINT GuiTest::menuHandler(HMENU menu, UINT, int, int, HWND, void* ctx) {
+    auto* self = static_cast<GuiTest*>(ctx);
+    std::function<void(HMENU, const std::string&)> describe = [&](HMENU m, const std::string& indent) {
+        for (int i = 0; i < GetMenuItemCount(m); ++i) {
+            char text[128];
+            GetMenuStringA(m, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+            UINT state = GetMenuState(m, static_cast<UINT>(i), MF_BYPOSITION);
+            self->menusSeen.push_back(indent + text + "|" + std::to_string(state & 0xFF));
+            if (HMENU sub = GetSubMenu(m, i)) describe(sub, indent + "  ");
+        }
+    };
+    describe(menu, "");
+    return self->menuAnswer_;
+}
+
+void GuiTest::pumpDialog(HWND dialog) {
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+        if (IsWindow(dialog) && IsDialogMessageA(dialog, &m)) continue;
+        TranslateMessage(&m);
+        DispatchMessageA(&m);
     }
 }
 

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "fresh_root.h"
 
@@ -27,7 +29,24 @@ protected:
     // as rows of 0x00RRGGBB; empty when it could not be saved.
     std::vector<std::vector<uint32_t>> surfaceOf(HWND hwnd, const std::string& name);
 
+    // Scripts the dialogs made from template `id` (and, for id 0, message boxes and in-memory
+    // templates): the dialog hook runs `script` after WM_INITDIALOG, before any modal loop.
+    void onDialog(int id, std::function<void(HWND)> script);
+    // Answers every popup menu with `id`, keeping each menu's items as GetMenuStringA and
+    // GetMenuState give them ("text|state", submenus' items after their popup, indented).
+    void answerMenus(UINT id);
+    std::vector<std::string> menusSeen;
+    // The sounds played (MessageBeep's aliases), in order.
+    std::vector<std::string> sounds;
+    // Runs the messages that wait now as a modal loop of `dialog` would (IsDialogMessageA).
+    void pumpDialog(HWND dialog);
+
 private:
+    static void dialogHook(HWND dialog, HINSTANCE, LPCSTR templateName, void* ctx);
+    static UINT menuHandler(HMENU menu, UINT flags, int x, int y, HWND owner, void* ctx);
+    static BOOL soundHandler(LPCSTR name, HMODULE module, DWORD flags, void* ctx);
+    std::map<int, std::function<void(HWND)>> scripts_;
+    UINT menuAnswer_ = 0;
     std::string savedStyle_;
     bool hadStyle_ = false;
 };

@@ -147,11 +147,24 @@ LRESULT keyDown(HWND hwnd, ComboState& s, WPARAM key) {
     return 0;
 }
 
+// A drop-down list's window is its selection field: the height a template gives includes the
+// dropped list, which the field keeps for the popup.
+void fitField(HWND hwnd, ComboState& s) {
+    s.itemHeight = 0;
+    int field = itemHeightOf(hwnd, s) + 6;
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    if (r.bottom - r.top != field)
+        SetWindowPos(hwnd, nullptr, 0, 0, r.right - r.left, field, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 LRESULT handle(HWND hwnd, ComboState& s, UINT message, WPARAM wParam, LPARAM lParam) {
     auto text = reinterpret_cast<LPCSTR>(lParam);
     int count = static_cast<int>(s.items.size());
     auto index = static_cast<int>(wParam);
     switch (message) {
+        case WM_CREATE:
+        case WM_SETFONT: fitField(hwnd, s); return 0;
         case WM_PAINT: paint(hwnd, s); return 0;
         case WM_ERASEBKGND: return 1;
         case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS | (s.list ? DLGC_WANTALLKEYS : 0);

@@ -32,7 +32,7 @@ struct ControlState {
 
 // Runs a control's procedure over its state, made at WM_NCCREATE and dropped after
 // WM_NCDESTROY; the state lives while any call on the stack uses it. WM_SETFONT and
-// WM_GETFONT are answered here; messages before the state exists go to DefWindowProcA.
+// WM_GETFONT are answered here (the handler hears of WM_SETFONT too); messages before the state exists go to DefWindowProcA.
 template <typename State>
 LRESULT runControl(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                    LRESULT (*handler)(HWND, State&, UINT, WPARAM, LPARAM)) {
@@ -47,7 +47,9 @@ LRESULT runControl(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
     }
     switch (message) {
         case WM_SETFONT:
+            // Kept here; the control's handler hears of it too (to measure itself again).
             keep->font = reinterpret_cast<HFONT>(wParam);
+            handler(hwnd, *keep, message, wParam, lParam);
             if (LOWORD(lParam)) InvalidateRect(hwnd, nullptr, TRUE);
             return 0;
         case WM_GETFONT: return reinterpret_cast<LRESULT>(keep->font);

@@ -318,12 +318,15 @@ WINPLAT_API int GetMenuStringA(HMENU hMenu, UINT uIDItem, LPSTR lpString, int cc
 }
 
 WINPLAT_API UINT GetMenuState(HMENU hMenu, UINT uId, UINT uFlags) {
-    return withItem(hMenu, uId, uFlags, static_cast<UINT>(-1), [](MenuItem& item, Menu&, size_t) -> UINT {
-        UINT state = item.flags & (MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_POPUP | MF_SEPARATOR | MF_HILITE |
-                                   MF_DEFAULT | MF_MENUBREAK | MF_MENUBARBREAK | MF_BITMAP | MF_OWNERDRAW);
-        if (item.flags & MF_POPUP) state |= static_cast<UINT>(menuItems(item.submenu).size()) << 8;
-        return state;
+    HMENU sub = nullptr;
+    UINT state = withItem(hMenu, uId, uFlags, static_cast<UINT>(-1), [&](MenuItem& item, Menu&, size_t) -> UINT {
+        sub = item.submenu;
+        return item.flags & (MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_POPUP | MF_SEPARATOR | MF_HILITE | MF_DEFAULT |
+                             MF_MENUBREAK | MF_MENUBARBREAK | MF_BITMAP | MF_OWNERDRAW);
     });
+    // A popup's state carries its item count in the high byte.
+    if (state != static_cast<UINT>(-1) && (state & MF_POPUP)) state |= static_cast<UINT>(menuItems(sub).size()) << 8;
+    return state;
 }
 
 WINPLAT_API DWORD CheckMenuItem(HMENU hMenu, UINT uIDCheckItem, UINT uCheck) {

@@ -71,7 +71,10 @@ void drawThemeElement(WinplatSurface* surface, const RECT* clip, int clipCount, 
             style->drawPrimitive(QStyle::PE_FrameGroupBox, &o, &p, nullptr);
             break;
         }
-        case WINPLAT_THEME_EDITFRAME: {
+        case WINPLAT_THEME_EDITFRAME:
+        case WINPLAT_THEME_TRACKCHANNEL:
+        case WINPLAT_THEME_PROGRESSGROOVE: {
+            // A sunken field of the base colour filling the rectangle exactly.
             QStyleOptionFrame o;
             prepare(o, *rect, state & ~WINPLAT_THEME_PRESSED);
             o.state |= QStyle::State_Sunken;
@@ -89,37 +92,16 @@ void drawThemeElement(WinplatSurface* surface, const RECT* clip, int clipCount, 
             style->drawComplexControl(QStyle::CC_ComboBox, &o, &p, nullptr);
             break;
         }
-        case WINPLAT_THEME_TRACKCHANNEL:
         case WINPLAT_THEME_TRACKTHUMB: {
-            if (element == WINPLAT_THEME_TRACKTHUMB) {
-                // The thumb fills its rectangle exactly: a raised bevel of the button colour.
-                QStyleOptionButton o;
-                prepare(o, *rect, state);
-                style->drawControl(QStyle::CE_PushButtonBevel, &o, &p, nullptr);
-                break;
-            }
-            QStyleOptionSlider o;
+            // The thumb fills its rectangle exactly: a raised bevel of the button colour.
+            QStyleOptionButton o;
             prepare(o, *rect, state);
-            o.orientation = (state & WINPLAT_THEME_VERTICAL) ? Qt::Vertical : Qt::Horizontal;
-            o.subControls = QStyle::SC_SliderGroove;
-            o.minimum = o.maximum = o.sliderPosition = o.sliderValue = 0;
-            style->drawComplexControl(QStyle::CC_Slider, &o, &p, nullptr);
+            style->drawControl(QStyle::CE_PushButtonBevel, &o, &p, nullptr);
             break;
         }
-        case WINPLAT_THEME_PROGRESSGROOVE:
-        case WINPLAT_THEME_PROGRESSCHUNK: {
-            QStyleOptionProgressBar o;
-            prepare(o, *rect, state);
-            o.minimum = 0;
-            o.maximum = 100;
-            o.progress = element == WINPLAT_THEME_PROGRESSCHUNK ? 100 : 0;
-            o.textVisible = false;
-            style->drawControl(element == WINPLAT_THEME_PROGRESSCHUNK ? QStyle::CE_ProgressBarContents
-                                                                       : QStyle::CE_ProgressBarGroove,
-                               &o, &p, nullptr);
-            break;
-        }
+        case WINPLAT_THEME_PROGRESSCHUNK:
         case WINPLAT_THEME_MENUITEM:
+            // The filled part of a progress bar and a highlighted menu item: the selection colour.
             p.fillRect(qtRect(*rect), QApplication::palette().color(QPalette::Active, QPalette::Highlight));
             break;
         case WINPLAT_THEME_ICONERROR: drawIcon(p, QStyle::SP_MessageBoxCritical, *rect); break;
