@@ -138,7 +138,7 @@ LRESULT handle(HWND hwnd, AnimateState& s, UINT message, WPARAM wParam, LPARAM l
         case ACM_OPENA: return open(hwnd, s, reinterpret_cast<HINSTANCE>(wParam), reinterpret_cast<LPCSTR>(lParam));
         case ACM_PLAY: return play(hwnd, s, static_cast<int>(wParam), LOWORD(lParam), HIWORD(lParam));
         case ACM_STOP: stop(hwnd, s); return TRUE;
-        default: return DefWindowProcA(hwnd, message, wParam, lParam);
+        default: return controlDefault(hwnd, message, wParam, lParam);
     }
 }
 

@@ -60,7 +60,7 @@ LRESULT handle(HWND hwnd, ProgressState& s, UINT message, WPARAM wParam, LPARAM 
             return setPos(hwnd, s, next);
         }
         case PBM_GETPOS: return s.pos;
-        default: return DefWindowProcA(hwnd, message, wParam, lParam);
+        default: return controlDefault(hwnd, message, wParam, lParam);
     }
 }
 

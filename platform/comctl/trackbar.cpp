@@ -136,7 +136,6 @@ LRESULT handle(HWND hwnd, TrackbarState& s, UINT message, WPARAM wParam, LPARAM 
         case WM_GETDLGCODE: return DLGC_WANTARROWS;
         case WM_SETFOCUS: s.focused = true; InvalidateRect(hwnd, nullptr, TRUE); return 0;
         case WM_KILLFOCUS: s.focused = false; InvalidateRect(hwnd, nullptr, TRUE); return 0;
-        case WM_ENABLE: InvalidateRect(hwnd, nullptr, TRUE); return 0;
         case WM_KEYDOWN: return keyDown(hwnd, s, wParam);
         case WM_KEYUP:
             if (wParam == VK_LEFT || wParam == VK_UP || wParam == VK_RIGHT || wParam == VK_DOWN || wParam == VK_PRIOR ||
@@ -208,7 +207,7 @@ LRESULT handle(HWND hwnd, TrackbarState& s, UINT message, WPARAM wParam, LPARAM 
             if (!lParam) return 0;
             *reinterpret_cast<RECT*>(lParam) = message == TBM_GETCHANNELRECT ? layoutOf(hwnd, s).channel : layoutOf(hwnd, s).thumb;
             return 0;
-        default: return DefWindowProcA(hwnd, message, wParam, lParam);
+        default: return controlDefault(hwnd, message, wParam, lParam);
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include "detail.h"
 #include "menu.h"
+#include "object_table.h"
 #include "resources.h"
 
 namespace winplat::detail {
@@ -18,14 +19,10 @@ struct Accelerator {
     WORD command = 0;
 };
 
-struct AcceleratorTables {
-    std::mutex mutex;
-    std::unordered_map<uintptr_t, std::vector<Accelerator>> tables;
-    uintptr_t next = 0x70001;
-};
+using AcceleratorTables = ObjectTable<HACCEL, std::vector<Accelerator>>;
 
 AcceleratorTables& acceleratorTables() {
-    static AcceleratorTables t;
+    static AcceleratorTables t{0x70001};  // 1 modulo 4, apart from the menus
     return t;
 }
 
@@ -45,6 +42,13 @@ bool matches(const Accelerator& a, const MSG& msg) {
 }
 
 }  // namespace
+
+void resetAccelerators() {
+    AcceleratorTables& t = acceleratorTables();
+    std::lock_guard lock(t.mutex);
+    t.clear();
+}
+
 }  // namespace winplat::detail
 
 using namespace winplat::detail;
@@ -65,17 +69,14 @@ WINPLAT_API HACCEL LoadAcceleratorsA(HINSTANCE hInstance, LPCSTR lpTableName) {
         }
         AcceleratorTables& t = acceleratorTables();
         std::lock_guard lock(t.mutex);
-        auto h = reinterpret_cast<HACCEL>(t.next);
-        t.next += 4;
-        t.tables.emplace(reinterpret_cast<uintptr_t>(h), std::move(entries));
-        return h;
+        return t.add(std::make_shared<std::vector<Accelerator>>(std::move(entries)));
     });
 }
 
 WINPLAT_API BOOL DestroyAcceleratorTable(HACCEL hAccel) {
     AcceleratorTables& t = acceleratorTables();
     std::lock_guard lock(t.mutex);
-    return t.tables.erase(reinterpret_cast<uintptr_t>(hAccel)) ? TRUE : FALSE;
+    return t.erase(hAccel) ? TRUE : FALSE;
 }
 
 WINPLAT_API int TranslateAcceleratorA(HWND hWnd, HACCEL hAccTable, LPMSG lpMsg) {
@@ -87,12 +88,12 @@ WINPLAT_API int TranslateAcceleratorA(HWND hWnd, HACCEL hAccTable, LPMSG lpMsg) 
     {
         AcceleratorTables& t = acceleratorTables();
         std::lock_guard lock(t.mutex);
-        auto it = t.tables.find(reinterpret_cast<uintptr_t>(hAccTable));
-        if (it == t.tables.end()) {
+        auto found = t.find(hAccTable);
+        if (!found) {
             SetLastError(ERROR_INVALID_ACCEL_HANDLE);
             return 0;
         }
-        table = it->second;
+        table = *found;
     }
     for (const Accelerator& a : table) {
         if (!matches(a, *lpMsg)) continue;

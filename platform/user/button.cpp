@@ -208,12 +208,6 @@ LRESULT handle(HWND hwnd, ButtonState& s, UINT message, WPARAM wParam, LPARAM lP
             if (s.pushed && !s.tracking) s.pushed = false;
             repaint(hwnd, s, ODA_FOCUS);
             return 0;
-        case WM_ENABLE: InvalidateRect(hwnd, nullptr, TRUE); return 0;
-        case WM_SETTEXT: {
-            LRESULT r = DefWindowProcA(hwnd, message, wParam, lParam);
-            InvalidateRect(hwnd, nullptr, TRUE);
-            return r;
-        }
         case BM_GETCHECK: return (isCheck(type) || isRadio(type)) ? s.check : 0;
         case BM_SETCHECK: {
             UINT check = static_cast<UINT>(wParam) > BST_INDETERMINATE ? BST_UNCHECKED : static_cast<UINT>(wParam);
@@ -244,7 +238,7 @@ LRESULT handle(HWND hwnd, ButtonState& s, UINT message, WPARAM wParam, LPARAM lP
             setPushed(hwnd, s, false);
             click(hwnd, s);
             return 0;
-        default: return DefWindowProcA(hwnd, message, wParam, lParam);
+        default: return controlDefault(hwnd, message, wParam, lParam);
     }
 }
 

@@ -190,7 +190,6 @@ LRESULT handle(HWND hwnd, ComboState& s, UINT message, WPARAM wParam, LPARAM lPa
             InvalidateRect(hwnd, nullptr, TRUE);
             notifyParent(hwnd, CBN_KILLFOCUS);
             return 0;
-        case WM_ENABLE: InvalidateRect(hwnd, nullptr, TRUE); return 0;
         case WM_DESTROY: closeUp(hwnd, s, false); return 0;
         case CB_ADDSTRING:
             s.items.push_back({text ? text : "", 0});
@@ -247,7 +246,7 @@ LRESULT handle(HWND hwnd, ComboState& s, UINT message, WPARAM wParam, LPARAM lPa
             wParam ? dropDown(hwnd, s) : closeUp(hwnd, s, false);
             return TRUE;
         case CB_GETDROPPEDSTATE: return s.list != nullptr;
-        default: return DefWindowProcA(hwnd, message, wParam, lParam);
+        default: return controlDefault(hwnd, message, wParam, lParam);
     }
 }
 
@@ -264,14 +263,10 @@ ComboState* stateOfCombo(HWND combo) {
 HWND comboOfList(HWND list) { return reinterpret_cast<HWND>(GetWindowLongPtrA(list, 0)); }
 
 void paintList(HWND list, ComboState& s, HFONT font) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(list, &ps);
+    ControlPaint p(list, font, GetSysColorBrush(COLOR_WINDOW));
+    HDC dc = p.dc();
     if (!dc) return;
-    RECT r;
-    GetClientRect(list, &r);
-    FillRect(dc, &r, GetSysColorBrush(COLOR_WINDOW));
-    HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
-    SetBkMode(dc, TRANSPARENT);
+    const RECT& r = p.client();
     int h = s.itemHeight ? s.itemHeight : 15;
     for (size_t i = 0; i < s.items.size(); ++i) {
         RECT item{r.left, r.top + static_cast<int>(i) * h, r.right, r.top + static_cast<int>(i + 1) * h};
@@ -281,8 +276,6 @@ void paintList(HWND list, ComboState& s, HFONT font) {
         item.left += 2;
         DrawTextA(dc, s.items[i].text.c_str(), -1, &item, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     }
-    if (old) SelectObject(dc, old);
-    EndPaint(list, &ps);
 }
 
 }  // namespace

@@ -82,9 +82,30 @@ ControlPaint::ControlPaint(HWND control, HFONT font, UINT colourMessage, bool fi
     SetBkMode(ps_.hdc, TRANSPARENT);
 }
 
+ControlPaint::ControlPaint(HWND control, HFONT font, HBRUSH background) : hwnd_(control), brush_(background) {
+    BeginPaint(control, &ps_);
+    GetClientRect(control, &client_);
+    if (!ps_.hdc) return;
+    if (font) oldFont_ = SelectObject(ps_.hdc, font);
+    FillRect(ps_.hdc, &client_, background);
+    SetBkMode(ps_.hdc, TRANSPARENT);
+}
+
 ControlPaint::~ControlPaint() {
     if (ps_.hdc && oldFont_) SelectObject(ps_.hdc, oldFont_);
     EndPaint(hwnd_, &ps_);
+}
+
+LRESULT controlDefault(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_ENABLE: InvalidateRect(control, nullptr, TRUE); return 0;
+        case WM_SETTEXT: {
+            LRESULT r = DefWindowProcA(control, message, wParam, lParam);
+            InvalidateRect(control, nullptr, TRUE);
+            return r;
+        }
+        default: return DefWindowProcA(control, message, wParam, lParam);
+    }
 }
 
 char mnemonicOf(const std::string& text) {

@@ -69,6 +69,8 @@ bool controlEnabled(HWND control);
 class ControlPaint {
 public:
     ControlPaint(HWND control, HFONT font, UINT colourMessage, bool fill = true);
+    // The same with a brush of its own instead of the parent's (popups: lists and menus).
+    ControlPaint(HWND control, HFONT font, HBRUSH background);
     ~ControlPaint();
     ControlPaint(const ControlPaint&) = delete;
     ControlPaint& operator=(const ControlPaint&) = delete;
@@ -87,6 +89,10 @@ private:
 // The brush a control's parent answers WM_CTLCOLOR* with (DefWindowProcA's when it answers
 // none), the DC's colours set.
 HBRUSH parentBrush(HWND control, HDC dc, UINT colourMessage);
+
+// What every control does with the messages it leaves alone: WM_ENABLE and WM_SETTEXT
+// repaint it, the rest is DefWindowProcA's.
+LRESULT controlDefault(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Text without the '&' of mnemonics, and the mnemonic's letter (0: none), upper case.
 char mnemonicOf(const std::string& text);

@@ -264,7 +264,6 @@ LRESULT handle(HWND hwnd, EditState& s, UINT message, WPARAM wParam, LPARAM lPar
         case WM_CLEAR:
             if (!readOnly(hwnd)) replaceSelection(hwnd, s, {});
             return 0;
-        case WM_ENABLE: InvalidateRect(hwnd, nullptr, TRUE); return 0;
         case EM_LIMITTEXT: s.limit = wParam ? wParam : 0x7FFFFFFE; return 0;
         case EM_GETLIMITTEXT: return static_cast<LRESULT>(s.limit);
         case EM_SETSEL: {
@@ -295,7 +294,7 @@ LRESULT handle(HWND hwnd, EditState& s, UINT message, WPARAM wParam, LPARAM lPar
             InvalidateRect(hwnd, nullptr, TRUE);
             return TRUE;
         }
-        default: return DefWindowProcA(hwnd, message, wParam, lParam);
+        default: return controlDefault(hwnd, message, wParam, lParam);
     }
 }
 

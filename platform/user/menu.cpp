@@ -7,6 +7,7 @@
 
 #include "codepage.h"
 #include "detail.h"
+#include "object_table.h"
 #include "resources.h"
 
 namespace winplat::detail {
@@ -17,10 +18,9 @@ struct Menu {
 };
 
 struct MenuTable {
-    std::mutex mutex;
-    std::unordered_map<uintptr_t, std::shared_ptr<Menu>> menus;
+    ObjectTable<HMENU, Menu> menus{0x60001};  // 1 modulo 4
     std::unordered_map<HWND, HMENU> systemMenus;
-    uintptr_t next = 0x60001;  // 1 modulo 4: apart from files, windows and GDI objects
+    std::mutex& mutex = menus.mutex;
 };
 
 MenuTable& menuTable() {
@@ -28,17 +28,9 @@ MenuTable& menuTable() {
     return t;
 }
 
-std::shared_ptr<Menu> findMenu(MenuTable& t, HMENU h) {
-    auto it = t.menus.find(reinterpret_cast<uintptr_t>(h));
-    return it == t.menus.end() ? nullptr : it->second;
-}
+std::shared_ptr<Menu> findMenu(MenuTable& t, HMENU h) { return t.menus.find(h); }
 
-HMENU addMenu(MenuTable& t) {
-    auto h = reinterpret_cast<HMENU>(t.next);
-    t.next += 4;
-    t.menus.emplace(reinterpret_cast<uintptr_t>(h), std::make_shared<Menu>());
-    return h;
-}
+HMENU addMenu(MenuTable& t) { return t.menus.add(std::make_shared<Menu>()); }
 
 // The item an MF_BYPOSITION or MF_BYCOMMAND reference names: its menu and index (commands are
 // looked for in submenus too, depth first).
@@ -86,7 +78,7 @@ MenuItem makeItem(UINT flags, UINT_PTR id, LPCSTR text) {
 void destroyLocked(MenuTable& t, HMENU h, int depth = 0) {
     auto m = findMenu(t, h);
     if (!m || depth > 16) return;
-    t.menus.erase(reinterpret_cast<uintptr_t>(h));
+    t.menus.erase(h);
     for (const MenuItem& item : m->items)
         if (item.flags & MF_POPUP) destroyLocked(t, item.submenu, depth + 1);
 }

@@ -26,6 +26,8 @@ bool isSystemMenuCommand(HWND hwnd, UINT id);
 // Forgets a destroyed window's system menu.
 void forgetSystemMenu(HWND hwnd);
 void resetMenus();
+// Forgets every accelerator table (accel.cpp).
+void resetAccelerators();
 
 // Runs the platform's popup menu for `menu` at a desktop point (the popup-menu handler first,
 // when one is installed); the chosen id, 0 for none.

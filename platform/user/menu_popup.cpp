@@ -67,14 +67,9 @@ SIZE layout(PopupRun& run) {
 }
 
 void paint(HWND hwnd, PopupRun& run) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
+    ControlPaint p(hwnd, menuFont(), GetSysColorBrush(COLOR_MENU));
+    HDC dc = p.dc();
     if (!dc) return;
-    RECT client;
-    GetClientRect(hwnd, &client);
-    FillRect(dc, &client, GetSysColorBrush(COLOR_MENU));
-    HGDIOBJ old = SelectObject(dc, menuFont());
-    SetBkMode(dc, TRANSPARENT);
     for (size_t i = 0; i < run.items.size() && i < run.rects.size(); ++i) {
         const MenuItem& item = run.items[i];
         RECT r = run.rects[i];
@@ -100,8 +95,6 @@ void paint(HWND hwnd, PopupRun& run) {
             DrawTextA(dc, ">", 1, &arrow, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOPREFIX);
         }
     }
-    SelectObject(dc, old);
-    EndPaint(hwnd, &ps);
 }
 
 UINT runLoop(HMENU menu, UINT flags, int x, int y, HWND owner);

@@ -110,12 +110,6 @@ LRESULT handle(HWND hwnd, StaticState& s, UINT message, WPARAM wParam, LPARAM lP
         case WM_LBUTTONDBLCLK:
             if (GetWindowLongPtrA(hwnd, GWL_STYLE) & SS_NOTIFY) notifyParent(hwnd, STN_DBLCLK);
             return 0;
-        case WM_ENABLE: InvalidateRect(hwnd, nullptr, TRUE); return 0;
-        case WM_SETTEXT: {
-            LRESULT r = DefWindowProcA(hwnd, message, wParam, lParam);
-            InvalidateRect(hwnd, nullptr, TRUE);
-            return r;
-        }
         case STM_GETIMAGE:
         case STM_GETICON: return reinterpret_cast<LRESULT>(s.image);
         case STM_SETIMAGE:
@@ -126,7 +120,7 @@ LRESULT handle(HWND hwnd, StaticState& s, UINT message, WPARAM wParam, LPARAM lP
             InvalidateRect(hwnd, nullptr, TRUE);
             return reinterpret_cast<LRESULT>(old);
         }
-        default: return DefWindowProcA(hwnd, message, wParam, lParam);
+        default: return controlDefault(hwnd, message, wParam, lParam);
     }
 }
 

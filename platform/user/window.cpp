@@ -127,6 +127,7 @@ void resetWindows() {
     }
     resetHandlers();
     resetMenus();
+    resetAccelerators();
     if (const WinplatDriverFunctions* driver = loadedGuiDriver())
         for (auto& [handle, w] : windows)
             if (w->driverWindow) driver->destroyWindow(w->driverWindow);
