@@ -301,6 +301,7 @@ LRESULT CALLBACK comboListProc(HWND list, UINT message, WPARAM wParam, LPARAM lP
     if (row >= static_cast<int>(s->items.size())) row = CB_ERR;
     switch (message) {
         case WM_PAINT: paintList(list, *s, s->font); return 0;
+        case WM_MOUSEACTIVATE: return 3;  // MA_NOACTIVATE: the combo box keeps the focus
         case WM_ERASEBKGND: return 1;
         case WM_MOUSEMOVE:
             if (row != CB_ERR && row != s->hot) {

@@ -155,8 +155,14 @@ void deliverMouse(UINT message, POINT desktop) {
     pointerOver(target);
     if (!target) return;
     if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN) {
+        // The window may refuse the activation (popup lists and menus answer MA_NOACTIVATE).
         HWND top = GetAncestor(target, GA_ROOT);
-        if (top && top != GetActiveWindow() && IsWindowEnabled(top)) SetActiveWindow(top);
+        constexpr LRESULT kNoActivate = 3, kNoActivateAndEat = 4, kActivateAndEat = 2;
+        LRESULT answer = SendMessageA(target, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(top), MAKELPARAM(hit, message));
+        if (answer != kNoActivate && answer != kNoActivateAndEat && top && top != GetActiveWindow() &&
+            IsWindowEnabled(top))
+            SetActiveWindow(top);
+        if (answer == kNoActivateAndEat || answer == kActivateAndEat) return;
     }
     if (hit == HTCLIENT) {
         POINT c = desktop;
