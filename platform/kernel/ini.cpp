@@ -142,7 +142,11 @@ bool applyWrite(IniDocument& doc, std::string_view section, LPCSTR key, LPCSTR v
         size_t after = found->entries.empty() ? found->headerLine : found->entries.back().line;
         insertLine(doc, after + 1, std::move(line));
     } else {
-        insertLine(doc, doc.lines.size(), "[" + std::string(iniTrim(section)) + "]");
+        // Appended piece by piece: GCC 12 warns wrongly (-Wrestrict) on "[" + std::string + "]".
+        std::string header(1, '[');
+        header += iniTrim(section);
+        header += ']';
+        insertLine(doc, doc.lines.size(), std::move(header));
         insertLine(doc, doc.lines.size(), std::move(line));
     }
     return true;
