@@ -63,6 +63,38 @@ WINPLAT_API BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* picce);
 #define PBM_GETRANGE (WM_USER + 7)
 #define PBM_GETPOS (WM_USER + 8)
 
+// ---- Tab control ---------------------------------------------------------------------------
+typedef struct tagNMHDR {
+    HWND hwndFrom;
+    UINT_PTR idFrom;
+    UINT code;
+} NMHDR, *LPNMHDR;
+
+typedef struct tagTCITEMA {
+    UINT mask;
+    DWORD dwState;
+    DWORD dwStateMask;
+    LPSTR pszText;
+    int cchTextMax;
+    int iImage;
+    LPARAM lParam;
+} TCITEMA, *LPTCITEMA;
+#define TCIF_TEXT 0x0001
+#define TCIF_IMAGE 0x0002
+#define TCIF_PARAM 0x0008
+#define TCM_GETITEMCOUNT 0x1304
+#define TCM_GETITEMA 0x1305
+#define TCM_SETITEMA 0x1306
+#define TCM_INSERTITEMA 0x1307
+#define TCM_DELETEITEM 0x1308
+#define TCM_DELETEALLITEMS 0x1309
+#define TCM_GETITEMRECT 0x130A
+#define TCM_GETCURSEL 0x130B
+#define TCM_SETCURSEL 0x130C
+#define TCM_ADJUSTRECT 0x1328
+#define TCN_SELCHANGE (0U - 551U)
+#define TCN_SELCHANGING (0U - 552U)
+
 // ---- Animation ---------------------------------------------------------------------------
 #define ACM_OPENA (WM_USER + 100)
 #define ACM_PLAY (WM_USER + 101)

@@ -37,6 +37,7 @@ void registerSystemClasses(WindowTable& t) {
         {TRACKBAR_CLASSA, 0, trackbarProc, CS_DBLCLKS | CS_PARENTDC, kPointer, IDC_ARROW, 0},
         {PROGRESS_CLASSA, 0, progressProc, CS_PARENTDC | CS_HREDRAW | CS_VREDRAW, kPointer, IDC_ARROW, 0},
         {ANIMATE_CLASSA, 0, animateProc, CS_DBLCLKS | CS_PARENTDC, kPointer, IDC_ARROW, 0},
+        {WC_TABCONTROLA, 0, tabProc, CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW, kPointer, IDC_ARROW, 0},
     };
     for (const SystemClass& s : classes) {
         auto c = std::make_shared<WindowClass>();

@@ -20,6 +20,7 @@ LRESULT CALLBACK menuWindowProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT CALLBACK trackbarProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT CALLBACK progressProc(HWND, UINT, WPARAM, LPARAM);
 LRESULT CALLBACK animateProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK tabProc(HWND, UINT, WPARAM, LPARAM);
 
 // Registers the system classes into a table emptied by a reset (callers hold the lock).
 void registerSystemClasses(WindowTable& t);

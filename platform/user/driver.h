@@ -55,6 +55,8 @@ typedef struct WinplatSurfaceBits {
 #define WINPLAT_THEME_ICONWARNING 14
 #define WINPLAT_THEME_ICONINFORMATION 15
 #define WINPLAT_THEME_FOCUSFRAME 16
+#define WINPLAT_THEME_TABITEM 17         // one tab (CHECKED: the selected one)
+#define WINPLAT_THEME_TABPANE 18         // the frame under the tabs
 // States, or-ed.
 #define WINPLAT_THEME_PRESSED 0x01
 #define WINPLAT_THEME_CHECKED 0x02

@@ -8,6 +8,7 @@
 #include <QRegion>
 #include <QStyle>
 #include <QStyleOption>
+#include <QTabBar>
 
 #include "qt_state.h"
 
@@ -108,6 +109,23 @@ void drawThemeElement(WinplatSurface* surface, const RECT* clip, int clipCount, 
         case WINPLAT_THEME_ICONQUESTION: drawIcon(p, QStyle::SP_MessageBoxQuestion, *rect); break;
         case WINPLAT_THEME_ICONWARNING: drawIcon(p, QStyle::SP_MessageBoxWarning, *rect); break;
         case WINPLAT_THEME_ICONINFORMATION: drawIcon(p, QStyle::SP_MessageBoxInformation, *rect); break;
+        case WINPLAT_THEME_TABITEM: {
+            QStyleOptionTab o;
+            prepare(o, *rect, state);
+            o.shape = QTabBar::RoundedNorth;
+            o.position = QStyleOptionTab::Middle;
+            if (state & WINPLAT_THEME_CHECKED) o.state |= QStyle::State_Selected;
+            style->drawControl(QStyle::CE_TabBarTabShape, &o, &p, nullptr);
+            break;
+        }
+        case WINPLAT_THEME_TABPANE: {
+            QStyleOptionTabWidgetFrame o;
+            prepare(o, *rect, state);
+            o.shape = QTabBar::RoundedNorth;
+            o.lineWidth = 1;
+            style->drawPrimitive(QStyle::PE_FrameTabWidget, &o, &p, nullptr);
+            break;
+        }
         case WINPLAT_THEME_FOCUSFRAME: {
             QStyleOptionFocusRect o;
             prepare(o, *rect, state);

@@ -15,6 +15,7 @@ namespace {
 using spx::test::GuiTest;
 
 std::vector<std::string> log;
+bool refuseTabChange = false;
 
 LRESULT CALLBACK parentProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -26,6 +27,11 @@ LRESULT CALLBACK parentProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         case WM_COMMAND:
             log.push_back("command " + std::to_string(HIWORD(wParam)));
             return 0;
+        case WM_NOTIFY: {
+            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+            log.push_back("notify " + std::to_string(static_cast<int>(header->code)) + " from " + std::to_string(header->idFrom));
+            return header->code == TCN_SELCHANGING && refuseTabChange;
+        }
         case WM_CTLCOLORBTN:
         case WM_CTLCOLORSTATIC:
             log.push_back(message == WM_CTLCOLORBTN ? "colour button" : "colour static");
@@ -144,6 +150,67 @@ TEST_F(ControlsTest, AnEditFieldCutsCopiesAndPastesThroughTheClipboard) {
     SendMessageA(edit, WM_PASTE, 0, 0);
     GetWindowTextA(edit, text, sizeof text);
     EXPECT_STREQ(text, "Generic ");
+}
+
+TEST_F(ControlsTest, TabsChangeWhenTheParentLetsThem) {
+    HWND tabs = child("SysTabControl32", "", WS_TABSTOP, {10, 10, 290, 190}, 12320);
+    int next = 0;
+    for (const char* title : {"Settings", "Colour", "Spectrine"}) {
+        TCITEMA item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = const_cast<char*>(title);
+        EXPECT_EQ(SendMessageA(tabs, TCM_INSERTITEMA, 99, reinterpret_cast<LPARAM>(&item)), next++);  // at the end
+    }
+    EXPECT_EQ(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0), 3);
+    EXPECT_EQ(SendMessageA(tabs, TCM_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(SendMessageA(tabs, TCM_SETCURSEL, 1, 0), 0);
+    EXPECT_TRUE(log.empty());  // TCM_SETCURSEL is silent
+    RECT third{};
+    ASSERT_TRUE(SendMessageA(tabs, TCM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&third)));
+    POINT at{(third.left + third.right) / 2, (third.top + third.bottom) / 2};
+    ClientToScreen(tabs, &at);
+    struct Case {
+        const char* name;
+        bool refuse;
+        int selected;
+        std::vector<std::string> notes;
+    };
+    const std::string changing = "notify -552 from 12320", change = "notify -551 from 12320";
+    const Case cases[] = {
+        {"refused", true, 1, {changing}},
+        {"let through", false, 2, {changing, change}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        refuseTabChange = c.refuse;
+        log.clear();
+        click(at);
+        EXPECT_EQ(SendMessageA(tabs, TCM_GETCURSEL, 0, 0), c.selected);
+        std::vector<std::string> notes;
+        for (const std::string& l : log)
+            if (l.rfind("notify", 0) == 0) notes.push_back(l);
+        EXPECT_EQ(notes, c.notes);
+    }
+    // The selected tab stands out where it is painted.
+    auto pixels = surfaceOf(parent_, "tabs");
+    ASSERT_FALSE(pixels.empty());
+    RECT chosen{};
+    SendMessageA(tabs, TCM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&chosen));
+    EXPECT_LT(chosen.top, third.top);
+    char text[4] = "xyz";
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    EXPECT_TRUE(SendMessageA(tabs, TCM_GETITEMA, 2, reinterpret_cast<LPARAM>(&item)));
+    EXPECT_STREQ(text, "Spe");
+    RECT area{10, 10, 290, 190};
+    SendMessageA(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+    EXPECT_GT(area.top, 10 + third.bottom - third.top);
+    SendMessageA(tabs, TCM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&area));
+    EXPECT_EQ(area.left, 10);
+    EXPECT_EQ(area.top, 10);
+    EXPECT_EQ(area.bottom, 190);
 }
 
 TEST_F(ControlsTest, AnimationsShowTheirFramesUncompressedAndRunLengthEncoded) {

@@ -69,6 +69,9 @@ INT_PTR CALLBACK adjustProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 class DialogTest : public GuiTest {
+public:
+    using GuiTest::surfaceOf;  // for timer procedures
+
 protected:
     void SetUp() override {
         GuiTest::SetUp();
@@ -310,7 +313,24 @@ TEST_F(DialogTest, ModelessDialogsAndMessageBoxesLiveThroughModalLoops) {
         EXPECT_EQ(FindWindowA("#32770", "Apply"), dialog);
         EXPECT_NE(GetDlgItem(dialog, IDYES), nullptr);
         EXPECT_EQ(GetDlgItem(dialog, IDCANCEL), nullptr);
-        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
+        // Answered once it shows: its surface is kept, with the style's icon at the top left.
+        SetTimer(dialog, 1, 10, [](HWND box, UINT, UINT_PTR id, DWORD) {
+            KillTimer(box, id);
+            auto* self = reinterpret_cast<DialogTest*>(GetWindowLongPtrA(box, GWLP_USERDATA));
+            auto pixels = self->surfaceOf(box, "message box");
+            ASSERT_FALSE(pixels.empty());
+            RECT client{0, 0, 0, 0};
+            MapWindowPoints(box, nullptr, reinterpret_cast<POINT*>(&client), 1);
+            RECT frame;
+            GetWindowRect(box, &frame);
+            size_t x0 = static_cast<size_t>(client.left - frame.left + 11), y0 = static_cast<size_t>(client.top - frame.top + 11);
+            int coloured = 0;
+            for (size_t y = y0; y < y0 + 32; ++y)
+                for (size_t x = x0; x < x0 + 32; ++x) coloured += pixels[y][x] != pixels[y0 - 4][x0 - 4];
+            EXPECT_GT(coloured, 100) << "no icon";
+            PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
+        });
+        SetWindowLongPtrA(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     });
     EXPECT_EQ(DialogBoxParamA(library_, MAKEINTRESOURCEA(903), nullptr, adjustProc, reinterpret_cast<LPARAM>(&a)), IDOK);
     EXPECT_EQ(answer, IDNO);
