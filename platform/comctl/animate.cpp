@@ -1,5 +1,7 @@
 // "SysAnimate32": plays the frames of an "AVI" resource (or file) of 8 bits, uncompressed or
-// RLE8, or 24 bits, on a timer; ACN_START and ACN_STOP as WM_COMMAND notifications.
+// RLE8, or 24 bits, on a timer; ACN_START and ACN_STOP as WM_COMMAND notifications. With
+// ACS_TRANSPARENT the colour of each frame's top left pixel shows the WM_CTLCOLORSTATIC brush.
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -117,8 +119,20 @@ void paint(HWND hwnd, AnimateState& s) {
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     int x = 0, y = 0;
     if (styleOf(hwnd) & ACS_CENTER) x = (r.right - width) / 2, y = (r.bottom - height) / 2;
+    const std::vector<Pixel>* shown = &s.picture;
+    std::vector<Pixel> keyed;
+    LOGBRUSH background{};
+    if ((styleOf(hwnd) & ACS_TRANSPARENT) && GetObjectA(p.brush(), sizeof background, &background)) {
+        // The colour of the picture's top left pixel lets the background through.
+        Pixel key = s.picture[static_cast<size_t>(height - 1) * static_cast<size_t>(width)];
+        COLORREF c = background.lbColor;
+        Pixel fill = static_cast<Pixel>(GetRValue(c)) << 16 | static_cast<Pixel>(GetGValue(c)) << 8 | GetBValue(c);
+        keyed = s.picture;
+        std::replace(keyed.begin(), keyed.end(), key, fill);
+        shown = &keyed;
+    }
     SetDIBitsToDevice(dc, x, y, static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0, 0,
-                      static_cast<UINT>(height), s.picture.data(), &info, DIB_RGB_COLORS);
+                      static_cast<UINT>(height), shown->data(), &info, DIB_RGB_COLORS);
 }
 
 LRESULT handle(HWND hwnd, AnimateState& s, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -235,6 +235,15 @@ TEST_F(ControlsTest, AnimationsShowTheirFramesUncompressedAndRunLengthEncoded) {
             for (int x = 0; x < 16; ++x)
                 EXPECT_EQ(pixels[20 + 6][static_cast<size_t>(20 + x)], (x / 4 == frame) ? colours[frame] : 0u) << "x " << x;
         }
+        // ACS_TRANSPARENT: the black of the first pixel shows the parent's static background.
+        SetWindowLongPtrA(animation, GWL_STYLE, GetWindowLongPtrA(animation, GWL_STYLE) | ACS_TRANSPARENT);
+        InvalidateRect(animation, nullptr, TRUE);
+        pump();
+        auto keyed = surfaceOf(parent_, "clip" + std::to_string(clip) + "-transparent");
+        ASSERT_FALSE(keyed.empty());
+        COLORREF face = GetSysColor(COLOR_3DFACE);
+        EXPECT_EQ(keyed[20 + 6][20 + 0], static_cast<uint32_t>(GetRValue(face) << 16 | GetGValue(face) << 8 | GetBValue(face)));
+        EXPECT_EQ(keyed[20 + 6][20 + 8], 0x0000FFu);  // the bar of the frame shown
         EXPECT_EQ(std::count(log.begin(), log.end(), "command 1"), 1);  // ACN_START
         SendMessageA(animation, ACM_STOP, 0, 0);
         EXPECT_EQ(std::count(log.begin(), log.end(), "command 2"), 1);  // ACN_STOP

@@ -300,7 +300,9 @@ TEST_F(DialogTest, ModelessDialogsAndMessageBoxesLiveThroughModalLoops) {
         PostMessageA(beside, WM_APP + 1, 5, 0);
         PostMessageA(beside, WM_APP + 1, 7, 0);
         // A message box opened here: its hook answers No; then this dialog goes on.
+        EXPECT_FALSE(IsWindowEnabled(beside));  // the modal dialog's owner
         answer = MessageBoxA(dialog, "Apply the changes?", "Apply", MB_YESNO | MB_ICONQUESTION);
+        EXPECT_TRUE(IsWindowEnabled(dialog));  // the message box gave its owner back
         EXPECT_EQ(GetWindowLongPtrA(beside, DWLP_USER), 12);
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     };
@@ -332,7 +334,8 @@ TEST_F(DialogTest, ModelessDialogsAndMessageBoxesLiveThroughModalLoops) {
         });
         SetWindowLongPtrA(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     });
-    EXPECT_EQ(DialogBoxParamA(library_, MAKEINTRESOURCEA(903), nullptr, adjustProc, reinterpret_cast<LPARAM>(&a)), IDOK);
+    EXPECT_EQ(DialogBoxParamA(library_, MAKEINTRESOURCEA(903), beside, adjustProc, reinterpret_cast<LPARAM>(&a)), IDOK);
+    EXPECT_TRUE(IsWindowEnabled(beside));
     EXPECT_EQ(answer, IDNO);
     EXPECT_NE(box, nullptr);
     EXPECT_FALSE(IsWindow(box));
