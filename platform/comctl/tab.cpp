@@ -27,34 +27,19 @@ struct TabState : ControlState {
     bool focused = false;
 };
 
-int rowHeight(HWND hwnd, const TabState& s) {
-    HDC dc = GetDC(hwnd);
-    TEXTMETRICA tm{};
-    if (dc) {
-        HGDIOBJ old = s.font ? SelectObject(dc, s.font) : nullptr;
-        GetTextMetricsA(dc, &tm);
-        if (old) SelectObject(dc, old);
-        ReleaseDC(hwnd, dc);
-    }
-    return (tm.tmHeight ? static_cast<int>(tm.tmHeight) : 13) + 8;
-}
+int rowHeight(HWND hwnd, const TabState& s) { return TextMeasure(hwnd, s.font).height() + 8; }
 
 // Each tab's rectangle in the row, left to right; the selected one stands 2 pixels higher.
 std::vector<RECT> tabRects(HWND hwnd, const TabState& s) {
     std::vector<RECT> out;
     int height = rowHeight(hwnd, s);
-    HDC dc = GetDC(hwnd);
-    HGDIOBJ old = dc && s.font ? SelectObject(dc, s.font) : nullptr;
+    TextMeasure measure(hwnd, s.font);
     int x = 2;
     for (const Tab& t : s.tabs) {
-        SIZE size{static_cast<LONG>(t.text.size() * 6), 0};
-        if (dc) GetTextExtentPoint32A(dc, t.text.c_str(), static_cast<int>(t.text.size()), &size);
-        int width = static_cast<int>(size.cx) + 2 * kPadding;
+        int width = measure.width(t.text) + 2 * kPadding;
         out.push_back(RECT{x, 2, x + width, height});
         x += width;
     }
-    if (old) SelectObject(dc, old);
-    if (dc) ReleaseDC(hwnd, dc);
     if (s.selected >= 0 && static_cast<size_t>(s.selected) < out.size()) {
         RECT& r = out[static_cast<size_t>(s.selected)];
         InflateRect(&r, 2, 0);

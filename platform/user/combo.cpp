@@ -30,16 +30,7 @@ struct ComboState : ControlState {
 };
 
 int itemHeightOf(HWND hwnd, ComboState& s) {
-    if (s.itemHeight) return s.itemHeight;
-    HDC dc = GetDC(hwnd);
-    TEXTMETRICA tm{};
-    if (dc) {
-        HGDIOBJ old = s.font ? SelectObject(dc, s.font) : nullptr;
-        GetTextMetricsA(dc, &tm);
-        if (old) SelectObject(dc, old);
-        ReleaseDC(hwnd, dc);
-    }
-    s.itemHeight = tm.tmHeight ? static_cast<int>(tm.tmHeight) + 2 : 15;
+    if (!s.itemHeight) s.itemHeight = TextMeasure(hwnd, s.font).height() + 2;
     return s.itemHeight;
 }
 

@@ -97,6 +97,28 @@ ControlPaint::~ControlPaint() {
     EndPaint(hwnd_, &ps_);
 }
 
+TextMeasure::TextMeasure(HWND control, HFONT font) : hwnd_(control), dc_(GetDC(control)) {
+    if (dc_ && font) old_ = SelectObject(dc_, font);
+}
+
+TextMeasure::~TextMeasure() {
+    if (!dc_) return;
+    if (old_) SelectObject(dc_, old_);
+    ReleaseDC(hwnd_, dc_);
+}
+
+int TextMeasure::height() const {
+    TEXTMETRICA tm{};
+    return dc_ && GetTextMetricsA(dc_, &tm) ? static_cast<int>(tm.tmHeight) : 13;
+}
+
+int TextMeasure::width(const std::string& text) const {
+    SIZE size{};
+    if (!dc_ || !GetTextExtentPoint32A(dc_, text.c_str(), static_cast<int>(text.size()), &size))
+        return static_cast<int>(text.size()) * 6;
+    return static_cast<int>(size.cx);
+}
+
 LRESULT controlDefault(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_ENABLE: InvalidateRect(control, nullptr, TRUE); return 0;

@@ -87,6 +87,23 @@ private:
     HGDIOBJ oldFont_ = nullptr;
 };
 
+// The control's font on a context of its own, for measuring (a 6 x 13 cell without the
+// driver).
+class TextMeasure {
+public:
+    TextMeasure(HWND control, HFONT font);
+    ~TextMeasure();
+    TextMeasure(const TextMeasure&) = delete;
+    TextMeasure& operator=(const TextMeasure&) = delete;
+    int height() const;  // tmHeight
+    int width(const std::string& text) const;
+
+private:
+    HWND hwnd_;
+    HDC dc_;
+    HGDIOBJ old_ = nullptr;
+};
+
 // The brush a control's parent answers WM_CTLCOLOR* with (DefWindowProcA's when it answers
 // none), the DC's colours set.
 HBRUSH parentBrush(HWND control, HDC dc, UINT colourMessage);

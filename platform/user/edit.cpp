@@ -33,16 +33,7 @@ size_t selStart(const EditState& s) { return std::min(s.anchor, s.caret); }
 size_t selEnd(const EditState& s) { return std::max(s.anchor, s.caret); }
 
 // Pixel advance of text with the control's font.
-int widthOf(HWND hwnd, const EditState& s, const std::string& text) {
-    HDC dc = GetDC(hwnd);
-    if (!dc) return static_cast<int>(text.size()) * 6;
-    HGDIOBJ old = s.font ? SelectObject(dc, s.font) : nullptr;
-    SIZE size{};
-    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    if (old) SelectObject(dc, old);
-    ReleaseDC(hwnd, dc);
-    return static_cast<int>(size.cx);
-}
+int widthOf(HWND hwnd, const EditState& s, const std::string& text) { return TextMeasure(hwnd, s.font).width(text); }
 
 // Keeps the caret inside the visible part (ES_AUTOHSCROLL scrolls; without it text stops at
 // the edge, which the typing rule enforces).
