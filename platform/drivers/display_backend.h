@@ -63,6 +63,13 @@ public:
         (void)area;
         return false;
     }
+    // The frame a window manager put around a window (_NET_FRAME_EXTENTS: left, top, right and
+    // bottom thickness), by the display's own window id; false where none is set.
+    virtual bool frameExtents(unsigned long window, RECT& margins) {
+        (void)window;
+        (void)margins;
+        return false;
+    }
     // Whether a modifier key or mouse button (VK_SHIFT, VK_CONTROL, VK_MENU, VK_LBUTTON,
     // VK_RBUTTON, VK_MBUTTON) is held now: 1 or 0, or -1 where the display cannot tell.
     virtual int keyHeld(int virtualKey) {

@@ -164,6 +164,8 @@ typedef struct WinplatDriverFunctions {
     // and returns its whole length (-1: no text).
     BOOL (*setClipboardText)(const uint16_t* units, int length);
     int (*clipboardText)(uint16_t* units, int capacity);
+    // The display's own id of a top-level window (the X window on x11), 0 where it has none.
+    unsigned long (*nativeWindow)(WinplatDriverWindow* window);
 } WinplatDriverFunctions;
 
 typedef BOOL (*WinplatDriverInit)(int version, const WinplatHostFunctions* host,

@@ -44,6 +44,8 @@ std::string driverPath() {
     return "libwinplat_qt.so";
 }
 
+void noteFrameExtents(HWND hwnd);
+
 int hostMonitors(RECT* rects, int capacity) {
     auto access = displayBackend();
     const auto& monitors = access.backend.monitors();
@@ -56,8 +58,10 @@ void hostWindowMoved(HWND hwnd, const RECT* rect) {
     RECT r = *rect;
     RECT now{};
     if (!GetWindowRect(hwnd, &now)) return;
-    // A decorated window's surface is its client area: keep the frame around it.
+    // A decorated window's surface is its client area: keep the frame around it, the window
+    // manager's as it reports it, else ours.
     if (windowSurfaceIsClient(hwnd)) {
+        noteFrameExtents(hwnd);
         LONG style = static_cast<LONG>(GetWindowLongPtrA(hwnd, GWL_STYLE));
         LONG ex = static_cast<LONG>(GetWindowLongPtrA(hwnd, GWL_EXSTYLE));
         AdjustWindowRectEx(&r, static_cast<DWORD>(style), FALSE, static_cast<DWORD>(ex));
@@ -65,6 +69,36 @@ void hostWindowMoved(HWND hwnd, const RECT* rect) {
     if (r.left == now.left && r.top == now.top && r.right == now.right && r.bottom == now.bottom) return;
     SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Reads the window manager's frame of a decorated window; a new one reshapes every decorated
+// window around its client area.
+void noteFrameExtents(HWND hwnd) {
+    const WinplatDriverFunctions* driver = loadedGuiDriver();
+    WinplatDriverWindow* window = nullptr;
+    {
+        WindowTable& t = windowTable();
+        std::lock_guard lock(t.mutex);
+        if (auto w = findWindow(t, hwnd)) window = w->driverWindow;
+    }
+    if (!driver || !driver->nativeWindow || !window) return;
+    RECT margins{};
+    bool found = false;
+    {
+        auto access = displayBackend();
+        found = access.backend.frameExtents(driver->nativeWindow(window), margins);
+    }
+    if (!found || !noteManagerFrame(margins)) return;
+    for (HWND other : topLevelWindows()) {
+        if (other == hwnd || !windowSurfaceIsClient(other)) continue;
+        RECT client{};
+        GetClientRect(other, &client);
+        MapWindowPoints(other, nullptr, reinterpret_cast<POINT*>(&client), 2);
+        AdjustWindowRectEx(&client, static_cast<DWORD>(GetWindowLongPtrA(other, GWL_STYLE)), FALSE,
+                           static_cast<DWORD>(GetWindowLongPtrA(other, GWL_EXSTYLE)));
+        SetWindowPos(other, nullptr, client.left, client.top, client.right - client.left, client.bottom - client.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 void hostCloseRequested(HWND hwnd) { PostMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0); }

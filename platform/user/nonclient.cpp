@@ -1,5 +1,8 @@
 // The non-client area: frame and caption sizes of each style, the client area inside a window
 // rectangle, and hit-testing. The same sizes are the system metrics.
+#include <algorithm>
+#include <mutex>
+
 #include "wintable.h"
 
 namespace winplat::detail {
@@ -14,9 +17,67 @@ constexpr int kClientEdge = 2;    // SM_CXEDGE
 
 bool hasCaption(LONG style) { return (style & WS_CAPTION) == WS_CAPTION; }
 
+// The frame a window manager draws around decorated windows (x11), once one has told it:
+// the border (left, right and bottom) and the caption above the border.
+struct WindowManagerFrame {
+    std::mutex mutex;
+    bool known = false;
+    int border = 0;
+    int caption = 0;
+};
+
+WindowManagerFrame& managerFrame() {
+    static WindowManagerFrame frame;
+    return frame;
+}
+
+// Whether the window manager decorates windows of this style: top-level with a caption or a
+// sizing frame.
+bool managerDecorates(LONG style) {
+    return !(style & WS_CHILD) && (hasCaption(style) || (style & WS_THICKFRAME));
+}
+
+// The window manager's sizes, when one has reported them (the arguments stay as they are
+// otherwise).
+bool managerSizes(int& border, int& caption) {
+    WindowManagerFrame& f = managerFrame();
+    std::lock_guard lock(f.mutex);
+    if (f.known) border = f.border, caption = f.caption;
+    return f.known;
+}
+
 }  // namespace
 
+bool noteManagerFrame(const RECT& margins) {
+    if (margins.left <= 0 && margins.top <= 0 && margins.right <= 0 && margins.bottom <= 0) return false;
+    WindowManagerFrame& f = managerFrame();
+    std::lock_guard lock(f.mutex);
+    int border = static_cast<int>(margins.left), caption = static_cast<int>(std::max<LONG>(0, margins.top - margins.left));
+    bool changed = !f.known || f.border != border || f.caption != caption;
+    f.known = true, f.border = border, f.caption = caption;
+    return changed;
+}
+
+void resetManagerFrame() {
+    WindowManagerFrame& f = managerFrame();
+    std::lock_guard lock(f.mutex);
+    f.known = false, f.border = f.caption = 0;
+}
+
+int managerMetric(int index, int ours) {
+    int border = 0, caption = 0;
+    if (!managerSizes(border, caption)) return ours;
+    switch (index) {
+        case SM_CYCAPTION: return caption;
+        case SM_CXDLGFRAME: case SM_CYDLGFRAME: case SM_CXFRAME: case SM_CYFRAME: return border;
+        default: return ours;
+    }
+}
+
 int frameThickness(LONG style, LONG exStyle) {
+    int border = 0, caption = 0;
+    if (managerDecorates(style) && managerSizes(border, caption))
+        return border + ((exStyle & WS_EX_CLIENTEDGE) ? kClientEdge : 0);
     int frame = 0;
     if (style & WS_THICKFRAME)
         frame = kSizingFrame;
@@ -31,7 +92,11 @@ int frameThickness(LONG style, LONG exStyle) {
     return frame;
 }
 
-int captionHeight(LONG style) { return hasCaption(style) ? kCaption : 0; }
+int captionHeight(LONG style) {
+    int border = 0, caption = kCaption;
+    if (hasCaption(style) && managerDecorates(style)) managerSizes(border, caption);
+    return hasCaption(style) ? caption : 0;
+}
 
 RECT clientInside(const RECT& r, LONG style, LONG exStyle) {
     int frame = frameThickness(style, exStyle);

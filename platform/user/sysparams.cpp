@@ -63,10 +63,11 @@ RECT intersectionOf(const RECT& a, const RECT& b) {
 int userSystemMetric(int index) {
     switch (index) {
         case SM_CXVSCROLL: case SM_CYHSCROLL: return 16;
-        case SM_CYCAPTION: case SM_CYMENU: return 19;
+        case SM_CYCAPTION: return managerMetric(index, 19);
+        case SM_CYMENU: return 19;
         case SM_CXBORDER: case SM_CYBORDER: return 1;
-        case SM_CXDLGFRAME: case SM_CYDLGFRAME: return 3;
-        case SM_CXFRAME: case SM_CYFRAME: return 4;
+        case SM_CXDLGFRAME: case SM_CYDLGFRAME: return managerMetric(index, 3);
+        case SM_CXFRAME: case SM_CYFRAME: return managerMetric(index, 4);
         case SM_CXEDGE: case SM_CYEDGE: return 2;
         case SM_CXICON: case SM_CYICON: case SM_CXCURSOR: case SM_CYCURSOR: return 32;
         case SM_CXSMICON: case SM_CYSMICON: return 16;

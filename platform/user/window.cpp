@@ -128,6 +128,7 @@ void resetWindows() {
     resetHandlers();
     resetMenus();
     resetAccelerators();
+    resetManagerFrame();
     if (const WinplatDriverFunctions* driver = loadedGuiDriver())
         for (auto& [handle, w] : windows)
             if (w->driverWindow) driver->destroyWindow(w->driverWindow);

@@ -122,6 +122,12 @@ HWND desktopWindow();
 // Frame sizes of a style (nonclient.cpp): the frame's thickness, the caption's height, the
 // client area inside a window rectangle and where a point falls (HTCLIENT, HTCAPTION, ...).
 int frameThickness(LONG style, LONG exStyle);
+// On x11 the window manager's frame replaces ours once one reports it (_NET_FRAME_EXTENTS):
+// records its thicknesses (true when they changed; all zero: no window manager), forgets them,
+// and gives a frame or caption metric as it then is.
+bool noteManagerFrame(const RECT& margins);
+void resetManagerFrame();
+int managerMetric(int index, int ours);
 int captionHeight(LONG style);
 RECT clientInside(const RECT& windowRect, LONG style, LONG exStyle);
 LRESULT hitTest(const RECT& windowRect, LONG style, LONG exStyle, POINT p);

@@ -229,7 +229,13 @@ void setWindowCursorImage(WinplatDriverWindow* w, const uint32_t* argb, int widt
 
 }  // namespace
 
+unsigned long nativeWindow(WinplatDriverWindow* w) {
+    if (!w || !w->widget || state().host.display != WINPLAT_DISPLAY_X11) return 0;
+    return static_cast<unsigned long>(w->widget->winId());
+}
+
 void fillWindowFunctions(WinplatDriverFunctions& f) {
+    f.nativeWindow = nativeWindow;
     f.createWindow = createWindow;
     f.destroyWindow = destroyWindow;
     f.setWindowRect = setWindowRect;

@@ -187,6 +187,28 @@ public:
         return area.right > area.left && area.bottom > area.top;
     }
 
+    bool frameExtents(unsigned long window, RECT& margins) override {
+        Display* d = display_.get();
+        ErrorTrap trap(d);
+        Atom atom = XInternAtom(d, "_NET_FRAME_EXTENTS", True);
+        if (atom == None || window == 0) return false;
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(d, window, atom, 0, 4, False, XA_CARDINAL, &type, &format, &count, &after, &data) !=
+                Success ||
+            !trap.ok())
+            return false;
+        std::unique_ptr<unsigned char, int (*)(void*)> hold(data, XFree);
+        if (type != XA_CARDINAL || format != 32 || count < 4) return false;
+        const auto* v = reinterpret_cast<const long*>(data);  // left, right, top, bottom
+        for (int i = 0; i < 4; ++i)
+            if (v[i] < 0 || v[i] > 1000) return false;
+        margins = {static_cast<LONG>(v[0]), static_cast<LONG>(v[2]), static_cast<LONG>(v[1]), static_cast<LONG>(v[3])};
+        return true;
+    }
+
     // The pointer's mask: the modifiers and buttons held.
     int keyHeld(int virtualKey) override {
         unsigned int bit = 0;

@@ -15,6 +15,7 @@
 
 // After GoogleTest and Qt: Xlib defines macros (None, Bool, Status) that their headers use.
 #include <X11/Xlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
 namespace {
@@ -126,6 +127,84 @@ TEST_F(X11Window, AWindowOnTheSecondMonitorShowsItsSurfaceAtRootCoordinates) {
     size_t differing = 0;
     for (size_t i = 0; i < shown.size(); ++i) differing += shown[i] != surface[i];
     EXPECT_EQ(differing, 0u) << "first pixel on the server: " << std::hex << shown[0];
+    DestroyWindow(w);
+}
+
+// The X window of a top-level window, found by its name among the root's children.
+Window windowNamed(Display* d, const char* name) {
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    Window found = 0;
+    if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) return 0;
+    for (unsigned int i = 0; i < count && !found; ++i) {
+        char* title = nullptr;
+        if (XFetchName(d, children[i], &title) && title) {
+            if (std::string(title) == name) found = children[i];
+            XFree(title);
+        }
+    }
+    if (children) XFree(children);
+    return found;
+}
+
+void pumpFor(DWORD ms) {
+    DWORD end = GetTickCount() + ms;
+    MSG m;
+    while (static_cast<int>(end - GetTickCount()) > 0) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+    }
+}
+
+TEST_F(X11Window, ADecoratedWindowTakesTheWindowManagersFrameWhenOneIsReported) {
+    // No window manager runs: our own frame and caption sizes hold.
+    HWND w = CreateWindowExA(0, "SpxBands", "Framed", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 100, 50, 300,
+                             200, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(w, nullptr);
+    pumpFor(200);
+    RECT window{}, client{};
+    GetWindowRect(w, &window);
+    GetClientRect(w, &client);
+    EXPECT_EQ(window.left, 100);
+    EXPECT_EQ(window.right - window.left, 300);
+    EXPECT_EQ(GetSystemMetrics(SM_CYCAPTION), 19);
+    EXPECT_EQ(client.bottom, 200 - 19 - 2 * 3);
+
+    // The test plays the window manager: it frames the window (5 pixels, a 25-pixel title) and
+    // moves it; the window's rectangle and the metrics follow the reported frame.
+    Display* d = XOpenDisplay(XServer::instance().display().c_str());
+    ASSERT_NE(d, nullptr);
+    Window x = windowNamed(d, "Framed");
+    ASSERT_NE(x, 0u);
+    long extents[4] = {5, 5, 25, 5};  // left, right, top, bottom
+    XChangeProperty(d, x, XInternAtom(d, "_NET_FRAME_EXTENTS", False), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(extents), 4);
+    XMoveWindow(d, x, 1024 + 200, 150);
+    XSync(d, False);
+    DWORD end = GetTickCount() + 5000;
+    do {
+        pumpFor(50);
+        GetWindowRect(w, &window);
+    } while (window.top != 150 - 25 && static_cast<int>(end - GetTickCount()) > 0);
+    XCloseDisplay(d);
+    RECT after{};
+    GetClientRect(w, &after);
+    POINT origin{0, 0};
+    ClientToScreen(w, &origin);
+    EXPECT_EQ(origin.x, 200);
+    EXPECT_EQ(origin.y, 150);
+    EXPECT_EQ(after.right, client.right);  // the client area keeps its size
+    EXPECT_EQ(after.bottom, client.bottom);
+    EXPECT_EQ(window.left, 200 - 5);
+    EXPECT_EQ(window.top, 150 - 25);
+    EXPECT_EQ(window.right, 200 + client.right + 5);
+    EXPECT_EQ(window.bottom, 150 + client.bottom + 5);
+    EXPECT_EQ(GetSystemMetrics(SM_CYCAPTION), 20);
+    EXPECT_EQ(GetSystemMetrics(SM_CXDLGFRAME), 5);
+    EXPECT_EQ(GetSystemMetrics(SM_CYFRAME), 5);
+    RECT adjusted{0, 0, 100, 100};
+    AdjustWindowRect(&adjusted, WS_OVERLAPPED | WS_CAPTION, FALSE);
+    EXPECT_EQ(adjusted.top, -25);
     DestroyWindow(w);
 }
 
