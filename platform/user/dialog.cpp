@@ -88,7 +88,9 @@ HWND createItem(HWND dialog, HINSTANCE instance, const DialogInfo& info, const D
         style &= ~WS_BORDER;
         exStyle |= WS_EX_CLIENTEDGE;
     }
-    std::string title = item.title.ordinal ? "#" + std::to_string(*item.title.ordinal) : item.title.text;
+    // An ordinal title names a resource ("#139" for a bitmap static).
+    std::string title = item.title.text;
+    if (item.title.ordinal) title.assign(1, '#').append(std::to_string(*item.title.ordinal));
     RECT r = toPixels(info, item.x, item.y, item.cx, item.cy);
     void* data = item.creationData.empty() ? nullptr : const_cast<BYTE*>(item.creationData.data());
     return CreateWindowExA(exStyle, cls.c_str(), title.c_str(), style, r.left, r.top, r.right - r.left,

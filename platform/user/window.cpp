@@ -406,12 +406,20 @@ WINPLAT_API int GetWindowTextLengthA(HWND hWnd) {
 
 namespace {
 
+// The name a property is kept under: its string, or "#" and the atom's number. (Built piece by
+// piece: GCC 12 warns wrongly, -Wrestrict, on "#" + std::string in optimised builds.)
+std::string propName(LPCSTR name) {
+    if (!isAtomName(name)) return name;
+    std::string kept(1, '#');
+    kept += std::to_string(reinterpret_cast<uintptr_t>(name));
+    return kept;
+}
+
 // The property's place in the window's list, or its end.
 auto findProp(Window& w, LPCSTR name) {
-    return std::find_if(w.props.begin(), w.props.end(), [&](const auto& prop) {
-        if (isAtomName(name)) return prop.first == "#" + std::to_string(reinterpret_cast<uintptr_t>(name));
-        return winplat::equalsIgnoringCase(prop.first, name);
-    });
+    std::string wanted = propName(name);
+    return std::find_if(w.props.begin(), w.props.end(),
+                        [&](const auto& prop) { return winplat::equalsIgnoringCase(prop.first, wanted); });
 }
 
 // Runs `body` on the window's property list entry (or its end) with the lock held; null for no
@@ -435,9 +443,7 @@ WINPLAT_API BOOL SetPropA(HWND hWnd, LPCSTR lpString, HANDLE hData) {
             if (at != w.props.end()) {
                 at->second = hData;
             } else {
-                w.props.emplace_back(isAtomName(lpString) ? "#" + std::to_string(reinterpret_cast<uintptr_t>(lpString))
-                                                          : std::string(lpString),
-                                     hData);
+                w.props.emplace_back(propName(lpString), hData);
             }
             return INVALID_HANDLE_VALUE;  // any non-null mark
         });
