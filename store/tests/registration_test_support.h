@@ -1,5 +1,6 @@
 // What the registration, default-profile, status and plug-in tests share: a fixture with the
 // colour directory, profile files in it, the monitors' class keys and the registration record.
+// The builder's tests read the registration with RegistrationValues.
 #pragma once
 
 #include <fcntl.h>
@@ -32,37 +33,9 @@ inline std::vector<BYTE> nameList(const std::vector<std::string>& names) {
     return list;
 }
 
-class RegistrationTest : public spx::test::FreshRootTest {
-protected:
-    // The colour directory as the system names it, with its closing '\'.
-    static std::string colourDir() {
-        char system[MAX_PATH];
-        UINT n = GetSystemDirectoryA(system, sizeof system);
-        if (n == 0 || n >= sizeof system) {
-            ADD_FAILURE() << "no system directory: " << n;
-            return {};
-        }
-        return std::string(system, n) + "\\COLOR\\";
-    }
-    // A small ICC-like file in the colour directory; its full path.
-    std::string colourFile(const std::string& name, const std::string& content = "") {
-        std::string bytes = content.empty() ? std::string(128, '\0') + name : content;
-        writeFile("WINDOWS/SYSTEM/COLOR/" + name, bytes);
-        return colourDir() + name;
-    }
-    void removeColourFile(const std::string& name) {
-        std::remove(rootPath("WINDOWS/SYSTEM/COLOR/" + name).c_str());
-    }
-    // Sets the last-write time of a colour-directory file (seconds since 1970, UTC).
-    void setWriteTime(const std::string& name, long long seconds) {
-        std::string path = rootPath("WINDOWS/SYSTEM/COLOR/" + name);
-        struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
-        ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << path;
-    }
-
-    // The class key of monitor n as the walk finds it.
-    static std::string classKey(int monitor) { return vlt::pnp::findMonitorKeys(monitor).classKey; }
-
+// The monitors' class keys, their profile lists and the suite's values, read and set without
+// a fixture of their own (the builder's tests mix them into theirs).
+struct RegistrationValues {
     static std::optional<std::vector<BYTE>> keyValue(const std::string& key, const char* name,
                                                      DWORD* typeOut = nullptr) {
         HKEY k = nullptr;
@@ -94,11 +67,11 @@ protected:
     static void setKeyText(const std::string& key, const char* name, const std::string& text) {
         setKeyValue(key, name, REG_SZ, std::vector<BYTE>(text.c_str(), text.c_str() + text.size() + 1));
     }
-    // The monitor's "ICMProfile" list; "<absent>" alone when there is none, "<type n>" first
-    // when it is not REG_BINARY.
-    static std::vector<std::string> profileList(int monitor) {
+    // The "ICMProfile" list of a monitor class key; "<absent>" alone when there is none,
+    // "<type n>" first when it is not REG_BINARY.
+    static std::vector<std::string> profileListAt(const std::string& classKey) {
         DWORD type = 0;
-        auto value = keyValue(classKey(monitor), "ICMProfile", &type);
+        auto value = keyValue(classKey, "ICMProfile", &type);
         if (!value) return {"<absent>"};
         std::vector<std::string> names;
         if (type != REG_BINARY) names.push_back("<type " + std::to_string(type) + ">");
@@ -154,6 +127,39 @@ protected:
     }
     static bool registered(const std::string& path) {
         return UpdateICMRegKeyA(0, nullptr, const_cast<LPSTR>(path.c_str()), ICM_QUERYPROFILE) != 0;
+    }
+};
+
+class RegistrationTest : public spx::test::FreshRootTest, public RegistrationValues {
+protected:
+    // The class key of monitor n as the walk finds it, and its list.
+    static std::string classKey(int monitor) { return vlt::pnp::findMonitorKeys(monitor).classKey; }
+    static std::vector<std::string> profileList(int monitor) { return profileListAt(classKey(monitor)); }
+
+    // The colour directory as the system names it, with its closing '\'.
+    static std::string colourDir() {
+        char system[MAX_PATH];
+        UINT n = GetSystemDirectoryA(system, sizeof system);
+        if (n == 0 || n >= sizeof system) {
+            ADD_FAILURE() << "no system directory: " << n;
+            return {};
+        }
+        return std::string(system, n) + "\\COLOR\\";
+    }
+    // A small ICC-like file in the colour directory; its full path.
+    std::string colourFile(const std::string& name, const std::string& content = "") {
+        std::string bytes = content.empty() ? std::string(128, '\0') + name : content;
+        writeFile("WINDOWS/SYSTEM/COLOR/" + name, bytes);
+        return colourDir() + name;
+    }
+    void removeColourFile(const std::string& name) {
+        std::remove(rootPath("WINDOWS/SYSTEM/COLOR/" + name).c_str());
+    }
+    // Sets the last-write time of a colour-directory file (seconds since 1970, UTC).
+    void setWriteTime(const std::string& name, long long seconds) {
+        std::string path = rootPath("WINDOWS/SYSTEM/COLOR/" + name);
+        struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
+        ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << path;
     }
 };
 
