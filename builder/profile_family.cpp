@@ -8,21 +8,33 @@ namespace builder {
 
 namespace {
 
-// Default-profile selector values.
-constexpr DWORD kSpectrineDefault = 0, kNetvividDefault = 1, kPantoneDefault = 2,
-                kDatedDefault = 3;
+using vlt::FamilyMember;
+
+// The member the default-profile selector makes the monitor's default.
+bool isDefault(FamilyMember member, DWORD defaultIndex) {
+    return defaultIndex == static_cast<DWORD>(member);
+}
 
 // The dated profile, recorded as the monitor's calibrated profile once it is written.
 void writeDatedProfile(const FamilyRequest& r, DWORD defaultIndex, DWORD scaleToD50,
                        const std::string& lighting) {
-    const std::string file =
-        datedProfileName(r.parms->manufacturer, r.parms->model, r.temperature) + ".icm";
-    if (!writeProfile({r.parms, file, defaultIndex == kDatedDefault, r.monitor, scaleToD50, lighting, r.curves}))
+    const std::string file = vlt::familyFileName(
+        FamilyMember::Dated, r.monitor,
+        datedProfileName(r.parms->manufacturer, r.parms->model, r.temperature));
+    if (!writeProfile({r.parms, file, isDefault(FamilyMember::Dated, defaultIndex), r.monitor,
+                       scaleToD50, lighting, r.curves}))
         return;
     if (r.monitor == 0)
         WriteWin98ProfileName(file.c_str());
     else
         WriteWin98ProfileName0(file.c_str(), r.monitor);
+}
+
+// A fixed member of the monitor's family, named for the monitor.
+void writeFixedMember(const FamilyRequest& r, FamilyMember member, DWORD defaultIndex,
+                      DWORD scaleToD50, const std::string& lighting) {
+    writeProfile({r.parms, vlt::familyFileName(member, r.monitor),
+                  isDefault(member, defaultIndex), r.monitor, scaleToD50, lighting, r.curves});
 }
 
 }  // namespace
@@ -51,12 +63,12 @@ void writeProfileFamily(const FamilyRequest& r) {
     // Every profile of the family names the same lighting: read once.
     const std::string lighting = lightingName();
 
-    writeProfile({r.parms, "Spectrine95.icm", defaultIndex == kSpectrineDefault, r.monitor, 0, lighting, r.curves});
+    writeFixedMember(r, FamilyMember::Spectrine95, defaultIndex, 0, lighting);
     if (!progress.step()) return;
     if (systemKeepsDatedProfile()) writeDatedProfile(r, defaultIndex, scaleToD50, lighting);
-    writeProfile({r.parms, "Netvivid.icc", defaultIndex == kNetvividDefault, r.monitor, scaleToD50, lighting, r.curves});
+    writeFixedMember(r, FamilyMember::Netvivid, defaultIndex, scaleToD50, lighting);
     if (!progress.step()) return;
-    writeProfile({r.parms, "Pantone.icc", defaultIndex == kPantoneDefault, r.monitor, scaleToD50, lighting, r.curves});
+    writeFixedMember(r, FamilyMember::Pantone, defaultIndex, scaleToD50, lighting);
     if (!progress.step()) return;
     progress.finish();
 }

@@ -1,6 +1,7 @@
 // The profile family written for one target: "Spectrine95.icm" (always with ScaleToD50 = 0),
 // the dated profile (Windows 98 and NT 4 or later), "Netvivid.icc" and "Pantone.icc", the one
-// the default-profile selector names registered as the monitor's default.
+// the default-profile selector names registered as the monitor's default. Each monitor has its
+// own files: the names are monitor 0's, numbered for the others (vlt::familyFileName).
 #pragma once
 
 #include "colour_math.h"

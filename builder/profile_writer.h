@@ -5,14 +5,14 @@
 #include <optional>
 #include <string>
 
+#include "family_names.h"
 #include "profforge.h"
 #include "profile_content.h"
 
 namespace builder {
 
-// Longest profile name before its ".icm": with it the file name stays within the 255 bytes a
-// file system takes.
-inline constexpr size_t kProfileNameLimit = 251;
+// Longest profile name before its ".icm" (the family's names keep to it as well).
+using vlt::kProfileNameLimit;
 
 struct ProfileRequest {
     const ICCMONITORPARMS* parms = nullptr;

@@ -1,6 +1,8 @@
 # The installer that lays out a system root and writes the installation settings.
 set(INSTALLER_DIR ${CMAKE_CURRENT_SOURCE_DIR}/installer)
-add_library(installer_steps STATIC ${INSTALLER_DIR}/install_steps.cpp ${INSTALLER_DIR}/sample_calibration.cpp)
+# The family's file names come from the store's one naming function (compiled in, not exported).
+add_library(installer_steps STATIC ${INSTALLER_DIR}/install_steps.cpp ${INSTALLER_DIR}/sample_calibration.cpp
+            ${PROJECT_SOURCE_DIR}/store/family_names.cpp)
 target_include_directories(installer_steps PUBLIC ${INSTALLER_DIR})
 target_link_libraries(installer_steps PUBLIC vltutil winplat monorder profforge)
 

@@ -337,7 +337,7 @@ TEST_F(ComputeProfilesTest, SecondMonitorUsesItsOwnCalibrationAndNames) {
     ASSERT_EQ(ComputeProfiles(nullptr, "", kTarget, 6500, nullptr, 0x11, 1), 1);
     char dated[MAX_PATH] = "";
     EXPECT_GT(GetWin98ProfileName0(dated, sizeof dated, 1), 0);
-    EXPECT_EQ(std::string(dated), "Other Panel 2 6500K G1.8 .Apr 05 2003 - 06 07 AM.icm");
+    EXPECT_EQ(std::string(dated), "Other Panel 2 6500K G1.8 .Apr 05 2003 - 06 07 AM 2.icm");
     EXPECT_EQ(GetWin98ProfileName(dated, sizeof dated), 0) << "monitor 0's name is left alone";
 }
 

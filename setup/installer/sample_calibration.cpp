@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ascii_case.h"
+#include "family_names.h"
 #include "profforge.h"
 #include "vltutil.h"
 #include "win32_holders.h"
@@ -182,8 +183,10 @@ void reportProfiles(Report& report) {
     char dated[MAX_PATH] = "";
     GetWin98ProfileName(dated, sizeof dated);
     report.lines.push_back("Profiles:");
-    for (const std::string& name : {std::string("Spectrine95.icm"), std::string(dated), std::string("Netvivid.icc"),
-                                    std::string("Pantone.icc")}) {
+    using vlt::FamilyMember;
+    for (const std::string& name : {vlt::familyFileName(FamilyMember::Spectrine95, 0), std::string(dated),
+                                    vlt::familyFileName(FamilyMember::Netvivid, 0),
+                                    vlt::familyFileName(FamilyMember::Pantone, 0)}) {
         if (name.empty()) continue;
         const std::string path = colour + name;
         report.lines.push_back("  " + nativePath(path) + (winplat::fileExists(path.c_str()) ? "" : " (missing)"));
