@@ -40,11 +40,11 @@ void registerProfile(const std::string& path, const ICCMONITORPARMS& parms, bool
     const bool registered = registerWithColourManagement(path, parms, isDefault, monitor, temperature);
     if (!isDefault || !registered) return;
     // Outside the group: the plug-ins are code of others, told only of a default that was made.
-    const PLUGINRECORD record = makePlugInRecord(parms, temperature);
+    const PLUGINRECORD record = makePlugInRecord(parms, temperature, monitor);
     SendToPlugInExtension(reinterpret_cast<const BYTE*>(&record));
 }
 
-PLUGINRECORD makePlugInRecord(const ICCMONITORPARMS& p, DWORD temperature) {
+PLUGINRECORD makePlugInRecord(const ICCMONITORPARMS& p, DWORD temperature, int monitor) {
     PLUGINRECORD r;
     std::memset(&r, 0, sizeof r);
     r.gammaRed = p.gammaRed, r.gammaGreen = p.gammaGreen, r.gammaBlue = p.gammaBlue;
@@ -53,7 +53,7 @@ PLUGINRECORD makePlugInRecord(const ICCMONITORPARMS& p, DWORD temperature) {
     r.redX = p.redX, r.redY = p.redY, r.greenX = p.greenX, r.greenY = p.greenY;
     r.blueX = p.blueX, r.blueY = p.blueY, r.whiteX = p.whiteX, r.whiteY = p.whiteY;
     r.temperature = temperature;
-    GetSpectrineMonitorICMName(r.profilePath, sizeof r.profilePath);
+    GetSpectrineMonitorICMName0(r.profilePath, sizeof r.profilePath, monitor);
     return r;
 }
 

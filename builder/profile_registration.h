@@ -17,8 +17,8 @@ inline constexpr char kSrgbProfile[] = "sRGB Color Space Profile.icm";
 void registerProfile(const std::string& path, const ICCMONITORPARMS& parms, bool isDefault,
                      int monitor, DWORD temperature);
 
-// The record handed to the plug-in extensions: the parameters, the temperature and the
-// monitor's default profile as the store recorded it.
-PLUGINRECORD makePlugInRecord(const ICCMONITORPARMS& parms, DWORD temperature);
+// The record handed to the plug-in extensions: the parameters, the temperature and monitor n's
+// default profile as the store recorded it.
+PLUGINRECORD makePlugInRecord(const ICCMONITORPARMS& parms, DWORD temperature, int monitor);
 
 }  // namespace builder

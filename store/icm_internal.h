@@ -19,6 +19,12 @@ inline constexpr char kFallbackDefault[] = "Netvivid.icc";
 // The system colour directory: GetSystemDirectoryA + "\COLOR\"; empty when it is unknown.
 std::string colourDirectory();
 
+// The name of a per-monitor value of the registration record ("MonitorRegKey", "MonitorDesc",
+// "MonitorICMProfile"): the base name for monitor 0 (and any number below 1), the base name
+// followed by n for monitor n >= 1. The adapter, depth and gamma-ramp values are the machine's
+// and have one name.
+std::string recordValueName(const char* base, int monitor);
+
 // The calibrated profile's file name recorded for monitor n ("Win98Profile" for 0, else
 // "Win98Profile" + n); empty when none is recorded.
 std::string recordedProfileName(int monitor);

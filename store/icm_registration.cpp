@@ -74,16 +74,19 @@ struct Machine {
     DWORD gammaRamp = static_cast<DWORD>(IsGammaRampSupported());
 };
 
+// Monitor n's own values and the machine's: registering one monitor never rewrites what the
+// status check compares for another.
 void writeRecord(const std::string& classKey, const std::string& description,
-                 const std::string& path, const Machine& machine) {
+                 const std::string& path, const Machine& machine, int monitor) {
     using vlt::icm::kRecordKey;
-    WriteSpectrineRegString(kRecordKey, "MonitorRegKey", classKey.c_str());
-    WriteSpectrineRegString(kRecordKey, "MonitorDesc", description.c_str());
+    using vlt::icm::recordValueName;
+    WriteSpectrineRegString(kRecordKey, recordValueName("MonitorRegKey", monitor).c_str(), classKey.c_str());
+    WriteSpectrineRegString(kRecordKey, recordValueName("MonitorDesc", monitor).c_str(), description.c_str());
     WriteSpectrineRegString(kRecordKey, "Adapter", machine.adapter.c_str());
     vlt::writeDword(kRecordKey, "BitsPixel", machine.depth);
     vlt::writeDword(kRecordKey, "GamRamp", machine.gammaRamp);
     // The value the status check keys on last, though the group makes the order moot.
-    WriteSpectrineRegString(kRecordKey, "MonitorICMProfile", path.c_str());
+    WriteSpectrineRegString(kRecordKey, recordValueName("MonitorICMProfile", monitor).c_str(), path.c_str());
 }
 
 }  // namespace
@@ -131,7 +134,7 @@ VLTUTIL_API int RegisterICCProfile0(LPCSTR path, int makeDefault, int monitor) {
             }
         }
     }
-    if (machine) writeRecord(classKey, description, profile, *machine);
+    if (machine) writeRecord(classKey, description, profile, *machine, monitor);
     return group.commit() == ERROR_SUCCESS ? 1 : 0;
 }
 

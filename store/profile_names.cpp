@@ -38,6 +38,10 @@ std::string colourDirectory() {
     return std::string(system, n) + "\\COLOR\\";
 }
 
+std::string recordValueName(const char* base, int monitor) {
+    return monitor < 1 ? std::string(base) : vlt::monitorValueName(base, monitor);
+}
+
 std::string recordedProfileName(int monitor) {
     char name[MAX_PATH];
     int n = monitor == 0 ? GetWin98ProfileName(name, sizeof name)
@@ -103,5 +107,11 @@ VLTUTIL_API int WriteWin98ProfileName0(LPCSTR name, int monitor) {
 }
 
 VLTUTIL_API int GetSpectrineMonitorICMName(LPSTR out, DWORD size) {
-    return GetSpectrineRegString(vlt::icm::kRecordKey, "MonitorICMProfile", out, size);
+    return GetSpectrineMonitorICMName0(out, size, 0);
+}
+
+VLTUTIL_API int GetSpectrineMonitorICMName0(LPSTR out, DWORD size, int monitor) {
+    return GetSpectrineRegString(vlt::icm::kRecordKey,
+                                 vlt::icm::recordValueName("MonitorICMProfile", monitor).c_str(),
+                                 out, size);
 }

@@ -5,7 +5,8 @@
 // A monitor's profiles are listed in its class key's "ICMProfile": on Windows 95 one name
 // (REG_SZ, the full path); elsewhere a list (REG_BINARY: terminated file names, then an empty
 // one; the last name is the default), or the legacy single byte that selects a stock profile.
-// What was registered as default last is kept in the suite's "ICM Registry Info" subkey.
+// What was registered as each monitor's default last is kept in the suite's "ICM Registry Info"
+// subkey: monitor 0's under the base names, monitor n's under the base names followed by n.
 #pragma once
 
 #include "win32.h"
@@ -28,8 +29,9 @@
 // ---- Registration (1 unless said otherwise) --------------------------------------------------
 // Registers the profile at `path` (full path) again and, when makeDefault is non-zero, makes it
 // the default of monitor n (published to the desktop as well), puts its file name last in the
-// monitor's list and writes the registration record. With makeDefault 0 the file's name leaves
-// the list and no record is written.
+// monitor's list and writes monitor n's registration record ("MonitorRegKey", "MonitorDesc",
+// "MonitorICMProfile", each followed by n for n >= 1) with the machine's "Adapter", "BitsPixel"
+// and "GamRamp". With makeDefault 0 the file's name leaves the list and no record is written.
 VLTUTIL_API int RegisterICCProfile0(LPCSTR path, int makeDefault, int monitor);
 VLTUTIL_API int RegisterICCProfile(LPCSTR path, int makeDefault);
 // 1 when colour management is missing or the profile was registered and is now removed; 0 when
@@ -56,8 +58,10 @@ VLTUTIL_API int GetWin98ProfileName(LPSTR out, DWORD size);
 VLTUTIL_API int WriteWin98ProfileName(LPCSTR name);
 VLTUTIL_API int GetWin98ProfileName0(LPSTR out, DWORD size, int monitor);
 VLTUTIL_API int WriteWin98ProfileName0(LPCSTR name, int monitor);
-// "ICM Registry Info" "MonitorICMProfile": the profile last registered as default.
+// "ICM Registry Info" "MonitorICMProfile": the profile last registered as monitor 0's default.
 VLTUTIL_API int GetSpectrineMonitorICMName(LPSTR out, DWORD size);
+// The same for monitor n: "MonitorICMProfile" + n for n >= 1.
+VLTUTIL_API int GetSpectrineMonitorICMName0(LPSTR out, DWORD size, int monitor);
 
 // ---- sRGB and several monitors ---------------------------------------------------------------
 // 1 when the sRGB profile should stand in for the target: the test applies for kind 0 with
@@ -83,7 +87,9 @@ VLTUTIL_API int UpdatePlugInExtension(LPCSTR profilePath);
 // ---- Status ----------------------------------------------------------------------------------
 // One of the SPECTRINE_STATUS_* codes: not installed ("AppFile" and "InfFile" not both set),
 // never calibrated (no "MonitorICMProfile"), monitor, profile, description, adapter or
-// gamma-ramp capability changed, colour depth changed; else 0.
+// gamma-ramp capability changed, colour depth changed; else 0. Monitor 0's registration is
+// compared with its record, and so is that of every further monitor present that has a record
+// of its own.
 VLTUTIL_API int CheckSpectrineStatus(void);
 // Empties "MonitorICMProfile" so that the next status check asks for a calibration. 1 on
 // success.

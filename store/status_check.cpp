@@ -24,10 +24,26 @@ using vlt::icm::Key;
 std::optional<std::string> recordText(const char* name) {
     return vlt::readSuiteText(vlt::icm::kRecordKey, name);
 }
+// A per-monitor value of the record (vlt::icm::recordValueName).
+std::optional<std::string> monitorRecordText(const char* base, int monitor) {
+    return recordText(vlt::icm::recordValueName(base, monitor).c_str());
+}
+
+// The class key of every monitor present, monitor 0 first (its fallback key when the system
+// lists none).
+std::vector<std::string> presentClassKeys() {
+    std::vector<std::string> keys{vlt::pnp::findMonitorKeys(0).classKey};
+    for (int monitor = 1;; ++monitor) {
+        vlt::pnp::MonitorKeys found = vlt::pnp::findMonitorKeys(monitor);
+        if (found.deviceKey.empty()) break;
+        keys.push_back(found.classKey);
+    }
+    return keys;
+}
 
 // What the status check compares the record with, found before the record is read.
 struct Present {
-    std::string classKey = vlt::pnp::findMonitorKeys(0).classKey;
+    std::vector<std::string> classKeys = presentClassKeys();
     std::string adapter = vlt::pnp::displayAdapterDescription();
     DWORD depth = vlt::icm::screenDepth();
     DWORD gammaRamp = static_cast<DWORD>(IsGammaRampSupported());
@@ -61,38 +77,50 @@ bool writtenWithinOneMinute(const std::string& a, const std::string& b) {
     return difference <= 60;
 }
 
-// True when the monitor's class key, its profile list, its description and the display adapter
-// are still those of the record.
+// True when monitor n's class key, its profile list and its description are still those of
+// its record.
+bool monitorRegistrationHolds(int monitor, const std::string& recordedProfile,
+                              const std::string& classKey) {
+    if (monitorRecordText("MonitorRegKey", monitor) != classKey) return false;
+    Key key;
+    DWORD type = REG_NONE;
+    std::vector<BYTE> value;
+    if (!key.open(classKey) ||
+        !vlt::icm::readValue(key.get(), vlt::icm::kProfileValue, type, value))
+        return false;
+    bool holds;
+    if (type == REG_BINARY) {
+        // The default is the last name of the list (none for a one-byte value).
+        std::string last;
+        if (value.size() > 1) {
+            std::vector<std::string> names = vlt::icm::profileList(value);
+            if (!names.empty()) last = names.back();
+        }
+        std::string recordedName = vlt::icm::fileNameOf(recordedProfile);
+        holds = last == recordedName ||
+                writtenWithinOneMinute(vlt::icm::colourDirectory() + last, recordedProfile);
+    } else {
+        std::string single(reinterpret_cast<const char*>(value.data()),
+                           strnlen(reinterpret_cast<const char*>(value.data()), value.size()));
+        holds = single == recordedProfile;
+    }
+    if (holds) {
+        if (std::optional<std::string> description = key.text("DriverDesc"))
+            holds = monitorRecordText("MonitorDesc", monitor) == *description;
+    }
+    return holds;
+}
+
+// True when every registered monitor's registration holds (monitor 0's is `recordedProfile`;
+// a further monitor counts once it was registered as itself) and the display adapter is the
+// record's.
 bool registrationHolds(const std::string& recordedProfile, const Present& present) {
     if (!IsICMSupported()) return true;
-    const std::string& classKey = present.classKey;
-    bool holds = recordText("MonitorRegKey") == classKey;
-    if (holds) {
-        Key key;
-        DWORD type = REG_NONE;
-        std::vector<BYTE> value;
-        if (!key.open(classKey) ||
-            !vlt::icm::readValue(key.get(), vlt::icm::kProfileValue, type, value)) {
-            holds = false;
-        } else if (type == REG_BINARY) {
-            // The default is the last name of the list (none for a one-byte value).
-            std::string last;
-            if (value.size() > 1) {
-                std::vector<std::string> names = vlt::icm::profileList(value);
-                if (!names.empty()) last = names.back();
-            }
-            std::string recordedName = vlt::icm::fileNameOf(recordedProfile);
-            holds = last == recordedName ||
-                    writtenWithinOneMinute(vlt::icm::colourDirectory() + last, recordedProfile);
-        } else {
-            std::string single(reinterpret_cast<const char*>(value.data()),
-                               strnlen(reinterpret_cast<const char*>(value.data()), value.size()));
-            holds = single == recordedProfile;
-        }
-        if (holds && key.get()) {
-            if (std::optional<std::string> description = key.text("DriverDesc"))
-                holds = recordText("MonitorDesc") == *description;
-        }
+    bool holds = monitorRegistrationHolds(0, recordedProfile, present.classKeys[0]);
+    for (int monitor = 1; holds && monitor < static_cast<int>(present.classKeys.size()); ++monitor) {
+        std::optional<std::string> profile = monitorRecordText("MonitorICMProfile", monitor);
+        if (profile && !profile->empty())
+            holds = monitorRegistrationHolds(monitor, *profile, present.classKeys[monitor]);
     }
     return holds && recordText("Adapter") == present.adapter;
 }

@@ -169,8 +169,13 @@ TEST_F(ProfileRegistration, EachMonitorHasItsOwnListAndDefault) {
     EXPECT_EQ(profileList(1), (std::vector<std::string>{"<absent>"}));
     EXPECT_EQ(systemDefault(2), path);
     EXPECT_EQ(systemDefault(0), colourDir() + "sRGB Color Space Profile.icm");
-    EXPECT_EQ(suiteText("ICM Registry Info", "MonitorRegKey"), classKey(2));
-    EXPECT_EQ(suiteText("ICM Registry Info", "MonitorDesc"), "Spectra 19");
+    // Monitor 2's own record; monitor 0's is not touched.
+    EXPECT_EQ(suiteText("ICM Registry Info", "MonitorRegKey2"), classKey(2));
+    EXPECT_EQ(suiteText("ICM Registry Info", "MonitorDesc2"), "Spectra 19");
+    EXPECT_EQ(suiteText("ICM Registry Info", "MonitorICMProfile2"), path);
+    for (const char* name : {"MonitorRegKey", "MonitorDesc", "MonitorICMProfile"})
+        EXPECT_EQ(suiteText("ICM Registry Info", name), "<absent>") << name;
+    EXPECT_EQ(suiteText("ICM Registry Info", "Adapter"), "Virtual Display Adapter");
 }
 
 TEST_F(ProfileRegistration, Windows95KeepsOneNameAsText) {
