@@ -2,7 +2,9 @@
 // the monitor's default, beside the calibrated profile registered without being the default.
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "family_names.h"
 #include "icm_internal.h"
 #include "store_internal.h"
 #include "system_version.h"
@@ -16,32 +18,48 @@ struct Choice {
     DWORD stored;      // the selector as it is stored
 };
 
+using vlt::FamilyMember;
+
 Choice chooseDefault(DWORD selector, int monitor, const std::string& colourDir) {
-    Choice choice{vlt::icm::kFallbackDefault, selector};
+    Choice choice{{}, selector};
+    FamilyMember member = FamilyMember::Netvivid;  // when the selector names no other member
+    std::string file;  // a file the selector names outside the family
     if (selector == 0) {
-        choice.file = "Spectrine95.icm";
+        member = FamilyMember::Spectrine95;
     } else if (selector == 4) {
-        choice.file = "sRGB_Spectrine.icc";
+        file = "sRGB_Spectrine.icc";
     } else if (selector == 5) {
         char oem[MAX_PATH];
-        if (GetSpectrineRegString("Settings", "OEMProfileName", oem, sizeof oem) > 0 &&
-            winplat::fileExists((colourDir + oem).c_str()))
-            choice.file = oem;
+        if (GetSpectrineRegString("Settings", "OEMProfileName", oem, sizeof oem) > 0) file = oem;
     } else {
         char app[MAX_PATH];
         if (GetSpectrineExeFile(app, sizeof app) && std::strstr(app, "Pantone")) {
-            choice.file = "Pantone.icc";
+            member = FamilyMember::Pantone;
             choice.stored = 2;
         }
         const vlt::SystemVersion v = vlt::systemVersion();
-        if (!v.windows95() && !v.ntBefore4()) {
-            std::string calibrated = vlt::icm::recordedProfileName(monitor);
-            if (!calibrated.empty()) choice.file = calibrated;
-        }
+        if (!v.windows95() && !v.ntBefore4()) file = vlt::icm::recordedProfileName(monitor);
     }
-    // A file nothing has written yet cannot be the default.
-    if (!winplat::fileExists((colourDir + choice.file).c_str())) choice.file = vlt::icm::kFallbackDefault;
-    return choice;
+    auto exists = [&colourDir](const std::string& name) {
+        return winplat::fileExists((colourDir + name).c_str());
+    };
+    auto pick = [&choice](const std::string& name) {
+        choice.file = name;
+        return choice;
+    };
+    if (!file.empty() && exists(file)) return pick(file);
+    // A file nothing has written yet cannot be the default: the monitor's "Netvivid" stands in.
+    // A monitor n >= 1 whose own family was never written (a root from before each monitor had
+    // its own files) keeps the shared files of before until its next computation.
+    std::vector<int> owners{monitor};
+    if (monitor >= 1) owners.push_back(0);
+    for (int owner : owners) {
+        const std::string own = vlt::familyFileName(member, owner);
+        if (file.empty() && exists(own)) return pick(own);
+        const std::string netvivid = vlt::familyFileName(FamilyMember::Netvivid, owner);
+        if (exists(netvivid)) return pick(netvivid);
+    }
+    return pick(vlt::familyFileName(FamilyMember::Netvivid, monitor));
 }
 
 }  // namespace
@@ -64,8 +82,8 @@ VLTUTIL_API LONG WriteSpectrineDefaultProfile0(DWORD selector, int monitor) {
 
     // The calibrated profile stays registered beside the default; without a recorded name
     // there is nothing to register.
-    std::string calibrated =
-        selector == 1 ? std::string("Spectrine95.icm") : vlt::icm::recordedProfileName(monitor);
+    std::string calibrated = selector == 1 ? vlt::familyFileName(FamilyMember::Spectrine95, monitor)
+                                           : vlt::icm::recordedProfileName(monitor);
     if (!calibrated.empty()) RegisterICCProfile0((colourDir + calibrated).c_str(), 0, monitor);
 
     const std::string path = colourDir + choice.file;

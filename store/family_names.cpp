@@ -38,9 +38,9 @@ std::string familyFileName(FamilyMember member, int monitor, std::string_view da
     return std::string(datedName.substr(0, room)) + number + ".icm";
 }
 
-std::optional<FamilyMember> fixedFamilyMember(std::string_view fileName) {
+std::optional<FamilyMember> fixedFamilyMember(std::string_view fileName, int monitor) {
     for (const FixedName& fixed : kFixedNames)
-        if (winplat::equalsIgnoringCase(fileName, familyFileName(fixed.member, 0))) return fixed.member;
+        if (winplat::equalsIgnoringCase(fileName, familyFileName(fixed.member, monitor))) return fixed.member;
     return std::nullopt;
 }
 

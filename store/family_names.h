@@ -30,8 +30,8 @@ inline constexpr std::size_t kProfileNameLimit = 251;
 // fixed members ignore it.
 std::string familyFileName(FamilyMember member, int monitor, std::string_view datedName = {});
 
-// The fixed member whose monitor-0 name `fileName` is (case ignored, as the system compares
+// The fixed member whose name for monitor n `fileName` is (case ignored, as the system compares
 // file names); nothing for any other name, dated names included.
-std::optional<FamilyMember> fixedFamilyMember(std::string_view fileName);
+std::optional<FamilyMember> fixedFamilyMember(std::string_view fileName, int monitor = 0);
 
 }  // namespace vlt

@@ -14,7 +14,6 @@ namespace vlt::icm {
 inline constexpr char kRecordKey[] = "ICM Registry Info";
 // The value that holds a monitor's profiles in its class key.
 inline constexpr char kProfileValue[] = "ICMProfile";
-inline constexpr char kFallbackDefault[] = "Netvivid.icc";
 
 // The system colour directory: GetSystemDirectoryA + "\COLOR\"; empty when it is unknown.
 std::string colourDirectory();

@@ -8,11 +8,13 @@
 #include <vector>
 
 #include "ascii_case.h"
+#include "family_names.h"
 #include "icm_internal.h"
 #include "pnp_walk.h"
 #include "store_internal.h"
 #include "system_version.h"
 #include "vltutil.h"
+#include "winplat_files.h"
 #include "winplat_registry.h"
 
 namespace {
@@ -35,7 +37,8 @@ std::string displayDevice(int monitor) {
 }
 
 // The list form: every old name but the file's own (and, for a long file name, the calibrated
-// profile recorded before), in their order, then the file's name when it becomes the default,
+// profile recorded before; for a member of a further monitor's family, monitor 0's same
+// member), in their order, then the file's name when it becomes the default,
 // then the empty name that ends the list. Only a missing value is an empty list: a list that
 // cannot be read is kept as it is, and the rewrite fails (false).
 bool rewriteList(HKEY key, const std::string& path, bool makeDefault, int monitor) {
@@ -50,6 +53,11 @@ bool rewriteList(HKEY key, const std::string& path, bool makeDefault, int monito
     // Dated profile names are long: the new one replaces the calibrated profile of before.
     std::string recorded;
     if (fileName.size() > 35) recorded = vlt::icm::recordedProfileName(monitor);
+    // A member of monitor n's own family replaces the same member of monitor 0's, which the
+    // monitor used while the monitors shared their files (a root from before).
+    std::string shared;
+    if (std::optional<vlt::FamilyMember> member = vlt::fixedFamilyMember(fileName, monitor); member && monitor >= 1)
+        shared = vlt::familyFileName(*member, 0);
 
     std::vector<BYTE> list;
     auto append = [&list](const std::string& name) {
@@ -59,6 +67,7 @@ bool rewriteList(HKEY key, const std::string& path, bool makeDefault, int monito
     for (const std::string& name : vlt::icm::profileList(old)) {
         if (winplat::equalsIgnoringCase(name, fileName)) continue;
         if (!recorded.empty() && winplat::equalsIgnoringCase(name, recorded)) continue;
+        if (!shared.empty() && winplat::equalsIgnoringCase(name, shared)) continue;
         append(name);
     }
     if (makeDefault) append(fileName);
@@ -87,6 +96,20 @@ void writeRecord(const std::string& classKey, const std::string& description,
     vlt::writeDword(kRecordKey, "GamRamp", machine.gammaRamp);
     // The value the status check keys on last, though the group makes the order moot.
     WriteSpectrineRegString(kRecordKey, recordValueName("MonitorICMProfile", monitor).c_str(), path.c_str());
+}
+
+// The name a monitor receives for a name of the first monitor's list: a profile of the first
+// monitor's own family (a fixed member, or its recorded calibrated profile) becomes the same
+// member of the receiving monitor's family once that monitor's file exists; any other name is
+// given as it is.
+std::string nameForMonitor(const std::string& name, int monitor, const std::string& colourDir) {
+    std::string own;
+    if (std::optional<vlt::FamilyMember> member = vlt::fixedFamilyMember(name))
+        own = vlt::familyFileName(*member, monitor);
+    else if (winplat::equalsIgnoringCase(name, vlt::icm::recordedProfileName(0)))
+        own = vlt::icm::recordedProfileName(monitor);
+    if (own.empty() || !winplat::fileExists((colourDir + own).c_str())) return name;
+    return own;
 }
 
 }  // namespace
@@ -157,12 +180,15 @@ VLTUTIL_API int DispatchICMForMultiMonitor(int count) {
         type != REG_BINARY)
         return 0;
     // The walk stops at the empty name that ends the list, or at the end of the value.
+    const std::string colourDir = vlt::icm::colourDirectory();
     size_t at = 0;
     for (int monitor = count - 1; monitor >= 0 && at < list.size(); --monitor) {
         const BYTE* start = list.data() + at;
         size_t length = strnlen(reinterpret_cast<const char*>(start), list.size() - at);
         if (length == 0) break;
-        std::vector<BYTE> one(start, start + length);
+        const std::string name =
+            nameForMonitor(std::string(reinterpret_cast<const char*>(start), length), monitor, colourDir);
+        std::vector<BYTE> one(name.begin(), name.end());
         one.push_back('\0');
         one.push_back('\0');
         at += length + 1;

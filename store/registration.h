@@ -44,11 +44,13 @@ VLTUTIL_API int IsICMSupported(void);
 // "Settings" "DefaultProfile" (0 when absent) into *selector; on Windows 98 and NT 5 or later
 // 1 and 2 read as 3 and the result is 1, elsewhere the result is 0.
 VLTUTIL_API int GetSpectrineDefaultProfile(DWORD* selector);
-// Installs the default profile the selector chooses for monitor n (0: "Spectrine95.icm",
-// 4: "sRGB_Spectrine.icc", 5: the OEM profile, others: "Pantone.icc", "Netvivid.icc" or the
-// monitor's calibrated profile; a chosen file that does not exist gives "Netvivid.icc"),
-// registers the calibrated profile beside it, tells the plug-in extensions and stores the
-// selector (2 when the suite is the Pantone edition). Returns the Win32 code of that store.
+// Installs the default profile the selector chooses for monitor n from monitor n's own family
+// (0: "Spectrine95.icm", 4: "sRGB_Spectrine.icc", 5: the OEM profile, others: "Pantone.icc",
+// "Netvivid.icc" or the monitor's calibrated profile; a chosen file that does not exist gives
+// "Netvivid.icc"; for n >= 1 the names are numbered as vlt::familyFileName numbers them, and a
+// monitor whose own family was never written keeps monitor 0's files), registers the
+// calibrated profile beside it, tells the plug-in extensions and stores the selector (2 when
+// the suite is the Pantone edition). Returns the Win32 code of that store.
 VLTUTIL_API LONG WriteSpectrineDefaultProfile0(DWORD selector, int monitor);
 VLTUTIL_API LONG WriteSpectrineDefaultProfile(DWORD selector);
 
@@ -71,8 +73,10 @@ VLTUTIL_API int GetSpectrineMonitorICMName0(LPSTR out, DWORD size, int monitor);
 VLTUTIL_API int ChecksRGB(int kind, DWORD temperature, double gammaRed, double gammaGreen,
                           double gammaBlue);
 // Gives each of the last monitors one name of the first monitor's list: the first name to
-// monitor count - 1, the next to count - 2, ..., until the list ends. 1 when the first
-// monitor's list (REG_BINARY, at most 1024 bytes) could be read, else 0.
+// monitor count - 1, the next to count - 2, ..., until the list ends. A profile of the first
+// monitor's own family (a fixed member or its recorded calibrated profile) is given as the
+// receiving monitor's own member when that file exists; other names as they are. 1 when the
+// first monitor's list (REG_BINARY, at most 1024 bytes) could be read, else 0.
 VLTUTIL_API int DispatchICMForMultiMonitor(int count);
 
 // ---- Plug-in extensions ----------------------------------------------------------------------
