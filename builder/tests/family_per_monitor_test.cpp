@@ -174,15 +174,23 @@ TEST_P(TwoScreensFamilies, EachScreenKeepsItsOwnFilesAndRegistration) {
     const TwoScreensCase& c = GetParam();
     setSettingsDword("DefaultProfile", c.selector);
     setSettingsDword("NoDateInProfileName", c.noDate);
-    // Monitor 0 first and monitor 1 after it: the second must leave the first as it was.
-    computeUnadjusted(0);
-    computeUnadjusted(1);
-
     const std::vector<std::string> files[2] = {
         {"Spectrine95.icm", "Netvivid.icc", "Pantone.icc", c.dated},
         {"Spectrine95 2.icm", "Netvivid 2.icc", "Pantone 2.icc", c.datedSecond}};
     const std::string defaults[2] = {c.datedIsDefault ? c.dated : "Spectrine95.icm",
                                      c.datedIsDefault ? c.datedSecond : "Spectrine95 2.icm"};
+    // Monitor 0 first and monitor 1 after it: the second must leave the first as it was. The
+    // plug-ins are told of each monitor's own default.
+    for (int monitor = 0; monitor < 2; ++monitor) {
+        computeUnadjusted(monitor);
+        PLUGINRECORD block;
+        std::memset(&block, 0xbd, sizeof block);
+        DWORD size = sizeof block;
+        ASSERT_EQ(GetSpectrineRegValue("Calibration", "PlugInData", nullptr, reinterpret_cast<LPBYTE>(&block), &size),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(std::string(block.profilePath, strnlen(block.profilePath, sizeof block.profilePath)),
+                  colourDir() + defaults[monitor]);
+    }
     std::vector<std::string> all = files[0];
     all.insert(all.end(), files[1].begin(), files[1].end());
     std::sort(all.begin(), all.end());
