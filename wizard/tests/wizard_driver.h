@@ -1,0 +1,80 @@
+// The wizard's GUI tests: an installed suite in a fresh root with the GUI fixture's two virtual
+// monitors, the wizard started in process as its program would start it, and a script of
+// actions run one after the other from a timer while the wizard's own loop runs (each action
+// may open a modal dialog, which a dialog script answers). Help and shell requests are
+// recorded.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "canvas_test.h"
+#include "fake_suite.h"
+#include "wizard_dialog.h"
+
+namespace huevista::test {
+
+using Surface = spx::test::Surface;
+using Action = std::function<void()>;
+
+struct HelpCall {
+    std::string file;
+    UINT command;
+    ULONG_PTR context;
+};
+
+class WizardTest : public spx::test::GuiTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Starts the wizard and runs `script`; the last action is expected to end it. Returns the
+    // exit code (a wizard still running after `timeoutMs` is closed and the test fails).
+    int runWizard(std::vector<Action> script, std::vector<std::string> arguments = {}, DWORD timeoutMs = 30000);
+
+    // The running wizard.
+    HWND wizard() const { return wizard_; }
+    WizardDialog& dialog() const { return *WizardDialog::of(wizard_); }
+    HWND step() const;
+    StepKind kind() const { return dialog().activeKind(); }
+
+    // Buttons of the main dialog, or else of the active step, as the user presses them (a
+    // click on the control, which sends its notification).
+    void press(int id) const;
+    void next() const { press(1001); }
+    void back() const { press(1002); }
+    // A key through the wizard's loop (WM_KEYDOWN posted to the focus, then the messages run).
+    void key(int virtualKey);
+    // A click of the active step at (x, y) relative to the picture of `width` x `height`
+    // centred in it.
+    void clickPicture(int x, int y, int width, int height) const;
+    // Moves a vertical trackbar of the active step to `position` as a drag would.
+    void slide(int id, int position) const;
+
+    // The main dialog's surface, and a pixel of it at a point of the active step's client area.
+    Surface shot(const std::string& name);
+    static uint32_t at(const Surface& s, POINT p);
+    POINT inStep(int x, int y) const;  // step client point -> surface point
+    POINT inWindow(HWND child, int x, int y) const;
+
+    // Answers the message dialog (186) with IDOK or IDCANCEL, recording each text shown.
+    void answerMessages(int answer);
+    std::vector<std::string> messages;
+    std::vector<HelpCall> helpCalls;
+    std::vector<std::string> shellCalls;
+
+    FakeSuite suite;
+
+private:
+    static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD);
+    std::vector<Action> script_;
+    size_t next_ = 0;
+    bool busy_ = false;
+    HWND wizard_ = nullptr;
+    DWORD started_ = 0;
+    DWORD timeout_ = 0;
+    UINT_PTR timer_ = 0;
+};
+
+}  // namespace huevista::test
