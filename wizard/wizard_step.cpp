@@ -32,6 +32,7 @@ bool WizardStep::create(HWND dialog, const RECT& place) {
                                    reinterpret_cast<LPARAM>(this));
     if (!made) return false;
     ShowWindow(made, SW_SHOW);
+    shown();
     return true;
 }
 

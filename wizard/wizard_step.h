@@ -52,6 +52,8 @@ public:
 protected:
     // After the window and its controls exist, before it shows.
     virtual void created() {}
+    // After the window is shown.
+    virtual void shown() {}
     // Before the window goes.
     virtual void destroying() {}
     // Draws the step's pattern over its frame.

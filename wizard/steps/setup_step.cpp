@@ -64,6 +64,17 @@ void SetupStep::created() {
     if (!mode_.anyVisible()) SetTimer(window(), kAutoStartTimer, kAutoStartDelay, nullptr);
 }
 
+// The focus rests on the chosen (else the first visible) picture, or on the step itself when
+// none shows, so that Enter reaches the wizard's default button.
+void SetupStep::shown() {
+    HWND focus = nullptr;
+    for (int type = 0; type < 3; ++type) {
+        if (mode_.hidden(type)) continue;
+        if (!focus || type == remembered_) focus = GetDlgItem(window(), kButtons[type]);
+    }
+    SetFocus(focus ? focus : window());
+}
+
 void SetupStep::destroying() { KillTimer(window(), kAutoStartTimer); }
 
 void SetupStep::layOut() {

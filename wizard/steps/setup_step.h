@@ -36,6 +36,7 @@ public:
 
 private:
     void created() override;
+    void shown() override;
     void destroying() override;
     bool handle(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     void choose(int type);

@@ -1,6 +1,7 @@
 #include "wizard_driver.h"
 
 #include "huevista.h"
+#include "grid_geometry.h"
 #include "shell_calls.h"
 
 namespace huevista::test {
@@ -78,10 +79,20 @@ void WizardTest::press(int id) const {
     SendMessageA(control, BM_CLICK, 0, 0);
 }
 
-void WizardTest::key(int virtualKey) {
-    HWND focus = GetFocus();
-    PostMessageA(focus ? focus : wizard_, WM_KEYDOWN, static_cast<WPARAM>(virtualKey), 1);
-    PostMessageA(focus ? focus : wizard_, WM_KEYUP, static_cast<WPARAM>(virtualKey), 0xC0000001);
+void WizardTest::key(int virtualKey, bool control) {
+    std::vector<INPUT> inputs;
+    auto add = [&](int vk, bool up) {
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = static_cast<WORD>(vk);
+        in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        inputs.push_back(in);
+    };
+    if (control) add(VK_CONTROL, false);
+    add(virtualKey, false);
+    add(virtualKey, true);
+    if (control) add(VK_CONTROL, true);
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 POINT WizardTest::inWindow(HWND child, int x, int y) const {
@@ -119,6 +130,54 @@ uint32_t WizardTest::at(const Surface& s, POINT p) {
     if (p.y < 0 || p.x < 0 || static_cast<size_t>(p.y) >= s.size() || static_cast<size_t>(p.x) >= s[0].size())
         return 0xFFFFFFFF;
     return s[static_cast<size_t>(p.y)][static_cast<size_t>(p.x)];
+}
+
+void WizardTest::completeStep(int type, int gridIndex) {
+    switch (kind()) {
+        case StepKind::Setup: press(1014 + type); break;
+        case StepKind::BlackPoint:
+        case StepKind::Shadows:
+        case StepKind::Highlights: {
+            const GridShape shape = gridShape(kind() == StepKind::BlackPoint ? GridKind::Spaced : GridKind::Dense);
+            for (int c = 0; c < kColumns; ++c)
+                clickPicture(kColumnX[c] + 30, kGridTop + shape.pitch * gridIndex, 395, 430);
+            break;
+        }
+        case StepKind::WhitePoint:
+        case StepKind::Blue:
+        case StepKind::Red:
+        case StepKind::Green:
+            for (int id : {1056, 1057, 1058})
+                slide(id, static_cast<int>(SendDlgItemMessageA(step(), id, TBM_GETPOS, 0, 0)) + 4);
+            break;
+        default: break;
+    }
+}
+
+void WizardTest::forward(int type, int gridIndex) {
+    const bool setup = kind() == StepKind::Setup && !IsWindowVisible(GetDlgItem(wizard_, 1001));
+    completeStep(type, gridIndex);
+    if (!setup) next();
+}
+
+HWND WizardTest::progressPanel() const {
+    for (HWND child = GetWindow(wizard_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (GetDlgItem(child, 1017)) return child;
+    return nullptr;
+}
+
+std::string WizardTest::textOf(HWND window, int id) const {
+    char text[2048] = "";
+    GetDlgItemTextA(window, id, text, sizeof text);
+    return text;
+}
+
+long long WizardTest::helpContextShown() {
+    const size_t before = helpCalls.size();
+    press(9);
+    if (helpCalls.size() != before + 1) return -2;
+    const HelpCall& call = helpCalls.back();
+    return call.command == HELP_CONTENTS ? -1 : static_cast<long long>(call.context);
 }
 
 void WizardTest::answerMessages(int answer) {

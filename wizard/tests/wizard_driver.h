@@ -44,8 +44,9 @@ protected:
     void press(int id) const;
     void next() const { press(1001); }
     void back() const { press(1002); }
-    // A key through the wizard's loop (WM_KEYDOWN posted to the focus, then the messages run).
-    void key(int virtualKey);
+    // A key pressed and released (with Ctrl held when `control`), as input the wizard's loop
+    // receives.
+    void key(int virtualKey, bool control = false);
     // A click of the active step at (x, y) relative to the picture of `width` x `height`
     // centred in it.
     void clickPicture(int x, int y, int width, int height) const;
@@ -57,6 +58,22 @@ protected:
     static uint32_t at(const Surface& s, POINT p);
     POINT inStep(int x, int y) const;  // step client point -> surface point
     POINT inWindow(HWND child, int x, int y) const;
+
+    // Does what the active step needs before Next is available: a display type on Setup
+    // (`type`), a patch in each column of a grid (`gridIndex`), every slider moved.
+    void completeStep(int type = 0, int gridIndex = 4);
+    // Moves on from the active step: its choices made (completeStep), then Next (on Setup the
+    // choice itself moves on).
+    void forward(int type = 0, int gridIndex = 4);
+    // Runs the wizard's messages that wait now.
+    void settle() { pumpDialog(wizard_); }
+    // The progress panel and the instruction panel.
+    HWND progressPanel() const;
+    std::string textOf(HWND window, int id) const;
+    std::string instructionShown() const { return textOf(wizard_, 1005); }
+    std::string titleShown() const { return textOf(progressPanel(), 1017); }
+    // Help as the Help button asks for it: the context of the last request (-1: contents).
+    long long helpContextShown();
 
     // Answers the message dialog (186) with IDOK or IDCANCEL, recording each text shown.
     void answerMessages(int answer);
