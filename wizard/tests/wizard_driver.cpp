@@ -36,13 +36,15 @@ void WizardTest::TearDown() {
 
 void CALLBACK WizardTest::tick(HWND, UINT, UINT_PTR, DWORD) {
     WizardTest* self = running;
-    if (!self || self->busy_ || !self->wizard_) return;
+    if (!self || !self->wizard_ || !IsWindow(self->wizard_)) return;
+    // Also inside a modal dialog an action is waiting on: destroying the wizard ends it too.
     if (GetTickCount() - self->started_ > self->timeout_) {
         ADD_FAILURE() << "the wizard still ran after the script's time; closing it";
-        self->busy_ = true;
+        self->next_ = self->script_.size();
         DestroyWindow(self->wizard_);
         return;
     }
+    if (self->busy_) return;
     if (self->next_ >= self->script_.size()) return;
     self->busy_ = true;
     self->script_[self->next_++]();
