@@ -227,6 +227,21 @@ def palette():
         f.write(bytes(c for rgb in entries for c in rgb))
 
 
+# ---- The lighting sounds (WAVE 186 to 189): short tones, one pitch per lighting ------------------
+def tone(path, frequency):
+    import math
+    rate, seconds = 11025, 0.15
+    count = int(rate * seconds)
+    samples = bytes(int(128 + 60 * math.sin(2 * math.pi * frequency * i / rate) * min(1.0, (count - i) / 400))
+                    for i in range(count))
+    fmt = struct.pack('<HHIIHH', 1, 1, rate, rate, 1, 8)
+    body = b'WAVE' + b'fmt ' + struct.pack('<I', len(fmt)) + fmt + b'data' + struct.pack('<I', len(samples)) + samples
+    if len(samples) % 2:
+        body += b'\0'
+    with open(path, 'wb') as f:
+        f.write(b'RIFF' + struct.pack('<I', len(body)) + body)
+
+
 def main():
     button_faces('CRT', crt)
     button_faces('LCD', flat_panel)
@@ -241,6 +256,8 @@ def main():
         f.write(icon_file(1, icon))
     cursors()
     palette()
+    for lighting, frequency in enumerate([880, 523, 659, 784]):  # fluorescent, incandescent, halogen, daylight
+        tone(f'lighting{lighting}.wav', frequency)
 
 
 if __name__ == '__main__':

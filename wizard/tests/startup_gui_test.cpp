@@ -218,6 +218,18 @@ TEST_F(BackgroundTest, CoversBothMonitorsLabelsThemAndShowsTheViewingAnglePatter
                }});
 }
 
+TEST_F(BackgroundTest, ThePatternStaysForALaterMonitorOfAnotherType) {
+    runWizard({[&] {
+        while (dialog().monitor() == 0) forward(1);
+        EXPECT_TRUE(dialog().background().pattern());
+        forward(0);
+        EXPECT_EQ(kind(), StepKind::Brightness);
+        EXPECT_TRUE(dialog().background().pattern());
+        EXPECT_EQ(onMonitor(background("later monitor"), kSecondMonitor, 17, 17), 0x101010u);
+        DestroyWindow(wizard());
+    }});
+}
+
 TEST_F(BackgroundTest, OneMonitorIsNotLabelled) {
     writeDisplayIni({spx::test::VirtualMonitor{}});
     WinplatResetProcessState();
