@@ -3,6 +3,7 @@
 #include "gdi_handle.h"
 #include "resource_ids.h"
 #include "text_table.h"
+#include "window_helpers.h"
 
 namespace huevista {
 namespace {
@@ -28,11 +29,7 @@ void fillSquares(HDC dc, const RECT& m, HBRUSH brush, bool firstOnEvenRows) {
 }  // namespace
 
 void BackgroundWindow::registerClass(HINSTANCE instance) {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = procedure;
-    wc.hInstance = instance;
-    wc.lpszClassName = kBackgroundClass;
-    RegisterClassA(&wc);  // already registered by an earlier run of this process: kept
+    registerWindowClass(instance, kBackgroundClass, procedure, nullptr);
 }
 
 BackgroundWindow::BackgroundWindow(HINSTANCE instance, const MonitorList& monitors, const Fonts& fonts)

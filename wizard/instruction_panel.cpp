@@ -5,6 +5,7 @@
 
 #include "gdi_handle.h"
 #include "resource_ids.h"
+#include "window_helpers.h"
 
 namespace huevista {
 namespace {
@@ -99,12 +100,7 @@ LRESULT CALLBACK panelProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
 }  // namespace
 
 void registerInstructionClass(HINSTANCE instance) {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = panelProcedure;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.lpszClassName = kInstructionClass;
-    RegisterClassA(&wc);  // already registered by an earlier run of this process: kept
+    registerWindowClass(instance, kInstructionClass, panelProcedure, LoadCursorA(nullptr, IDC_ARROW));
 }
 
 int measureInstruction(HDC dc, std::string_view text, int symbolWidth) {

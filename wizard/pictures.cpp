@@ -64,14 +64,23 @@ COLORREF Picture::at(int x, int y) const {
 }
 
 void Picture::draw(HDC dc, int x, int y) const {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width_;
-    info.bmiHeader.biHeight = -height_;  // top-down rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    StretchDIBits(dc, x, y, width_, height_, 0, 0, width_, height_, pixels_.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+    if (!bitmap_) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width_;
+        info.bmiHeader.biHeight = -height_;  // top-down rows
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        bitmap_.reset(CreateDIBitmap(dc, &info.bmiHeader, CBM_INIT, pixels_.data(), &info, DIB_RGB_COLORS));
+        if (!bitmap_) return;
+    }
+    HDC source = CreateCompatibleDC(dc);
+    {
+        Selected picture(source, bitmap_.get());
+        BitBlt(dc, x, y, width_, height_, source, 0, 0, SRCCOPY);
+    }
+    DeleteDC(source);
 }
 
 COLORREF channelColour(int channel, int level) {

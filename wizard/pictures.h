@@ -5,10 +5,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "gdi_handle.h"
 #include "win32.h"
 
 namespace huevista {
 
+// A picture of exact RGB pixels. Its first draw turns it into a device bitmap, which later
+// draws copy as they are.
 class Picture {
 public:
     Picture(int width, int height, COLORREF fill);
@@ -25,6 +28,7 @@ public:
 private:
     int width_, height_;
     std::vector<uint32_t> pixels_;  // top-down rows of 0x00RRGGBB
+    mutable GdiHandle<HBITMAP> bitmap_;  // made on the first draw
 };
 
 // The level `level` on channel `channel` (0 red, 1 green, 2 blue) alone.

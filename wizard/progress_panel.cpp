@@ -1,6 +1,7 @@
 #include "progress_panel.h"
 
 #include "resource_ids.h"
+#include "window_helpers.h"
 
 namespace huevista {
 
@@ -13,9 +14,7 @@ INT_PTR CALLBACK ProgressPanel::procedure(HWND, UINT message, WPARAM wParam, LPA
         case WM_INITDIALOG: return FALSE;
         case WM_CTLCOLORDLG:
         case WM_CTLCOLORSTATIC:
-            SetTextColor(reinterpret_cast<HDC>(wParam), RGB(0, 0, 0));
-            SetBkColor(reinterpret_cast<HDC>(wParam), RGB(192, 192, 192));
-            return reinterpret_cast<INT_PTR>(GetStockObject(LTGRAY_BRUSH));
+            return dialogGrey(wParam);
         default: return FALSE;
     }
 }

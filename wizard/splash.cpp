@@ -5,6 +5,7 @@
 #include "install_check.h"
 #include "logo_files.h"
 #include "vltutil.h"
+#include "window_helpers.h"
 
 namespace huevista {
 namespace {
@@ -74,12 +75,7 @@ void showSplash(HINSTANCE instance, const std::string& programPath) {
         static_cast<HBITMAP>(LoadImageA(nullptr, splashFile(programPath).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
     BITMAP size{};
     if (!bitmap || !GetObjectA(bitmap.get(), sizeof size, &size)) return;
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = procedure;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.lpszClassName = kSplashClass;
-    RegisterClassA(&wc);  // already registered by an earlier run of this process: kept
+    registerWindowClass(instance, kSplashClass, procedure, LoadCursorA(nullptr, IDC_ARROW));
     RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     SplashState state{bitmap.get(), size.bmWidth, size.bmHeight};

@@ -12,11 +12,10 @@
 #include "steps/slider_steps.h"
 #include "text_table.h"
 #include "win32_extras.h"
+#include "window_helpers.h"
 
 namespace huevista {
 namespace {
-
-constexpr COLORREF kDialogGrey = RGB(192, 192, 192);
 
 std::unique_ptr<WizardStep> makeStep(StepKind kind, WizardHost& host) {
     switch (kind) {
@@ -132,9 +131,7 @@ INT_PTR WizardDialog::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CTLCOLORDLG:
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
-            SetTextColor(reinterpret_cast<HDC>(wParam), RGB(0, 0, 0));
-            SetBkColor(reinterpret_cast<HDC>(wParam), kDialogGrey);
-            return reinterpret_cast<INT_PTR>(GetStockObject(LTGRAY_BRUSH));
+            return dialogGrey(wParam);
         case WM_QUERYNEWPALETTE: {
             if (!setup_.palette) return FALSE;
             HDC dc = GetDC(window_);

@@ -1,12 +1,12 @@
 #include "wizard_step.h"
 
 #include "text_table.h"
+#include "window_helpers.h"
 
 namespace huevista {
 namespace {
 
 constexpr int kFrameInset = 2, kFrameTrim = 3, kFrameCorner = 15, kFramePen = 4;
-constexpr COLORREF kDialogGrey = RGB(192, 192, 192);
 
 }  // namespace
 
@@ -23,6 +23,7 @@ std::string WizardStep::instruction() const { return loadString(info_.instructio
 void WizardStep::setBackground(COLORREF colour) {
     background_ = colour;
     brush_.reset(CreateSolidBrush(colour));
+    frame_.reset();
 }
 
 bool WizardStep::create(HWND dialog, const RECT& place) {
@@ -51,12 +52,24 @@ void WizardStep::repaint() const {
     if (window_) InvalidateRect(window_, nullptr, TRUE);
 }
 
-void WizardStep::paintFrame(HDC dc) const {
+void WizardStep::paintFrame(HDC dc) {
     RECT client{};
     GetClientRect(window_, &client);
-    Selected pen(dc, pen_.get()), brush(dc, brush_.get());
-    RoundRect(dc, kFrameInset, kFrameInset, client.right - kFrameTrim - kFrameInset,
-              client.bottom - kFrameTrim - kFrameInset, kFrameCorner, kFrameCorner);
+    HDC frame = CreateCompatibleDC(dc);
+    if (!frame_ || frameSize_.cx != client.right || frameSize_.cy != client.bottom) {
+        frame_.reset(CreateCompatibleBitmap(dc, client.right, client.bottom));
+        frameSize_ = SIZE{client.right, client.bottom};
+        Selected bitmap(frame, frame_.get());
+        FillRect(frame, &client, static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
+        Selected pen(frame, pen_.get()), brush(frame, brush_.get());
+        RoundRect(frame, kFrameInset, kFrameInset, client.right - kFrameTrim - kFrameInset,
+                  client.bottom - kFrameTrim - kFrameInset, kFrameCorner, kFrameCorner);
+    }
+    {
+        Selected bitmap(frame, frame_.get());
+        BitBlt(dc, 0, 0, client.right, client.bottom, frame, 0, 0, SRCCOPY);
+    }
+    DeleteDC(frame);
 }
 
 INT_PTR CALLBACK WizardStep::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -80,6 +93,10 @@ INT_PTR CALLBACK WizardStep::procedure(HWND window, UINT message, WPARAM wParam,
     INT_PTR result = 0;
     if (self->handle(message, wParam, lParam, result)) return result;
     switch (message) {
+        case WM_ERASEBKGND:
+            // WM_PAINT covers the whole step.
+            SetWindowLongPtrA(window, DWLP_MSGRESULT, 1);
+            return TRUE;
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(window, &ps);
@@ -91,9 +108,7 @@ INT_PTR CALLBACK WizardStep::procedure(HWND window, UINT message, WPARAM wParam,
         case WM_CTLCOLORDLG:
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
-            SetTextColor(reinterpret_cast<HDC>(wParam), RGB(0, 0, 0));
-            SetBkColor(reinterpret_cast<HDC>(wParam), kDialogGrey);
-            return reinterpret_cast<INT_PTR>(GetStockObject(LTGRAY_BRUSH));
+            return dialogGrey(wParam);
         case WM_DESTROY:
             self->destroying();
             self->window_ = nullptr;

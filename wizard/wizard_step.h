@@ -70,12 +70,15 @@ protected:
 
 private:
     static INT_PTR CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    void paintFrame(HDC dc) const;
+    void paintFrame(HDC dc);
 
     StepInfo info_;
     COLORREF background_;
     GdiHandle<HBRUSH> brush_;
     GdiHandle<HPEN> pen_;
+    // The frame on its background, drawn once for the step's size and copied after.
+    GdiHandle<HBITMAP> frame_;
+    SIZE frameSize_{};
     HWND window_ = nullptr;
     RECT place_{};
 };

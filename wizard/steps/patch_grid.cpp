@@ -87,8 +87,8 @@ void PatchGrid::loadLevels(const int (&levels)[3], int valid) {
 }
 
 void PatchGrid::created() {
-    gridCursor_ = LoadCursorA(host_.instance(), MAKEINTRESOURCEA(IDC_GRID_CURSOR));
-    downCursor_ = LoadCursorA(host_.instance(), MAKEINTRESOURCEA(IDC_GRID_CURSOR_DOWN));
+    if (!gridCursor_) gridCursor_ = LoadCursorA(host_.instance(), MAKEINTRESOURCEA(IDC_GRID_CURSOR));
+    if (!downCursor_) downCursor_ = LoadCursorA(host_.instance(), MAKEINTRESOURCEA(IDC_GRID_CURSOR_DOWN));
     SetTimer(window(), kHoverTimer, kHoverPeriod, nullptr);
     if (!complete_)
         for (Column& c : columns_) c.chosen = false;

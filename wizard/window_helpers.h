@@ -1,0 +1,16 @@
+// Small pieces the wizard's windows share.
+#pragma once
+
+#include "win32.h"
+
+namespace huevista {
+
+// Registers a window class of the program; a class an earlier run in this process registered
+// is kept. `cursor` null: no class cursor (the window sets its own).
+void registerWindowClass(HINSTANCE instance, const char* name, WNDPROC procedure, HCURSOR cursor);
+
+// The dialogs' colours: black text on the grey (192, 192, 192) of the dialog background. Sets
+// them on `dc` (a WM_CTLCOLOR* message's wParam) and returns the brush to answer with.
+INT_PTR dialogGrey(WPARAM dc);
+
+}  // namespace huevista
