@@ -121,6 +121,22 @@ TEST_F(NavigationTest, EachDisplayTypeWalksItsStepsWithTheirTitlesDotsAndHelp) {
     }
 }
 
+TEST_F(NavigationTest, TheStepAreaHoldsThePicturesAndTheDialogFitsTheSmallerMonitor) {
+    runWizard({[&] {
+        RECT client{}, frame{};
+        GetClientRect(step(), &client);
+        EXPECT_GE(client.right, 395);
+        EXPECT_GE(client.bottom, 430);
+        GetWindowRect(wizard(), &frame);
+        EXPECT_LE(frame.right - frame.left, kSecondMonitor.right - kSecondMonitor.left);
+        EXPECT_LE(frame.bottom - frame.top, kSecondMonitor.bottom - kSecondMonitor.top);
+        char caption[64] = "";
+        GetWindowTextA(wizard(), caption, sizeof caption);
+        EXPECT_STREQ(caption, "Spectrine Huevista");
+        DestroyWindow(wizard());
+    }});
+}
+
 TEST_F(NavigationTest, CancelAsksEverywhereButOnTheFirstSetupAndNoKeepsStepAndRecord) {
     answerMessages(IDCANCEL);  // No
     huevista::CalibrationRecord before;

@@ -144,6 +144,51 @@ TEST_F(PatchGridTest, MarkersComeBackFromTheRecordAndAFreshGridShowsNone) {
                }});
 }
 
+TEST_F(PatchGridTest, TheHoverMarkerTheFrameAndTheCursorFollowThePointer) {
+    runWizard({[&] { forward(); },
+               [&] { forward(); },
+               [&] {
+                   RECT client{};
+                   GetClientRect(step(), &client);
+                   const int ox = (client.right - 395) / 2, oy = (client.bottom - 430) / 2;
+                   const int red = kColumnX[1];
+                   const LPARAM over = MAKELPARAM(ox + red + 30, oy + 100);
+                   HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
+                   SendMessageA(step(), WM_MOUSEMOVE, 0, over);
+                   HCURSOR overColumn = GetCursor();
+                   EXPECT_NE(overColumn, arrow);
+                   auto s = shot("hover");
+                   // The hover marker at the pointer's own height, in the column's colour.
+                   EXPECT_EQ(at(s, inStep(ox + red - 2, oy + 100)), 0x800000u);
+                   EXPECT_EQ(at(s, inStep(ox + red - 2, oy + 120)), 0u);
+                   // With the button down: the other cursor and a frame around the patch it would take.
+                   SendMessageA(step(), WM_LBUTTONDOWN, MK_LBUTTON, over);
+                   EXPECT_NE(GetCursor(), overColumn);
+                   EXPECT_NE(GetCursor(), arrow);
+                   s = shot("frame");
+                   const int top = oy + 9 + 36 * 2;  // patch 2 holds y 100
+                   EXPECT_EQ(at(s, inStep(ox + red + 7, top)), 0x808080u);
+                   EXPECT_EQ(at(s, inStep(ox + red + 7 + 58, top + 17)), 0x808080u);
+                   EXPECT_EQ(at(s, inStep(ox + red + 30, top + 5)), 0x100000u);  // inside: the patch
+                   SendMessageA(step(), WM_LBUTTONUP, 0, over);
+                   s = shot("chosen");
+                   EXPECT_EQ(at(s, inStep(ox + red + 7, top)), 0x100000u);  // the frame is gone
+                   EXPECT_EQ(grid().chosen()[1], 2);
+                   // Over no column: the arrow.
+                   SendMessageA(step(), WM_MOUSEMOVE, 0, MAKELPARAM(ox + 140, oy + 100));
+                   EXPECT_EQ(GetCursor(), arrow);
+                   // The pointer leaves the step: within a tick of the timer the hover markers go.
+                   SendMessageA(step(), WM_MOUSEMOVE, 0, MAKELPARAM(ox + red + 30, oy + 300));
+                   EXPECT_EQ(at(shot("hover again"), inStep(ox + red - 2, oy + 300)), 0x800000u);
+                   SetCursorPos(1000, 5);
+                   pumpUntil([&] { return at(shot("left"), inStep(ox + red - 2, oy + 300)) == 0u; }, 2000);
+                   s = shot("left");
+                   EXPECT_EQ(at(s, inStep(ox + red - 2, oy + 300)), 0u);
+                   EXPECT_EQ(at(s, inStep(ox + red - 2, oy + 9 + 36 * 2 + 9)), 0x800000u);  // the chosen marker stays
+                   DestroyWindow(wizard());
+               }});
+}
+
 TEST_F(PatchGridTest, WarningsOfTheGridsAndTheirAnswers) {
     struct Case {
         const char* name;
