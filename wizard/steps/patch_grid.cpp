@@ -25,8 +25,8 @@ POINT pointOf(LPARAM lParam) {
 
 }  // namespace
 
-PatchGrid::PatchGrid(WizardHost& host, Spec spec)
-    : WizardStep(host, spec.info), spec_(std::move(spec)), shape_(gridShape(spec_.kind)) {}
+PatchGrid::PatchGrid(WizardHost& host, Definition definition)
+    : WizardStep(host, definition.info), definition_(std::move(definition)), shape_(gridShape(definition_.kind)) {}
 
 POINT PatchGrid::origin() const { return pictureOrigin(kGridPictureWidth, kGridPictureHeight); }
 
@@ -40,7 +40,7 @@ std::optional<int> PatchGrid::hitColumn(POINT p) const {
 
 int PatchGrid::snappedY(int y) const {
     y = std::max(y, kGridTop);
-    if (spec_.kind == GridKind::Spaced)
+    if (definition_.kind == GridKind::Spaced)
         return kGridTop + shape_.size / 2 + (y - kGridTop) / (2 * shape_.size) * 2 * shape_.size;
     return kGridTop + (y - kGridTop) / shape_.pitch * shape_.pitch + shape_.size / 2;
 }
@@ -69,7 +69,7 @@ bool PatchGrid::chosenLevels(int (&levels)[3]) const {
     for (int ch = 0; ch < 3; ++ch) {
         const int index = indexOfChannel(ch);
         if (index < 0) return false;
-        levels[ch] = spec_.levels[static_cast<size_t>(index)];
+        levels[ch] = definition_.levels[static_cast<size_t>(index)];
     }
     return true;
 }
@@ -79,9 +79,9 @@ void PatchGrid::loadLevels(const int (&levels)[3], int valid) {
     for (int ch = 0; ch < 3; ++ch) {
         Column& column = columns_[static_cast<size_t>(columnOfChannel(ch))];
         column = Column{};
-        const auto found = std::find(spec_.levels.begin(), spec_.levels.end(), levels[ch]);
-        if (found == spec_.levels.end()) continue;
-        column.markerY = markerYOf(static_cast<int>(found - spec_.levels.begin()));
+        const auto found = std::find(definition_.levels.begin(), definition_.levels.end(), levels[ch]);
+        if (found == definition_.levels.end()) continue;
+        column.markerY = markerYOf(static_cast<int>(found - definition_.levels.begin()));
         column.chosen = valid != 0;
     }
 }
@@ -136,7 +136,7 @@ void PatchGrid::drawMarker(HDC dc, int column, int y) const {
     const POINT pointingLeft[3] = {{tipLeft + kMarkerDepth, cy - kMarkerHalfHeight},
                                    {tipLeft, cy},
                                    {tipLeft + kMarkerDepth, cy + kMarkerHalfHeight}};
-    const COLORREF colour = markerColour(column, spec_.marker);
+    const COLORREF colour = markerColour(column, definition_.marker);
     GdiHandle<HPEN> pen(CreatePen(PS_SOLID, 1, colour));
     GdiHandle<HBRUSH> brush(CreateSolidBrush(colour));
     Selected p(dc, pen.get()), b(dc, brush.get());
@@ -154,7 +154,7 @@ void PatchGrid::paint(HDC dc) {
         if (columns_[c].chosen) drawMarker(dc, c, columns_[c].markerY);
     if (frame_) {
         const RECT r = frameArea(frame_->first, frame_->second);
-        GdiHandle<HBRUSH> outline(CreateSolidBrush(grey(spec_.marker)));
+        GdiHandle<HBRUSH> outline(CreateSolidBrush(grey(definition_.marker)));
         FrameRect(dc, &r, outline.get());
     }
 }

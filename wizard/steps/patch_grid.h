@@ -17,7 +17,7 @@ namespace huevista {
 
 class PatchGrid : public WizardStep {
 public:
-    struct Spec {
+    struct Definition {
         StepInfo info;
         GridKind kind;
         std::vector<int> levels;  // per position, index 0 first
@@ -37,10 +37,10 @@ public:
     static constexpr UINT kHoverPeriod = 250;
 
 protected:
-    PatchGrid(WizardHost& host, Spec spec);
+    PatchGrid(WizardHost& host, Definition definition);
     virtual Picture makePicture() const = 0;
 
-    const std::vector<int>& levels() const { return spec_.levels; }
+    const std::vector<int>& levels() const { return definition_.levels; }
     // Chosen levels per channel (red, green, blue), for store; false while a column is open.
     bool chosenLevels(int (&levels)[3]) const;
     // Places the markers where `levels` (per channel) put them; with `valid` 0 none is chosen.
@@ -74,7 +74,7 @@ private:
     void followNext() const;
     POINT origin() const;
 
-    Spec spec_;
+    Definition definition_;
     GridShape shape_;
     std::optional<Picture> picture_;
     std::array<Column, kColumns> columns_{};
