@@ -25,6 +25,11 @@ void resetFiles();
 void resetDisplay();
 void resetLibraries();
 
+// The running program's file, and the suite folder (the folder of libwinplat), where programs
+// and libraries are looked for by their bare names (libraries.cpp).
+std::string runningProgramPath();
+std::string suiteFolder();
+
 // Fills the plug-and-play keys of the 95 family from the display backend's monitors
 // (display_pnp.cpp). The registry calls it when this process first uses HKEY_DYN_DATA.
 void fillPlugAndPlayKeys();

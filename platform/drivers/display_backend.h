@@ -33,6 +33,14 @@ struct MonitorDesc {
     std::string matchingDeviceId;
 };
 
+// The task bar stand-in: the edge of the primary monitor it stands on (ABE_*), its thickness
+// when shown, and whether it hides itself (it then takes no room from the work area).
+struct TaskbarPlace {
+    UINT edge = 0;
+    LONG size = 0;
+    bool autoHide = false;
+};
+
 class DisplayBackend {
 public:
     virtual ~DisplayBackend() = default;
@@ -63,6 +71,9 @@ public:
         (void)area;
         return false;
     }
+    // The task bar; false where there is none. By default it is the one side of the primary
+    // monitor that the work area leaves free (sysparams.cpp).
+    virtual bool taskbar(TaskbarPlace& bar);
     // The frame a window manager put around a window (_NET_FRAME_EXTENTS: left, top, right and
     // bottom thickness), by the display's own window id; false where none is set.
     virtual bool frameExtents(unsigned long window, RECT& margins) {

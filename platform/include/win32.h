@@ -83,6 +83,7 @@ typedef struct HACCEL__* HACCEL;
 #define ERROR_ACCESS_DENIED 5L
 #define ERROR_INVALID_HANDLE 6L
 #define ERROR_NOT_ENOUGH_MEMORY 8L
+#define ERROR_BAD_FORMAT 11L
 #define ERROR_INVALID_DATA 13L
 #define ERROR_OUTOFMEMORY 14L
 #define ERROR_NO_MORE_FILES 18L
@@ -116,6 +117,8 @@ typedef struct HACCEL__* HACCEL;
 #define ERROR_REGISTRY_CORRUPT 1015L
 #define ERROR_REGISTRY_IO_FAILED 1016L
 #define ERROR_KEY_DELETED 1018L
+#define ERROR_DLL_INIT_FAILED 1114L
+#define ERROR_NO_ASSOCIATION 1155L
 #define ERROR_INVALID_WINDOW_HANDLE 1400L
 #define ERROR_CANNOT_FIND_WND_CLASS 1407L
 #define ERROR_CLASS_ALREADY_EXISTS 1410L
@@ -621,8 +624,8 @@ WINPLAT_API BOOL SetCursorPos(int X, int Y);
 // lib<stem>.so in the same folder, and a file name without an extension that does not exist
 // is tried with ".dll" appended, as Windows appends it; a bare name is looked for in the running program's folder,
 // then the suite folder (the one of libwinplat), then the system's library path. The system
-// libraries "user32", "gdi32", "kernel32", "advapi32" and "comctl32" (with or without ".dll") are the
-// platform layer itself. An HMODULE is a handle into a process-wide table of loaded libraries,
+// libraries "user32", "gdi32", "kernel32", "advapi32", "comctl32", "shell32", "ole32", "shlwapi"
+// and "winmm" (with or without ".dll") are the platform layer itself. An HMODULE is a handle into a process-wide table of loaded libraries,
 // counted like Windows counts them; a freed or unknown handle makes every call fail.
 // The generic function pointer that every function type converts to and from without a
 // compiler warning (Win32 declares it returning INT_PTR; callers always convert it).
@@ -768,7 +771,16 @@ WINPLAT_API int SetICMMode(HDC hdc, int mode);
 // the call fails with ERROR_INSUFFICIENT_BUFFER.
 WINPLAT_API BOOL GetICMProfileA(HDC hdc, LPDWORD pBufSize, LPSTR pszFilename);
 
+// ---- Programs started by their command line ------------------------------------------------
+// The program at the head of the command line (quoted when its path has blanks) and the rest as
+// its parameters go to the shell-execute handler (winplat.h) with a null verb: the default
+// runs the program (".exe" names are the suite's programs: "control.exe" is `control`). Above
+// 31 on success; else ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_BAD_FORMAT (not a
+// program), or 0 for any other failure.
+WINPLAT_API UINT WinExec(LPCSTR lpCmdLine, UINT uCmdShow);
+
 // ---- The GUI subset ----------------------------------------------------------------------
 #include "wingdi.h"
 #include "winuser.h"
 #include "commctrl.h"
+#include "shellapi.h"

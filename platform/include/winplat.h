@@ -58,3 +58,14 @@ WINPLAT_API WinplatPopupMenuHandler WinplatSetPopupMenuHandler(WinplatPopupMenuH
 // The default plays nothing and answers TRUE.
 typedef BOOL (*WinplatSoundHandler)(LPCSTR name, HMODULE module, DWORD flags, void* ctx);
 WINPLAT_API WinplatSoundHandler WinplatSetSoundHandler(WinplatSoundHandler handler, void* ctx);
+// Receives every WinHelpA call: the window, the help file as given, the HELP_* command and
+// its data; answers as WinHelpA does. The default opens the HTML help (winuser.h).
+typedef BOOL (*WinplatHelpHandler)(HWND w, LPCSTR file, UINT command, ULONG_PTR data, void* ctx);
+WINPLAT_API WinplatHelpHandler WinplatSetHelpHandler(WinplatHelpHandler handler, void* ctx);
+// Receives every ShellExecuteA, ShellExecuteExA and WinExec: the window, the verb ("open" for
+// ShellExecuteA's null verb; null from WinExec, which only runs programs), the file and the
+// parameters (null when none). TRUE when done; FALSE with the last error telling why. The
+// default runs programs and opens files and addresses with xdg-open (shellapi.h).
+typedef BOOL (*WinplatShellExecuteHandler)(HWND w, LPCSTR verb, LPCSTR file, LPCSTR params, void* ctx);
+WINPLAT_API WinplatShellExecuteHandler WinplatSetShellExecuteHandler(WinplatShellExecuteHandler handler,
+                                                                     void* ctx);

@@ -905,3 +905,34 @@ WINPLAT_API int TranslateAcceleratorA(HWND hWnd, HACCEL hAccTable, LPMSG lpMsg);
 // as a system alias ("SystemHand", "SystemQuestion", "SystemExclamation", "SystemAsterisk",
 // "SystemDefault"; ".Default" for the simple beep).
 WINPLAT_API BOOL MessageBeep(UINT uType);
+
+// ---- Help ----------------------------------------------------------------------------------
+#define HELP_CONTEXT 0x0001
+#define HELP_QUIT 0x0002
+#define HELP_INDEX 0x0003
+#define HELP_CONTENTS 0x0003
+#define HELP_HELPONHELP 0x0004
+#define HELP_SETINDEX 0x0005
+#define HELP_SETCONTENTS 0x0005
+#define HELP_CONTEXTPOPUP 0x0008
+#define HELP_FORCEFILE 0x0009
+#define HELP_KEY 0x0101
+#define HELP_COMMAND 0x0102
+#define HELP_PARTIALKEY 0x0105
+#define HELP_MULTIKEY 0x0201
+#define HELP_SETWINPOS 0x0203
+#define HELP_CONTEXTMENU 0x000A
+#define HELP_FINDER 0x000B
+#define HELP_WM_HELP 0x000C
+#define HELP_SETPOPUP_POS 0x000D
+
+// Goes to the help handler (winplat.h). The default opens the HTML help that stands beside the
+// help file: lpszHelp's name (a window after '>' dropped; a bare name is beside the running
+// program) with ".html" for its extension, and, when a "lib..." name has none, the same without
+// "lib" ("libvltcpl.HLP" is vltcpl.html). HELP_CONTEXT and HELP_CONTEXTPOPUP open it at the
+// anchor of the context number in decimal ("#201"); HELP_WM_HELP and HELP_CONTEXTMENU at the
+// help id that dwData's table (pairs of control id and help id, ending with two zeros) gives
+// the control hWndMain; other commands at its top. The page is opened through ShellExecuteA
+// (a "file://" address). HELP_QUIT answers TRUE; FALSE with ERROR_FILE_NOT_FOUND when there is
+// no HTML help.
+WINPLAT_API BOOL WinHelpA(HWND hWndMain, LPCSTR lpszHelp, UINT uCommand, ULONG_PTR dwData);

@@ -26,6 +26,7 @@ constexpr SystemMessage kMessages[] = {
     {5, "Access is denied.\r\n"},
     {6, "The handle is invalid.\r\n"},
     {8, "Not enough memory resources are available to process this command.\r\n"},
+    {11, "An attempt was made to load a program with an incorrect format.\r\n"},
     {13, "The data is invalid.\r\n"},
     {14, "Not enough storage is available to complete this operation.\r\n"},
     {18, "There are no more files.\r\n"},
@@ -66,6 +67,8 @@ constexpr SystemMessage kMessages[] = {
      "read in, or write out, or flush, one of the files that contain the system's image of the "
      "registry.\r\n"},
     {1018, "Illegal operation attempted on a registry key that has been marked for deletion.\r\n"},
+    {1114, "A dynamic link library (DLL) initialization routine failed.\r\n"},
+    {1155, "No application is associated with the specified file for this operation.\r\n"},
     {1400, "Invalid window handle.\r\n"},
     {1407, "Cannot find window class.\r\n"},
     {1410, "Class already exists.\r\n"},

@@ -94,7 +94,9 @@ bool isSystemLibrary(std::string_view name) {
     if (hasSeparator(name)) return false;
     std::string lower = asciiLowerCopy(name);
     if (endsWithIgnoringCase(lower, ".dll")) lower.resize(lower.size() - 4);
-    return lower == "user32" || lower == "gdi32" || lower == "kernel32" || lower == "advapi32" || lower == "comctl32";
+    for (const char* system : {"user32", "gdi32", "kernel32", "advapi32", "comctl32", "shell32", "ole32", "shlwapi", "winmm"})
+        if (lower == system) return true;
+    return false;
 }
 
 bool isRegularFile(const std::string& path) {
@@ -380,6 +382,13 @@ HMODULE programModule() {
 }
 
 }  // namespace
+
+std::string runningProgramPath() { return programPath(); }
+
+std::string suiteFolder() {
+    std::string path = platformLibraryPath();
+    return path.empty() ? std::string() : folderOf(absolute(path));
+}
 
 void resetLibraries() {
     std::map<uintptr_t, Module> released;  // unloaded after the lock is given back

@@ -134,6 +134,8 @@ DWORD errorFromErrno(int err, const std::string& nativePath, DWORD existsCode) {
         return ERROR_INVALID_PARAMETER;
     case EFAULT:
         return ERROR_NOACCESS;
+    case ENOEXEC:
+        return ERROR_BAD_FORMAT;
     default:
         return ERROR_GEN_FAILURE;
     }

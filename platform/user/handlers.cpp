@@ -1,4 +1,4 @@
-// The replaceable handlers of dialogs, popup menus and sounds, and MessageBeep.
+// The replaceable handlers of dialogs, popup menus, sounds, help and the shell, and MessageBeep.
 #include "detail.h"
 #include "handler_slot.h"
 #include "handlers.h"
@@ -26,10 +26,22 @@ HandlerSlot<WinplatSoundHandler>& soundHandler() {
     return slot;
 }
 
+HandlerSlot<WinplatHelpHandler>& helpHandler() {
+    static HandlerSlot<WinplatHelpHandler> slot;
+    return slot;
+}
+
+HandlerSlot<WinplatShellExecuteHandler>& shellExecuteHandler() {
+    static HandlerSlot<WinplatShellExecuteHandler> slot;
+    return slot;
+}
+
 void resetHandlers() {
     dialogHook().reset();
     popupMenuHandler().reset();
     soundHandler().reset();
+    helpHandler().reset();
+    shellExecuteHandler().reset();
 }
 
 void runDialogHook(HWND dialog, HINSTANCE instance, LPCSTR templateName) {
@@ -56,6 +68,15 @@ WINPLAT_API WinplatPopupMenuHandler WinplatSetPopupMenuHandler(WinplatPopupMenuH
 
 WINPLAT_API WinplatSoundHandler WinplatSetSoundHandler(WinplatSoundHandler handler, void* ctx) {
     return soundHandler().set(handler, ctx);
+}
+
+WINPLAT_API WinplatHelpHandler WinplatSetHelpHandler(WinplatHelpHandler handler, void* ctx) {
+    return helpHandler().set(handler, ctx);
+}
+
+WINPLAT_API WinplatShellExecuteHandler WinplatSetShellExecuteHandler(WinplatShellExecuteHandler handler,
+                                                                     void* ctx) {
+    return shellExecuteHandler().set(handler, ctx);
 }
 
 WINPLAT_API BOOL MessageBeep(UINT uType) {

@@ -1,4 +1,4 @@
-// The replaceable handlers of winplat.h that user/ calls (internal).
+// The replaceable handlers of winplat.h that user/ and shell/ call (internal).
 #pragma once
 
 #include "handler_slot.h"
@@ -9,6 +9,8 @@ namespace winplat::detail {
 HandlerSlot<WinplatDialogHook>& dialogHook();
 HandlerSlot<WinplatPopupMenuHandler>& popupMenuHandler();
 HandlerSlot<WinplatSoundHandler>& soundHandler();
+HandlerSlot<WinplatHelpHandler>& helpHandler();
+HandlerSlot<WinplatShellExecuteHandler>& shellExecuteHandler();
 // Forgets every installed handler (WinplatResetProcessState).
 void resetHandlers();
 // Calls the dialog hook, when one is installed.

@@ -54,6 +54,24 @@ RECT workAreaOf(DisplayBackend& backend, const RECT& monitor) {
     return common.right > common.left ? common : monitor;
 }
 
+bool DisplayBackend::taskbar(TaskbarPlace& bar) {
+    const RECT* primary = nullptr;
+    for (const MonitorDesc& m : monitors())
+        if (m.primary) primary = &m.rect;
+    RECT area{};
+    if (!primary || !workArea(area)) return false;
+    RECT work = intersectionOf(area, *primary);
+    // The side the work area leaves free; the thickest one when it leaves several.
+    const std::pair<UINT, LONG> sides[] = {{ABE_BOTTOM, primary->bottom - work.bottom},
+                                           {ABE_TOP, work.top - primary->top},
+                                           {ABE_LEFT, work.left - primary->left},
+                                           {ABE_RIGHT, primary->right - work.right}};
+    bar = TaskbarPlace{};
+    for (const auto& [edge, size] : sides)
+        if (size > bar.size) bar = TaskbarPlace{edge, size, false};
+    return bar.size > 0 && work.right > work.left;
+}
+
 RECT intersectionOf(const RECT& a, const RECT& b) {
     RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
            std::min(a.bottom, b.bottom)};

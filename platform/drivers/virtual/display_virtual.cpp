@@ -39,6 +39,7 @@
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
+#include <optional>
 
 #include "ascii_case.h"
 #include "display_backend.h"
@@ -151,12 +152,19 @@ public:
     }
 
     bool workArea(RECT& area) override {
-        if (monitors_.empty() || taskbarEdge_.empty()) return false;
+        if (monitors_.empty() || !taskbar_) return false;
         area = monitors_.front().rect;
-        if (taskbarEdge_ == "top") area.top += taskbarSize_;
-        else if (taskbarEdge_ == "bottom") area.bottom -= taskbarSize_;
-        else if (taskbarEdge_ == "left") area.left += taskbarSize_;
-        else if (taskbarEdge_ == "right") area.right -= taskbarSize_;
+        LONG size = taskbar_->autoHide ? 0 : taskbar_->size;
+        if (taskbar_->edge == ABE_TOP) area.top += size;
+        else if (taskbar_->edge == ABE_BOTTOM) area.bottom -= size;
+        else if (taskbar_->edge == ABE_LEFT) area.left += size;
+        else area.right -= size;
+        return true;
+    }
+
+    bool taskbar(TaskbarPlace& bar) override {
+        if (monitors_.empty() || !taskbar_) return false;
+        bar = *taskbar_;
         return true;
     }
 
@@ -216,10 +224,12 @@ private:
         // that hides itself leaves the whole primary monitor as the work area.
         const IniSection* taskbar = doc.findSection("Taskbar");
         std::string edge = asciiLowerCopy(text(taskbar, "Edge", ""));
-        if (edge == "top" || edge == "bottom" || edge == "left" || edge == "right") {
-            taskbarEdge_ = edge;
-            taskbarSize_ = number(taskbar, "Size", 30, 0, 4096);
-            if (number(taskbar, "AutoHide", 0, 0, 1) == 1) taskbarSize_ = 0;
+        const std::pair<const char*, UINT> edges[] = {{"left", ABE_LEFT}, {"top", ABE_TOP}, {"right", ABE_RIGHT},
+                                                       {"bottom", ABE_BOTTOM}};
+        for (const auto& [name, value] : edges) {
+            if (edge != name) continue;
+            taskbar_ = TaskbarPlace{value, static_cast<LONG>(number(taskbar, "Size", 30, 0, 4096)),
+                                    number(taskbar, "AutoHide", 0, 0, 1) == 1};
         }
         if (!monitors_.empty()) {
             const RECT& primary = monitors_.front().rect;
@@ -231,8 +241,7 @@ private:
     std::string adapter_;
     std::vector<MonitorDesc> monitors_;
     POINT cursor_{};
-    std::string taskbarEdge_;  // empty: no task bar
-    LONG taskbarSize_ = 0;
+    std::optional<TaskbarPlace> taskbar_;
 };
 
 }  // namespace
