@@ -783,4 +783,5 @@ WINPLAT_API UINT WinExec(LPCSTR lpCmdLine, UINT uCmdShow);
 #include "wingdi.h"
 #include "winuser.h"
 #include "commctrl.h"
+#include "prsht.h"
 #include "shellapi.h"

@@ -21,13 +21,6 @@
 namespace winplat::detail {
 namespace {
 
-// The template's DLGTEMPLATE(EX) bytes for an in-memory template: the caller vouches for them
-// as Win32 does; the reader stops at their end.
-std::span<const BYTE> memoryTemplate(LPCDLGTEMPLATEA t) {
-    constexpr size_t kMaxTemplate = 1 << 20;
-    return {reinterpret_cast<const BYTE*>(t), kMaxTemplate};
-}
-
 // The average width of A-Z and a-z and the height of the font, as the dialog manager measures.
 void measureBaseUnits(HFONT font, int& baseX, int& baseY) {
     HDC dc = CreateCompatibleDC(nullptr);
@@ -100,6 +93,11 @@ HWND createItem(HWND dialog, HINSTANCE instance, const DialogInfo& info, const D
 
 }  // namespace
 
+std::span<const BYTE> memoryTemplate(LPCDLGTEMPLATEA t) {
+    constexpr size_t kMaxTemplate = 1 << 20;
+    return {reinterpret_cast<const BYTE*>(t), kMaxTemplate};
+}
+
 DialogInfo* dialogInfo(HWND dialog) {
     WindowTable& t = windowTable();
     std::lock_guard lock(t.mutex);
@@ -133,6 +131,12 @@ HWND createDialog(HINSTANCE instance, std::span<const BYTE> bytes, HWND owner, D
         SetLastError(ERROR_INVALID_DATA);
         return nullptr;
     }
+    return createDialog(instance, *t, owner, proc, param, templateName, modal);
+}
+
+HWND createDialog(HINSTANCE instance, const DialogTemplate& dt, HWND owner, DLGPROC proc, LPARAM param,
+                  LPCSTR templateName, bool modal) {
+    const DialogTemplate* t = &dt;
     auto info = std::make_unique<DialogInfo>();
     info->modal = modal;
     if ((t->style & DS_SETFONT) && t->pointSize) {

@@ -25,9 +25,18 @@ constexpr int kDialogInfoOffset = DWLP_USER + 8;
 DialogInfo* dialogInfo(HWND dialog);
 void dropDialogInfo(HWND dialog);
 
+struct DialogTemplate;
+
+// The DLGTEMPLATE(EX) bytes of an in-memory template: the caller vouches for them as Win32
+// does; the reader stops at their end.
+std::span<const BYTE> memoryTemplate(LPCDLGTEMPLATEA t);
+
 // Creates a dialog from template bytes (hidden when `modal`, shown after the hook otherwise
 // when the template says WS_VISIBLE); null when the bytes are no template or a control fails.
 HWND createDialog(HINSTANCE instance, std::span<const BYTE> bytes, HWND owner, DLGPROC proc, LPARAM param,
+                  LPCSTR templateName, bool modal);
+// The same from a template already read (and perhaps changed, as sheets change their pages').
+HWND createDialog(HINSTANCE instance, const DialogTemplate& t, HWND owner, DLGPROC proc, LPARAM param,
                   LPCSTR templateName, bool modal);
 // Runs a created modal dialog's loop with its owner disabled, destroys it and returns
 // EndDialog's value (-1 without a dialog).

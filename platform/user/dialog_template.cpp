@@ -119,6 +119,70 @@ std::optional<DialogTemplate> parseDialogTemplate(std::span<const BYTE> bytes) {
     return t;
 }
 
+namespace {
+
+class Writer {
+public:
+    void word(WORD v) {
+        bytes_.push_back(static_cast<BYTE>(v & 0xFF));
+        bytes_.push_back(static_cast<BYTE>(v >> 8));
+    }
+    void dword(DWORD v) {
+        word(LOWORD(v));
+        word(HIWORD(v));
+    }
+    void text(const std::string& s) {
+        for (char c : s) word(fromWindows1252(static_cast<unsigned char>(c)));
+        word(0);
+    }
+    void name(const TemplateName& n) {
+        if (n.ordinal) {
+            word(0xFFFF);
+            word(*n.ordinal);
+        } else {
+            text(n.text);
+        }
+    }
+    void raw(const std::vector<BYTE>& data) { bytes_.insert(bytes_.end(), data.begin(), data.end()); }
+    void alignToDword() {
+        while (bytes_.size() % 4) bytes_.push_back(0);
+    }
+    std::vector<BYTE> take() { return std::move(bytes_); }
+
+private:
+    std::vector<BYTE> bytes_;
+};
+
+}  // namespace
+
+std::vector<BYTE> writeDialogTemplate(const DialogTemplate& t) {
+    Writer w;
+    w.dword(t.style);
+    w.dword(t.exStyle);
+    w.word(static_cast<WORD>(t.items.size()));
+    for (short v : {t.x, t.y, t.cx, t.cy}) w.word(static_cast<WORD>(v));
+    w.name(t.menu);
+    w.name(t.className);
+    w.text(t.title);
+    if (t.style & DS_SETFONT) {
+        w.word(t.pointSize);
+        w.text(t.face);
+    }
+    for (const DialogItemTemplate& item : t.items) {
+        w.alignToDword();
+        w.dword(item.style);
+        w.dword(item.exStyle);
+        for (short v : {item.x, item.y, item.cx, item.cy}) w.word(static_cast<WORD>(v));
+        w.word(static_cast<WORD>(item.id));
+        w.name(item.className);
+        w.name(item.title);
+        // Classic templates count the creation data's WORD itself when there is data.
+        w.word(item.creationData.empty() ? 0 : static_cast<WORD>(item.creationData.size() + 2));
+        w.raw(item.creationData);
+    }
+    return w.take();
+}
+
 std::string className(const TemplateName& name) {
     if (!name.ordinal) return name.text;
     switch (*name.ordinal) {

@@ -1,5 +1,6 @@
 // Dialog templates (internal): DLGTEMPLATE and DLGTEMPLATEEX bytes, read with every size and
-// string checked against the bytes, into what the dialog manager creates.
+// string checked against the bytes, into what the dialog manager creates; and classic templates
+// written for the dialogs the platform builds itself.
 #pragma once
 
 #include <optional>
@@ -47,6 +48,10 @@ struct DialogTemplate {
 
 // Reads a template; nothing for bytes that end early or that no template fits.
 std::optional<DialogTemplate> parseDialogTemplate(std::span<const BYTE> bytes);
+
+// The bytes of a classic DLGTEMPLATE for `t` (its `extended` is not looked at): the dialog, its
+// font under DS_SETFONT, and each item DWORD-aligned with its class, title and creation data.
+std::vector<BYTE> writeDialogTemplate(const DialogTemplate& t);
 
 // The class name of a template's class field: its string, or the predefined class an ordinal
 // names; empty for an ordinal that names none.

@@ -10,6 +10,7 @@
 #include "codepage.h"
 #include "detail.h"
 #include "dialog.h"
+#include "dialog_template.h"
 #include "driver.h"
 #include "gdi_internal.h"
 #include "handler_slot.h"
@@ -151,22 +152,20 @@ INT_PTR CALLBACK boxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 // An empty classic template with the caption and the dialog font; the box lays itself out.
-std::vector<WORD> boxTemplate(LPCSTR caption) {
-    DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
-    std::vector<WORD> t = {LOWORD(style), HIWORD(style), 0, 0, 0, 0, 0, 0, 100, 40, 0, 0};
-    for (const char* c = caption; *c; ++c) t.push_back(fromWindows1252(static_cast<unsigned char>(*c)));
-    t.push_back(0);
-    t.push_back(8);
-    for (const char* c = "MS Shell Dlg"; *c; ++c) t.push_back(static_cast<WORD>(*c));
-    t.push_back(0);
-    return t;
+std::vector<BYTE> boxTemplate(LPCSTR caption) {
+    DialogTemplate t;
+    t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
+    t.cx = 100, t.cy = 40;
+    t.title = caption;
+    t.pointSize = 8;
+    t.face = "MS Shell Dlg";
+    return writeDialogTemplate(t);
 }
 
 int dialogMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     BoxRequest request{text, type};
-    std::vector<WORD> t = boxTemplate(caption);
-    HWND box = createDialog(nullptr, {reinterpret_cast<const BYTE*>(t.data()), t.size() * sizeof(WORD)}, owner, boxProc,
-                            reinterpret_cast<LPARAM>(&request), nullptr, true);
+    std::vector<BYTE> t = boxTemplate(caption);
+    HWND box = createDialog(nullptr, t, owner, boxProc, reinterpret_cast<LPARAM>(&request), nullptr, true);
     if (!box) return 0;
     MessageBeep(type & MB_ICONMASK);
     return static_cast<int>(runModal(box, owner));

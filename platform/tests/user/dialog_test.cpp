@@ -63,17 +63,70 @@ TEST_F(DialogTest, ClassicAndExtendedTemplatesAreReadAndDamageIsRefused) {
         EXPECT_EQ(t->title, c.title);
         EXPECT_EQ(t->pointSize, c.points);
         EXPECT_EQ(t->face, c.face);
-        std::vector<std::string> items;
-        for (const DialogItemTemplate& i : t->items)
-            items.push_back(className(i.className) + ":" + i.title.text + ":" + std::to_string(i.id) + ":" +
-                            std::to_string(i.x) + "," + std::to_string(i.y) + "," + std::to_string(i.cx) + "," +
-                            std::to_string(i.cy));
-        EXPECT_EQ(items, c.items);
+        auto itemsOf = [](const DialogTemplate& d) {
+            std::vector<std::string> items;
+            for (const DialogItemTemplate& i : d.items)
+                items.push_back(className(i.className) + ":" + i.title.text + ":" + std::to_string(i.id) + ":" +
+                                std::to_string(i.x) + "," + std::to_string(i.y) + "," + std::to_string(i.cx) + "," +
+                                std::to_string(i.cy));
+            return items;
+        };
+        EXPECT_EQ(itemsOf(*t), c.items);
+        // Written as a classic template, it reads back the same but for what only the extended
+        // form holds (help ids, weight, italic).
+        auto again = parseDialogTemplate(writeDialogTemplate(*t));
+        ASSERT_TRUE(again.has_value());
+        EXPECT_FALSE(again->extended);
+        EXPECT_EQ(again->style, t->style);
+        EXPECT_EQ(again->exStyle, t->exStyle);
+        EXPECT_EQ((std::vector<short>{again->x, again->y, again->cx, again->cy}), (std::vector<short>{t->x, t->y, t->cx, t->cy}));
+        EXPECT_EQ(again->title, t->title);
+        EXPECT_EQ(again->pointSize, t->pointSize);
+        EXPECT_EQ(again->face, t->face);
+        EXPECT_EQ(itemsOf(*again), c.items);
         // Cut anywhere before the last item's end, the bytes are refused, never over-read.
         for (size_t cut = 0; cut + 2 < bytes->size(); ++cut) {
             std::vector<BYTE> part(bytes->begin(), bytes->begin() + static_cast<ptrdiff_t>(cut));
             EXPECT_FALSE(parseDialogTemplate(part).has_value()) << "cut at " << cut;
         }
+    }
+}
+
+TEST_F(DialogTest, WrittenTemplatesKeepNamesOrdinalsAndCreationData) {
+    DialogTemplate t;
+    t.style = WS_POPUP | WS_CAPTION;  // no DS_SETFONT: no font fields
+    t.cx = 100, t.cy = -1;
+    t.menu.ordinal = 7;
+    t.className.text = "MyDialogClass";
+    t.title = "Caf\xE9 \x80";  // Windows-1252 text survives the UTF-16 round trip
+    for (size_t odd : {0u, 1u, 3u, 4u}) {
+        DialogItemTemplate item;
+        item.style = WS_CHILD | WS_VISIBLE;
+        item.id = static_cast<DWORD>(100 + odd);
+        item.className.ordinal = 0x82;
+        item.title.ordinal = 139;
+        item.creationData.assign(odd, static_cast<BYTE>(0xA0 + odd));
+        t.items.push_back(item);
+    }
+    std::vector<BYTE> bytes = writeDialogTemplate(t);
+    auto back = parseDialogTemplate(bytes);
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(back->cy, -1);
+    EXPECT_EQ(back->menu.ordinal, std::optional<WORD>(7));
+    EXPECT_EQ(back->className.text, "MyDialogClass");
+    EXPECT_EQ(back->title, t.title);
+    EXPECT_TRUE(back->face.empty());
+    ASSERT_EQ(back->items.size(), t.items.size());
+    for (size_t i = 0; i < t.items.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(back->items[i].id, t.items[i].id);
+        EXPECT_EQ(back->items[i].title.ordinal, std::optional<WORD>(139));
+        EXPECT_EQ(className(back->items[i].className), "Static");
+        EXPECT_EQ(back->items[i].creationData, t.items[i].creationData);
+    }
+    for (size_t cut = 0; cut + 2 < bytes.size(); ++cut) {
+        std::vector<BYTE> part(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(cut));
+        EXPECT_FALSE(parseDialogTemplate(part).has_value()) << "cut at " << cut;
     }
 }
 
