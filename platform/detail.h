@@ -24,6 +24,7 @@ void resetWindows();
 void resetFiles();
 void resetDisplay();
 void resetLibraries();
+void resetCom();
 
 // The running program's file, and the suite folder (the folder of libwinplat), where programs
 // and libraries are looked for by their bare names (libraries.cpp).

@@ -11,6 +11,9 @@ typedef struct _PSP* HPROPSHEETPAGE;
 struct _PROPSHEETPAGEA;
 typedef UINT(CALLBACK* LPFNPSPCALLBACKA)(HWND hwnd, UINT uMsg, struct _PROPSHEETPAGEA* ppsp);
 typedef int(CALLBACK* PFNPROPSHEETCALLBACK)(HWND hwnd, UINT uMsg, LPARAM lParam);
+// How a shell extension hands a page to its host (IShellPropSheetExt::AddPages): FALSE refuses
+// it, and the extension then destroys the page.
+typedef BOOL(CALLBACK* LPFNADDPROPSHEETPAGE)(HPROPSHEETPAGE page, LPARAM lParam);
 
 // A page description. dwSize is at least sizeof(PROPSHEETPAGEA); that many bytes are copied,
 // so an object that begins with its description travels whole (the copy is what WM_INITDIALOG

@@ -93,3 +93,22 @@ typedef struct _AppBarData {
 // virtual display the bar is display.ini's [Taskbar]; on x11 it is the edge of the primary
 // monitor that the window manager's work area leaves free. Other messages answer 0.
 WINPLAT_API UINT_PTR SHAppBarMessage(DWORD dwMessage, PAPPBARDATA pData);
+
+// ---- Shell extensions --------------------------------------------------------------------------
+#ifdef __cplusplus
+struct _ITEMIDLIST;
+typedef const struct _ITEMIDLIST* LPCITEMIDLIST;
+struct IDataObject;
+
+// Told where it works (a folder, the selected items, their class key) before it is used.
+struct IShellExtInit : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE Initialize(LPCITEMIDLIST pidlFolder, IDataObject* pdtobj, HKEY hkeyProgID) = 0;
+};
+// Adds its pages to a property sheet through the host's callback.
+struct IShellPropSheetExt : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE AddPages(LPFNADDPROPSHEETPAGE pfnAddPage, LPARAM lParam) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ReplacePage(UINT uPageID, LPFNADDPROPSHEETPAGE pfnReplaceWith, LPARAM lParam) = 0;
+};
+#endif
+WINPLAT_API const IID IID_IShellExtInit;
+WINPLAT_API const IID IID_IShellPropSheetExt;

@@ -647,6 +647,15 @@ WINPLAT_API int MulDiv(int nNumber, int nNumerator, int nDenominator);
 #define GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT 0x00000002
 #define GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS 0x00000004
 
+// A library loaded from zero (not DONT_RESOLVE_DLL_REFERENCES or LOAD_LIBRARY_AS_DATAFILE) has
+// its own exported DllMain, if any, called with DLL_PROCESS_ATTACH; FALSE refuses the load: the
+// library hears DLL_PROCESS_DETACH, is unloaded, and the call fails with ERROR_DLL_INIT_FAILED.
+// The last FreeLibrary, and the end of the process (lpReserved non-null), send
+// DLL_PROCESS_DETACH.
+#define DLL_PROCESS_DETACH 0
+#define DLL_PROCESS_ATTACH 1
+#define DLL_THREAD_ATTACH 2
+#define DLL_THREAD_DETACH 3
 WINPLAT_API HMODULE LoadLibraryA(LPCSTR lpLibFileName);
 // hFile must be null; the flags above are accepted (every library is loaded the same way).
 WINPLAT_API HMODULE LoadLibraryExA(LPCSTR lpLibFileName, HANDLE hFile, DWORD dwFlags);
@@ -784,4 +793,5 @@ WINPLAT_API UINT WinExec(LPCSTR lpCmdLine, UINT uCmdShow);
 #include "winuser.h"
 #include "commctrl.h"
 #include "prsht.h"
+#include "objbase.h"
 #include "shellapi.h"

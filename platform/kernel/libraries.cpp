@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -60,10 +61,14 @@ struct Opened {
     std::string path;
 };
 
+// The library's own entry point, told of its attach and detach.
+using EntryPoint = BOOL(WINAPI*)(HINSTANCE, DWORD, LPVOID);
+
 struct Module {
     void* identity = nullptr;  // the loader's handle: the same for every dlopen of the library
     std::string path;
     bool pinned = false;
+    EntryPoint entry = nullptr;  // set once its attach succeeded: it is owed a detach
     // One per LoadLibrary not yet freed; a pinned module keeps the ones it had.
     std::vector<SharedReference> references;
 };
@@ -335,9 +340,10 @@ std::optional<Opened> openProgram() {
 }
 
 // Enters a library into the table: a new module, or one more reference (or none, or a pin) on
-// the module it already is. Returns its handle. References that are not kept are given back
-// after the lock is released.
-HMODULE enter(Opened opened, Count count) {
+// the module it already is. Returns its handle; `isNew` tells which. References that are not
+// kept are given back after the lock is released.
+HMODULE enter(Opened opened, Count count, bool* isNew = nullptr) {
+    if (isNew) *isNew = false;
     SharedReference surplus;
     LibraryTable& t = table();
     std::lock_guard lock(t.mutex);
@@ -360,7 +366,60 @@ HMODULE enter(Opened opened, Count count) {
     module.pinned = count != Count::Reference;
     module.references.push_back(std::move(opened.reference));
     t.modules.emplace(handle, std::move(module));
+    if (isNew) *isNew = true;
     return reinterpret_cast<HMODULE>(handle);
+}
+
+// Takes a module out of the table whole; its references are given back by the caller.
+std::vector<SharedReference> removeModule(HMODULE h) {
+    LibraryTable& t = table();
+    std::lock_guard lock(t.mutex);
+    auto it = t.modules.find(reinterpret_cast<uintptr_t>(h));
+    if (it == t.modules.end()) return {};
+    std::vector<SharedReference> references = std::move(it->second.references);
+    t.modules.erase(it);
+    return references;
+}
+
+// Sends DLL_PROCESS_DETACH to every library still owed one (the process ends, or its state is
+// reset), outside the lock and while the libraries are still loaded.
+void detachAll(LPVOID reason) {
+    std::vector<std::pair<HMODULE, EntryPoint>> owed;
+    {
+        LibraryTable& t = table();
+        std::lock_guard lock(t.mutex);
+        for (auto& [handle, module] : t.modules)
+            if (module.entry) owed.emplace_back(reinterpret_cast<HMODULE>(handle), std::exchange(module.entry, nullptr));
+    }
+    for (auto it = owed.rbegin(); it != owed.rend(); ++it) it->second(it->first, DLL_PROCESS_DETACH, reason);
+}
+
+void detachAtExit() { detachAll(reinterpret_cast<LPVOID>(1)); }
+
+// Runs a newly loaded library's DllMain for DLL_PROCESS_ATTACH. A refusal is told
+// DLL_PROCESS_DETACH and unloads the library: null with ERROR_DLL_INIT_FAILED.
+HMODULE attach(HMODULE h) {
+    DWORD error = GetLastError();
+    auto entry = reinterpret_cast<EntryPoint>(GetProcAddress(h, "DllMain"));
+    if (!entry) {
+        SetLastError(error);  // a library without an entry point loads as any other
+        return h;
+    }
+    if (!entry(h, DLL_PROCESS_ATTACH, nullptr)) {
+        entry(h, DLL_PROCESS_DETACH, nullptr);
+        removeModule(h);  // the library goes as its references do
+        SetLastError(ERROR_DLL_INIT_FAILED);
+        return nullptr;
+    }
+    {
+        LibraryTable& t = table();
+        std::lock_guard lock(t.mutex);
+        auto it = t.modules.find(reinterpret_cast<uintptr_t>(h));
+        if (it != t.modules.end()) it->second.entry = entry;
+    }
+    // Registered after the library's own exit work, so the detach runs before it.
+    std::atexit(detachAtExit);
+    return h;
 }
 
 // What a handle names, with a reference that keeps the library loaded while it is used.
@@ -391,6 +450,7 @@ std::string suiteFolder() {
 }
 
 void resetLibraries() {
+    detachAll(nullptr);
     std::map<uintptr_t, Module> released;  // unloaded after the lock is given back
     LibraryTable& t = table();
     std::lock_guard lock(t.mutex);
@@ -419,7 +479,11 @@ WINPLAT_API HMODULE LoadLibraryExA(LPCSTR lpLibFileName, HANDLE hFile, DWORD dwF
         }
         int mode = ((dwFlags & DONT_RESOLVE_DLL_REFERENCES) ? RTLD_LAZY : RTLD_NOW) | RTLD_LOCAL;
         auto opened = load(lpLibFileName, mode);
-        return opened ? enter(std::move(*opened), Count::Reference) : nullptr;
+        if (!opened) return nullptr;
+        bool isNew = false;
+        HMODULE h = enter(std::move(*opened), Count::Reference, &isNew);
+        constexpr DWORD kNoEntry = DONT_RESOLVE_DLL_REFERENCES | LOAD_LIBRARY_AS_DATAFILE;
+        return isNew && !(dwFlags & kNoEntry) ? attach(h) : h;
     });
 }
 
@@ -459,17 +523,26 @@ WINPLAT_API FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
 WINPLAT_API BOOL FreeLibrary(HMODULE hLibModule) {
     SharedReference released;  // given back to the loader after the lock
     LibraryTable& t = table();
+    EntryPoint detach = nullptr;
+    {
+        std::lock_guard lock(t.mutex);
+        auto it = t.modules.find(reinterpret_cast<uintptr_t>(hLibModule));
+        if (it == t.modules.end()) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return FALSE;
+        }
+        Module& module = it->second;
+        if (module.pinned) return TRUE;
+        if (module.references.size() == 1 && module.entry) detach = std::exchange(module.entry, nullptr);
+    }
+    // The last reference: the library hears of it while it is still loaded and known.
+    if (detach) detach(hLibModule, DLL_PROCESS_DETACH, nullptr);
     std::lock_guard lock(t.mutex);
     auto it = t.modules.find(reinterpret_cast<uintptr_t>(hLibModule));
-    if (it == t.modules.end()) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    Module& module = it->second;
-    if (module.pinned) return TRUE;
-    released = std::move(module.references.back());
-    module.references.pop_back();
-    if (module.references.empty()) t.modules.erase(it);
+    if (it == t.modules.end() || it->second.references.empty()) return TRUE;
+    released = std::move(it->second.references.back());
+    it->second.references.pop_back();
+    if (it->second.references.empty()) t.modules.erase(it);
     return TRUE;
 }
 

@@ -57,6 +57,7 @@ WINPLAT_API void WinplatResetProcessState(void) {
     resetWindows();
     resetFiles();
     resetDisplay();
+    resetCom();
     resetLibraries();
     resetVersion();
     resetSystemRoot();

@@ -4,11 +4,14 @@
 // (tests/doubles), copied into the test's system root where a test needs other names.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <source_location>
 #include <string>
 #include <thread>
@@ -25,6 +28,7 @@ using spx::test::FreshRootTest;
 const std::string kDouble = WINPLAT_DOUBLE_PATH;
 const std::string kUnresolved = WINPLAT_UNRESOLVED_PATH;
 const std::string kLoader = WINPLAT_LOADER_PATH;
+const std::string kAttach = WINPLAT_ATTACH_PATH;
 
 constexpr DWORD kMarker = 0xdeadbeef;
 
@@ -245,7 +249,7 @@ TEST_F(Libraries, OnlyTheLibrarysOwnNamedExportsAreFound) {
 
 TEST_F(Libraries, TheSystemLibrariesAreThePlatformLayer) {
     const char* names[] = {"user32.dll", "USER32.DLL", "user32", "gdi32.dll", "Kernel32.dll",
-                           "ADVAPI32"};
+                           "ADVAPI32", "ComCtl32.dll", "shell32.dll", "OLE32", "shlwapi.dll", "WinMM.dll"};
     HMODULE platform = nullptr;
     for (const char* name : names) {
         SCOPED_TRACE(name);
@@ -546,6 +550,73 @@ TEST_F(Libraries, BadArgumentsAreRefused) {
     SetLastError(kMarker);
     EXPECT_EQ(FreeLibrary(nullptr), FALSE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+}
+
+TEST_F(Libraries, TheEntryPointHearsOfAttachAndDetach) {
+    struct Case {
+        const char* name;
+        bool refuse;
+        std::function<void()> run;
+        std::string calls;
+    };
+    const std::string& path = kAttach;
+    const Case cases[] = {
+        {"loaded twice, freed twice", false,
+         [&] {
+             HMODULE h = LoadLibraryA(path.c_str());
+             ASSERT_NE(h, nullptr);
+             ASSERT_EQ(LoadLibraryA(path.c_str()), h);
+             EXPECT_TRUE(FreeLibrary(h));
+             EXPECT_TRUE(isLoaded(path));
+             EXPECT_TRUE(FreeLibrary(h));
+         },
+         "attach\ndetach\n"},
+        {"loaded without resolving", false,
+         [&] {
+             HMODULE h = LoadLibraryExA(path.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+             ASSERT_NE(h, nullptr);
+             EXPECT_TRUE(FreeLibrary(h));
+         },
+         ""},
+        {"a refused attach", true,
+         [&] {
+             SetLastError(kMarker);
+             EXPECT_EQ(LoadLibraryA(path.c_str()), nullptr);
+             EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DLL_INIT_FAILED));
+             EXPECT_EQ(GetModuleHandleA(path.c_str()), nullptr);
+         },
+         "attach\ndetach\n"},
+        {"a reset of the process state", false,
+         [&] {
+             ASSERT_NE(LoadLibraryA(path.c_str()), nullptr);
+             WinplatResetProcessState();
+         },
+         "attach\ndetach\n"},
+        {"the end of the process", false,
+         [&] {
+             pid_t child = fork();
+             if (child == 0) {
+                 if (!LoadLibraryA(path.c_str())) _exit(3);
+                 std::exit(0);
+             }
+             int status = -1;
+             waitpid(child, &status, 0);
+             EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+         },
+         "attach\ndetach at exit\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string log = rootPath("attach.log");
+        std::filesystem::remove(log);
+        setenv("WINPLAT_ATTACH_LOG", log.c_str(), 1);
+        if (c.refuse) setenv("WINPLAT_ATTACH_REFUSE", "1", 1);
+        c.run();
+        unsetenv("WINPLAT_ATTACH_REFUSE");
+        unsetenv("WINPLAT_ATTACH_LOG");
+        EXPECT_EQ(readFile("attach.log"), c.calls);
+        EXPECT_FALSE(isLoaded(path));
+    }
 }
 
 TEST_F(Libraries, ResettingTheProcessStateFreesEveryLibrary) {
