@@ -25,6 +25,10 @@ void resetFiles();
 void resetDisplay();
 void resetLibraries();
 void resetCom();
+// Tray icons (shell/notifyicon.cpp): a click on one (from the driver, or a test's injection)
+// posts its callback message; false for an icon that is not there.
+bool trayIconClicked(HWND owner, UINT id, UINT mouseMessage);
+void resetTrayIcons();
 
 // The running program's file, and the suite folder (the folder of libwinplat), where programs
 // and libraries are looked for by their bare names (libraries.cpp).

@@ -94,6 +94,33 @@ typedef struct _AppBarData {
 // monitor that the window manager's work area leaves free. Other messages answer 0.
 WINPLAT_API UINT_PTR SHAppBarMessage(DWORD dwMessage, PAPPBARDATA pData);
 
+// ---- Notification area ---------------------------------------------------------------------
+#define NIM_ADD 0x00000000
+#define NIM_MODIFY 0x00000001
+#define NIM_DELETE 0x00000002
+#define NIF_MESSAGE 0x00000001
+#define NIF_ICON 0x00000002
+#define NIF_TIP 0x00000004
+
+// The first form of the structure (later forms, with a longer tip, pass a larger cbSize).
+typedef struct _NOTIFYICONDATAA {
+    DWORD cbSize;
+    HWND hWnd;
+    UINT uID;
+    UINT uFlags;
+    UINT uCallbackMessage;
+    HICON hIcon;
+    CHAR szTip[64];
+} NOTIFYICONDATAA, *PNOTIFYICONDATAA;
+
+// An icon of the window hWnd, known by uID, in the desktop's notification area where it has one
+// (the icon is kept all the same where it has none: NIM_ADD succeeds). Clicks on it post
+// uCallbackMessage (under NIF_MESSAGE) to the window with wParam uID and lParam the mouse
+// message: WM_LBUTTONDOWN and WM_LBUTTONUP for a click, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN and
+// WM_RBUTTONUP. FALSE for a cbSize below sizeof(NOTIFYICONDATAA), a window that is none, adding
+// an icon twice, or changing or deleting one that is not there.
+WINPLAT_API BOOL Shell_NotifyIconA(DWORD dwMessage, PNOTIFYICONDATAA lpData);
+
 // ---- Shell extensions --------------------------------------------------------------------------
 #ifdef __cplusplus
 struct _ITEMIDLIST;

@@ -69,3 +69,7 @@ WINPLAT_API WinplatHelpHandler WinplatSetHelpHandler(WinplatHelpHandler handler,
 typedef BOOL (*WinplatShellExecuteHandler)(HWND w, LPCSTR verb, LPCSTR file, LPCSTR params, void* ctx);
 WINPLAT_API WinplatShellExecuteHandler WinplatSetShellExecuteHandler(WinplatShellExecuteHandler handler,
                                                                      void* ctx);
+// A click on the tray icon `id` of `w` as the desktop reports one: its callback message is
+// posted with `mouseMessage` (WM_LBUTTONDOWN, WM_RBUTTONUP, ...). FALSE when the window has no
+// such icon. Works where the desktop has no notification area (the virtual display).
+WINPLAT_API BOOL WinplatClickTrayIcon(HWND w, UINT id, UINT mouseMessage);

@@ -58,6 +58,7 @@ WINPLAT_API void WinplatResetProcessState(void) {
     resetFiles();
     resetDisplay();
     resetCom();
+    resetTrayIcons();
     resetLibraries();
     resetVersion();
     resetSystemRoot();

@@ -102,10 +102,7 @@ WINPLAT_API HCURSOR SetCursor(HCURSOR hCursor) {
         if (driver && window) {
             auto made = iconPixels(hCursor);
             if (made) {
-                // Colour where the mask keeps it, clear where it lets the screen show.
-                std::vector<uint32_t> argb(made->colours.size());
-                for (size_t i = 0; i < argb.size(); ++i)
-                    argb[i] = made->transparent[i] ? 0 : (0xFF000000u | made->colours[i]);
+                std::vector<uint32_t> argb = argbPixels(*made);
                 driver->setWindowCursorImage(window, argb.data(), made->width, made->height, made->hotSpot);
             } else {
                 driver->setWindowCursor(window, hCursor ? systemCursorOf(hCursor) : -1);

@@ -16,11 +16,12 @@
 
 extern "C" {
 
-#define WINPLAT_DRIVER_VERSION 2
+#define WINPLAT_DRIVER_VERSION 3
 
 typedef struct WinplatSurface WinplatSurface;
 typedef struct WinplatDriverWindow WinplatDriverWindow;
 typedef struct WinplatFont WinplatFont;
+typedef struct WinplatTrayIcon WinplatTrayIcon;
 
 // The memory of a surface; valid until the surface is resized or destroyed.
 typedef struct WinplatSurfaceBits {
@@ -105,6 +106,9 @@ typedef struct WinplatHostFunctions {
     void (*closeRequested)(HWND window);
     // The UTF-16 unit of a Windows-1252 byte, the host's conversion of every "A" text.
     uint16_t (*unitFromWindows1252)(unsigned char byte);
+    // The user clicked a tray icon: WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK,
+    // WM_RBUTTONDOWN or WM_RBUTTONUP, one call each.
+    void (*trayClicked)(HWND owner, UINT id, UINT mouseMessage);
 } WinplatHostFunctions;
 
 typedef struct WinplatDriverFunctions {
@@ -166,6 +170,13 @@ typedef struct WinplatDriverFunctions {
     int (*clipboardText)(uint16_t* units, int capacity);
     // The display's own id of a top-level window (the X window on x11), 0 where it has none.
     unsigned long (*nativeWindow)(WinplatDriverWindow* window);
+
+    // Icons in the desktop's notification area, shown at once; null where the desktop has none.
+    // `argb` (0xAARRGGBB, top row first) may be null for the style's own application icon.
+    WinplatTrayIcon* (*addTrayIcon)(HWND owner, UINT id, const uint32_t* argb, int width, int height,
+                                     const char* tip1252);
+    void (*changeTrayIcon)(WinplatTrayIcon* icon, const uint32_t* argb, int width, int height, const char* tip1252);
+    void (*removeTrayIcon)(WinplatTrayIcon* icon);
 } WinplatDriverFunctions;
 
 typedef BOOL (*WinplatDriverInit)(int version, const WinplatHostFunctions* host,

@@ -105,6 +105,8 @@ void hostCloseRequested(HWND hwnd) { PostMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE,
 
 uint16_t hostUnitFromWindows1252(unsigned char byte) { return fromWindows1252(byte); }
 
+void hostTrayClicked(HWND owner, UINT id, UINT mouseMessage) { trayIconClicked(owner, id, mouseMessage); }
+
 void load(DriverSlot& s) {
     std::string path = driverPath();
     void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -124,6 +126,7 @@ void load(DriverSlot& s) {
     host.windowMoved = hostWindowMoved;
     host.closeRequested = hostCloseRequested;
     host.unitFromWindows1252 = hostUnitFromWindows1252;
+    host.trayClicked = hostTrayClicked;
     inputFromDriver(host);
     if (!init || !init(WINPLAT_DRIVER_VERSION, &host, &s.functions) ||
         s.functions.version != WINPLAT_DRIVER_VERSION) {

@@ -66,6 +66,13 @@ std::shared_ptr<const IconPixels> iconPixels(HICON icon) {
     return it == t.icons.end() ? nullptr : it->second;
 }
 
+std::vector<uint32_t> argbPixels(const IconPixels& pixels) {
+    std::vector<uint32_t> argb(pixels.colours.size());
+    for (size_t i = 0; i < argb.size(); ++i)
+        argb[i] = pixels.transparent[i] ? 0 : (0xFF000000u | pixels.colours[i]);
+    return argb;
+}
+
 bool forgetIcon(HICON icon) {
     IconTable& t = iconTable();
     std::lock_guard lock(t.mutex);

@@ -27,6 +27,9 @@ struct IconPixels {
 HICON makeIcon(const PackedDib& dib, size_t maskOffset, POINT hotSpot, bool cursor);
 // The pixels of an icon or cursor made here; null for system ones and unknown handles.
 std::shared_ptr<const IconPixels> iconPixels(HICON icon);
+// The pixels as 0xAARRGGBB: opaque colour where the mask keeps it, clear where it lets the
+// background show (the driver's cursors and tray icons).
+std::vector<uint32_t> argbPixels(const IconPixels& pixels);
 // Destroys an icon or cursor made here; false for any other handle.
 bool forgetIcon(HICON icon);
 void resetIcons();

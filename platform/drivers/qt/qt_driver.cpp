@@ -154,6 +154,7 @@ extern "C" __attribute__((visibility("default"))) BOOL winplat_qt_driver_init(in
     fillTextFunctions(*driver);
     fillWaitFunctions(*driver);
     fillThemeFunctions(*driver);
+    fillTrayFunctions(*driver);
     driver->systemColours = systemColours;
     return TRUE;
 }

@@ -45,6 +45,7 @@ void fillWindowFunctions(WinplatDriverFunctions& f);
 void fillTextFunctions(WinplatDriverFunctions& f);
 void fillWaitFunctions(WinplatDriverFunctions& f);
 void fillThemeFunctions(WinplatDriverFunctions& f);
+void fillTrayFunctions(WinplatDriverFunctions& f);
 bool loadFonts();
 
 }  // namespace winplat::qt
