@@ -18,6 +18,23 @@ void GuiTest::SetUp() {
     writeDisplayIni({first, second});
     WinplatResetProcessState();
     WinplatSetSoundHandler(soundHandler, this);
+    WinplatSetHelpHandler(helpHandler, this);
+    WinplatSetShellExecuteHandler(shellHandler, this);
+}
+
+namespace {
+std::string orNull(LPCSTR text) { return text ? text : "<null>"; }
+}  // namespace
+
+BOOL GuiTest::helpHandler(HWND, LPCSTR file, UINT command, ULONG_PTR data, void* ctx) {
+    static_cast<GuiTest*>(ctx)->helpCalls.push_back(orNull(file) + "|" + std::to_string(command) + "|" +
+                                                    std::to_string(data));
+    return TRUE;
+}
+
+BOOL GuiTest::shellHandler(HWND, LPCSTR verb, LPCSTR file, LPCSTR params, void* ctx) {
+    static_cast<GuiTest*>(ctx)->shellCalls.push_back(orNull(verb) + "|" + orNull(file) + "|" + orNull(params));
+    return TRUE;
 }
 
 BOOL GuiTest::soundHandler(LPCSTR name, HMODULE, DWORD, void* ctx) {

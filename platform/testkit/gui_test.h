@@ -1,6 +1,7 @@
 // The GUI tests' fixture: a fresh system root with two virtual monitors of different sizes
 // (the second one reaching above the first), the Qt driver on the offscreen platform with the
-// Fusion style, and a message pump that runs until a condition holds.
+// Fusion style, recorded sounds, help and shell requests, and a message pump that runs until a
+// condition holds.
 #pragma once
 
 #include <functional>
@@ -38,6 +39,10 @@ protected:
     std::vector<std::string> menusSeen;
     // The sounds played (MessageBeep's aliases), in order.
     std::vector<std::string> sounds;
+    // Help and shell requests, answered TRUE without opening anything: "file|command|data" and
+    // "verb|file|parameters" ("<null>" for a null string).
+    std::vector<std::string> helpCalls;
+    std::vector<std::string> shellCalls;
     // Runs the messages that wait now as a modal loop of `dialog` would (IsDialogMessageA).
     void pumpDialog(HWND dialog);
 
@@ -45,6 +50,8 @@ private:
     static void dialogHook(HWND dialog, HINSTANCE, LPCSTR templateName, void* ctx);
     static UINT menuHandler(HMENU menu, UINT flags, int x, int y, HWND owner, void* ctx);
     static BOOL soundHandler(LPCSTR name, HMODULE module, DWORD flags, void* ctx);
+    static BOOL helpHandler(HWND w, LPCSTR file, UINT command, ULONG_PTR data, void* ctx);
+    static BOOL shellHandler(HWND w, LPCSTR verb, LPCSTR file, LPCSTR params, void* ctx);
     std::map<int, std::function<void(HWND)>> scripts_;
     UINT menuAnswer_ = 0;
     std::string savedStyle_;

@@ -135,6 +135,7 @@ TEST_F(ComSheets, ARegisteredServersPageInAModalSheet) {
         std::function<void(HWND)> script;
         INT_PTR result;
         std::vector<std::string> events;
+        std::vector<std::string> help = {};
     };
     const Case cases[] = {
         {"OK", nullptr, pressAll({IDOK}), 1, {"init", "setactive", "killactive", "apply ok", "release"}},
@@ -147,12 +148,15 @@ TEST_F(ComSheets, ARegisteredServersPageInAModalSheet) {
          },
          pressAll({IDOK}), ID_PSRESTARTWINDOWS, {"init", "setactive", "killactive", "apply ok", "release"}},
         {"Cancel", nullptr, pressAll({IDCANCEL}), 0, {"init", "setactive", "querycancel", "reset", "release"}},
+        {"Help, then Cancel", nullptr, pressAll({IDHELP, IDCANCEL}), 0,
+         {"init", "setactive", "help", "querycancel", "reset", "release"}, {"Spectrine.hlp|1|200"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         events.clear();
         answers.clear();
         actions.clear();
+        helpCalls.clear();
         if (c.arrange) c.arrange(*this);
         IShellPropSheetExt* extension = createExtension();
         ASSERT_NE(extension, nullptr);
@@ -166,6 +170,7 @@ TEST_F(ComSheets, ARegisteredServersPageInAModalSheet) {
         });
         PROPSHEETHEADERA h{};
         h.dwSize = sizeof h;
+        h.dwFlags = PSH_HASHELP;
         h.pszCaption = "Display Properties";
         h.nPages = 1;
         h.phpage = pages.data();
@@ -173,6 +178,7 @@ TEST_F(ComSheets, ARegisteredServersPageInAModalSheet) {
         EXPECT_NE(seen, nullptr);
         EXPECT_FALSE(IsWindow(seen));
         EXPECT_EQ(events, c.events);
+        EXPECT_EQ(helpCalls, c.help);
         ASSERT_NE(objects, nullptr);
         EXPECT_EQ(objects(), 1);  // the extension alone
         extension->Release();

@@ -40,6 +40,8 @@ INT_PTR CALLBACK pageProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
     if (message != WM_NOTIFY) return FALSE;
     const auto* n = reinterpret_cast<const PSHNOTIFY*>(lParam);
     tell(n->hdr.code == PSN_APPLY ? (n->lParam ? "apply ok" : "apply now") : nameOf(n->hdr.code), page);
+    // Help opens the page's context, as the suite's pages do.
+    if (n->hdr.code == PSN_HELP) WinHelpA(page, "Spectrine.hlp", HELP_CONTEXT, 200);
     LRESULT result = observer.answer ? observer.answer(n->hdr.code, page, observer.ctx) : 0;
     SetWindowLongPtrA(page, DWLP_MSGRESULT, result);
     return TRUE;
