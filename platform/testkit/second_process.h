@@ -1,14 +1,16 @@
 // Work done by a second process, as another program started after the test's own: the test
 // forks, the child does the work with a fresh platform state and hands its answer back through
-// a pipe. Header only.
+// a pipe; or a program of the suite run to its end. Header only.
 #pragma once
 
 #include <gtest/gtest.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "winplat.h"
 
@@ -49,6 +51,19 @@ inline std::string inSecondProcess(const std::function<int(std::string& answer)>
     waitpid(child, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the second process ended with " << status;
     return answer;
+}
+
+// Runs a program (arguments[0] its path) to its end and returns its exit status, -1 when it
+// could not start or did not exit.
+inline int runProgram(std::vector<std::string> arguments) {
+    std::vector<char*> argv;
+    for (std::string& a : arguments) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t child = 0;
+    if (argv.size() < 2 || posix_spawn(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
+    int status = 0;
+    if (waitpid(child, &status, 0) != child) return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace spx::test

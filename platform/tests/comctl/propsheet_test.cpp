@@ -11,11 +11,14 @@
 
 #include "dialog_template.h"
 #include "fresh_root.h"
+#include "window_text.h"
 #include "winplat.h"
 
 namespace {
 
 using spx::test::FreshRootTest;
+using spx::test::sheetTabText;
+using spx::test::windowText;
 using winplat::detail::DialogItemTemplate;
 using winplat::detail::DialogTemplate;
 using winplat::detail::parseDialogTemplate;
@@ -344,16 +347,6 @@ int CALLBACK editingCallback(HWND sheet, UINT message, LPARAM lParam) {
     return 0;
 }
 
-std::string tabText(HWND sheet, int index) {
-    char text[64] = "<none>";
-    TCITEMA item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendDlgItemMessageA(sheet, IDC_PSTABCONTROL, TCM_GETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
-    return text;
-}
-
 TEST_F(PropertySheets, AModelessSheetFromAnEditedFrameTemplate) {
     sheetCallbacks.clear();
     frameReceived = {};
@@ -395,12 +388,10 @@ TEST_F(PropertySheets, AModelessSheetFromAnEditedFrameTemplate) {
     EXPECT_EQ(client.bottom - tab.bottom, tab.top);
 
     // Tabs and pages carry the template's caption unless a title is given.
-    EXPECT_EQ(tabText(sheet, 0), "Spectrine");
-    EXPECT_EQ(tabText(sheet, 1), "Settings");
+    EXPECT_EQ(sheetTabText(sheet, 0), "Spectrine");
+    EXPECT_EQ(sheetTabText(sheet, 1), "Settings");
     auto page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
-    char text[32] = {};
-    GetWindowTextA(page, text, sizeof text);
-    EXPECT_STREQ(text, "Spectrine");
+    EXPECT_EQ(windowText(page), "Spectrine");
     EXPECT_EQ(GetParent(page), sheet);
     EXPECT_EQ(GetWindowLongPtrA(page, GWL_STYLE) & (WS_CHILD | WS_CAPTION | WS_POPUP), WS_CHILD);
     EXPECT_TRUE(IsWindowVisible(page));

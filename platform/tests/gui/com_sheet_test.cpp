@@ -5,8 +5,6 @@
 // is gone; the failures of finding, loading and asking a server.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <cstring>
 #include <deque>
@@ -17,11 +15,10 @@
 
 #include "dialog_template.h"
 #include "gui_test.h"
+#include "second_process.h"
 #include "test_server.h"
 #include "win32_holders.h"
 #include "winplat.h"
-
-extern char** environ;
 
 namespace {
 
@@ -39,14 +36,7 @@ bool isLoaded(const std::string& path) {
 // regsvr's exit status with these arguments.
 int regsvr(std::vector<std::string> arguments) {
     arguments.insert(arguments.begin(), WINPLAT_REGSVR_PATH);
-    std::vector<char*> argv;
-    for (std::string& a : arguments) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    if (posix_spawn(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return spx::test::runProgram(std::move(arguments));
 }
 
 std::string defaultValue(HKEY root, const std::string& path, const char* name = nullptr) {

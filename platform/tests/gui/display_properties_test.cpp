@@ -4,52 +4,26 @@
 // of other applets.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <string>
 #include <vector>
 
 #include "display_properties.h"
 #include "gui_test.h"
+#include "second_process.h"
 #include "test_server.h"
 #include "win32_holders.h"
+#include "window_text.h"
 #include "winplat.h"
-
-extern char** environ;
 
 namespace {
 
 using spx::test::GuiTest;
+using spx::test::runProgram;
+using spx::test::sheetTabText;
+using spx::test::windowText;
 
 const std::string kServer = WINPLAT_TEST_SERVER_PATH;
-
-int run(std::vector<std::string> arguments) {
-    std::vector<char*> argv;
-    for (std::string& a : arguments) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    if (posix_spawn(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string textOf(HWND w) {
-    char text[128] = "";
-    GetWindowTextA(w, text, sizeof text);
-    return text;
-}
-
-std::string tabText(HWND sheet, int index) {
-    char text[64] = "<none>";
-    TCITEMA item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendDlgItemMessageA(sheet, IDC_PSTABCONTROL, TCM_GETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
-    return text;
-}
 
 void addHandler(const std::string& name, const std::string& classId) {
     winplat::RegKey key;
@@ -86,7 +60,7 @@ TEST_F(DisplayProperties, SettingsThenThePagesOfTheRegisteredHandlers) {
     const std::string refusingPath = WINPLAT_REFUSING_SERVER_PATH;
     RegSetValueExA(refusing.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(refusingPath.c_str()),
                    static_cast<DWORD>(refusingPath.size() + 1));
-    ASSERT_EQ(run({WINPLAT_REGSVR_PATH, "/s", kServer}), 0);
+    ASSERT_EQ(runProgram({WINPLAT_REGSVR_PATH, "/s", kServer}), 0);
 
     bool scripted = false;
     onDialog(0, [&](HWND sheet) {
@@ -94,16 +68,16 @@ TEST_F(DisplayProperties, SettingsThenThePagesOfTheRegisteredHandlers) {
         scripted = true;
         EXPECT_EQ(FindWindowA("#32770", "Display Properties"), sheet);
         EXPECT_EQ(SendDlgItemMessageA(sheet, IDC_PSTABCONTROL, TCM_GETITEMCOUNT, 0, 0), 2);
-        EXPECT_EQ(tabText(sheet, 0), "Settings");
-        EXPECT_EQ(tabText(sheet, 1), "Spectrine");
+        EXPECT_EQ(sheetTabText(sheet, 0), "Settings");
+        EXPECT_EQ(sheetTabText(sheet, 1), "Spectrine");
         auto settings = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
-        EXPECT_EQ(textOf(settings), "Settings");
-        EXPECT_EQ(textOf(GetDlgItem(settings, 1002)), "1024 by 768 pixels");
-        EXPECT_EQ(textOf(GetDlgItem(settings, 1003)), "True Color (32 bit)");
-        EXPECT_EQ(textOf(GetDlgItem(settings, 1001)), "Default Monitor on Virtual Display Adapter");
+        EXPECT_EQ(windowText(settings), "Settings");
+        EXPECT_EQ(windowText(GetDlgItem(settings, 1002)), "1024 by 768 pixels");
+        EXPECT_EQ(windowText(GetDlgItem(settings, 1003)), "True Color (32 bit)");
+        EXPECT_EQ(windowText(GetDlgItem(settings, 1001)), "Default Monitor on Virtual Display Adapter");
         observeServer();
         EXPECT_TRUE(SendMessageA(sheet, PSM_SETCURSEL, 1, 0));
-        EXPECT_EQ(textOf(reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0))), "Spectrine");
+        EXPECT_EQ(windowText(reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0))), "Spectrine");
         PostMessageA(sheet, WM_COMMAND, IDCANCEL, 0);
     });
     EXPECT_EQ(runDisplayProperties(GetModuleHandleA(nullptr), 0), 0);
@@ -132,15 +106,15 @@ TEST_F(DisplayProperties, TheStartPageAndASheetWithoutHandlers) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         if (c.registered) {
-            ASSERT_EQ(run({WINPLAT_REGSVR_PATH, "/s", kServer}), 0);
+            ASSERT_EQ(runProgram({WINPLAT_REGSVR_PATH, "/s", kServer}), 0);
         }
         std::vector<std::string> tabs;
         std::string current;
         onDialog(0, [&](HWND sheet) {
             if (!GetDlgItem(sheet, IDC_PSTABCONTROL)) return;
             for (int i = 0; i < SendDlgItemMessageA(sheet, IDC_PSTABCONTROL, TCM_GETITEMCOUNT, 0, 0); ++i)
-                tabs.push_back(tabText(sheet, i));
-            current = textOf(reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)));
+                tabs.push_back(sheetTabText(sheet, i));
+            current = windowText(reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)));
             PostMessageA(sheet, WM_COMMAND, IDOK, 0);
         });
         EXPECT_EQ(runDisplayProperties(GetModuleHandleA(nullptr), c.start), 1);  // OK applies
@@ -148,8 +122,8 @@ TEST_F(DisplayProperties, TheStartPageAndASheetWithoutHandlers) {
         EXPECT_EQ(current, c.current);
     }
     // The program itself serves no other applet.
-    EXPECT_EQ(run({WINPLAT_CONTROL_PATH, "main.cpl"}), 10);
-    EXPECT_EQ(run({WINPLAT_CONTROL_PATH}), 10);
+    EXPECT_EQ(runProgram({WINPLAT_CONTROL_PATH, "main.cpl"}), 10);
+    EXPECT_EQ(runProgram({WINPLAT_CONTROL_PATH}), 10);
 }
 
 }  // namespace

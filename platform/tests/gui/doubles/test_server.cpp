@@ -52,23 +52,37 @@ UINT CALLBACK pageCallback(HWND, UINT message, LPPROPSHEETPAGEA) {
     return TRUE;
 }
 
-class PageExtension final : public IShellPropSheetExt {
+// What every object of the server shares: its reference count, its place in the library's
+// count of objects, and IUnknown's answers for the one interface it has besides.
+template <typename Self, typename Interface>
+class Counted : public Interface {
 public:
-    PageExtension() { ++objects; }
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
         if (!ppv) return E_POINTER;
         *ppv = nullptr;
-        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IShellPropSheetExt)) return E_NOINTERFACE;
-        *ppv = static_cast<IShellPropSheetExt*>(this);
-        AddRef();
+        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, Self::interfaceId())) return E_NOINTERFACE;
+        *ppv = static_cast<Interface*>(this);
+        this->AddRef();
         return S_OK;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
     ULONG STDMETHODCALLTYPE Release() override {
         ULONG left = --references_;
-        if (left == 0) delete this;
+        if (left == 0) delete static_cast<Self*>(this);
         return left;
     }
+
+protected:
+    Counted() { ++objects; }
+    ~Counted() { --objects; }
+
+private:
+    ULONG references_ = 0;
+};
+
+class PageExtension final : public Counted<PageExtension, IShellPropSheetExt> {
+public:
+    static const IID& interfaceId() { return IID_IShellPropSheetExt; }
     HRESULT STDMETHODCALLTYPE AddPages(LPFNADDPROPSHEETPAGE add, LPARAM lParam) override {
         PROPSHEETPAGEA psp{};
         psp.dwSize = sizeof psp;
@@ -87,29 +101,11 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE ReplacePage(UINT, LPFNADDPROPSHEETPAGE, LPARAM) override { return E_FAIL; }
-
-private:
-    ~PageExtension() { --objects; }
-    ULONG references_ = 0;
 };
 
-class Factory final : public IClassFactory {
+class Factory final : public Counted<Factory, IClassFactory> {
 public:
-    Factory() { ++objects; }
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IClassFactory)) return E_NOINTERFACE;
-        *ppv = static_cast<IClassFactory*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
-    }
+    static const IID& interfaceId() { return IID_IClassFactory; }
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
         if (ppv) *ppv = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
@@ -120,10 +116,6 @@ public:
         return hr;
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
-
-private:
-    ~Factory() { --objects; }
-    ULONG references_ = 0;
 };
 
 bool setDefault(HKEY parent, const std::string& path, const std::string& value) {
