@@ -54,6 +54,19 @@ void centreOnOwner(HWND dialog) {
                  o.top + ((o.bottom - o.top) - (d.bottom - d.top)) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
+// At the right edge of the screen that holds the owner, centred vertically.
+void placeAtScreenEdge(HWND dialog) {
+    MONITORINFO screen{};
+    screen.cbSize = sizeof screen;
+    RECT d{};
+    if (!GetMonitorInfoA(MonitorFromWindow(GetParent(dialog), MONITOR_DEFAULTTONEAREST), &screen) ||
+        !GetWindowRect(dialog, &d))
+        return;
+    const RECT& m = screen.rcMonitor;
+    SetWindowPos(dialog, nullptr, m.right - (d.right - d.left), m.top + ((m.bottom - m.top) - (d.bottom - d.top)) / 2,
+                 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
 INT_PTR CALLBACK procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG: {
@@ -65,6 +78,7 @@ INT_PTR CALLBACK procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
             HWND ok = GetDlgItem(dialog, IDOK), cancel = GetDlgItem(dialog, IDCANCEL);
             switch (request.kind) {
                 case MessageKind::Warning: break;  // "&Adjust" and "&Continue" as the template has them
+                case MessageKind::WarningAtEdge: placeAtScreenEdge(dialog); return TRUE;
                 case MessageKind::YesNo:
                     SetWindowTextA(ok, "&Yes");
                     SetWindowTextA(cancel, "&No");

@@ -6,6 +6,7 @@
 #include "shell_calls.h"
 #include "about_box.h"
 #include "steps/bare_steps.h"
+#include "steps/card_steps.h"
 #include "steps/patch_grid.h"
 #include "steps/picture_steps.h"
 #include "steps/setup_step.h"
@@ -30,9 +31,9 @@ std::unique_ptr<WizardStep> makeStep(StepKind kind, WizardHost& host) {
         case StepKind::Blue: return std::make_unique<SliderStep>(host, kBlue, false);
         case StepKind::Red: return std::make_unique<SliderStep>(host, kRed, false);
         case StepKind::Green: return std::make_unique<SliderStep>(host, kGreen, false);
-        case StepKind::Lighting: return std::make_unique<CardStep>(host, CardStep::Kind::Lighting);
-        case StepKind::Luminance: return std::make_unique<CardStep>(host, CardStep::Kind::Luminance);
-        case StepKind::Color: return std::make_unique<CardStep>(host, CardStep::Kind::Color);
+        case StepKind::Lighting: return std::make_unique<LightingStep>(host);
+        case StepKind::Luminance: return std::make_unique<MatchingStep>(host, MatchingStep::Kind::Luminance);
+        case StepKind::Color: return std::make_unique<MatchingStep>(host, MatchingStep::Kind::Color);
         default: return std::make_unique<DoneStep>(host);
     }
 }

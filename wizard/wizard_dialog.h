@@ -55,6 +55,8 @@ public:
     BackgroundWindow& background() override { return *setup_.background; }
     const Fonts& fonts() const override { return *setup_.fonts; }
     HINSTANCE instance() const override { return setup_.instance; }
+    const std::string& programPath() const override { return setup_.programPath; }
+    HWND frame() const override { return window_; }
 
     // ---- State, as the tests read it ----
     static WizardDialog* of(HWND dialog);

@@ -10,7 +10,9 @@ namespace huevista {
 class BackgroundWindow;
 class Fonts;
 
-enum class MessageKind { Warning, YesNo, Plain };
+// WarningAtEdge: a warning at the right edge of the wizard's screen, centred vertically, so
+// that the step's test area stays in sight.
+enum class MessageKind { Warning, YesNo, Plain, WarningAtEdge };
 
 class WizardHost {
 public:
@@ -28,6 +30,10 @@ public:
     virtual BackgroundWindow& background() = 0;
     virtual const Fonts& fonts() const = 0;
     virtual HINSTANCE instance() const = 0;
+    // The program file (its ".ini" holds the white-point tables).
+    virtual const std::string& programPath() const = 0;
+    // The main dialog's window.
+    virtual HWND frame() const = 0;
 
 protected:
     ~WizardHost() = default;

@@ -936,3 +936,7 @@ WINPLAT_API BOOL MessageBeep(UINT uType);
 // (a "file://" address). HELP_QUIT answers TRUE; FALSE with ERROR_FILE_NOT_FOUND when there is
 // no HTML help.
 WINPLAT_API BOOL WinHelpA(HWND hWndMain, LPCSTR lpszHelp, UINT uCommand, ULONG_PTR dwData);
+
+// Hands the sound (a file, an alias, or with SND_RESOURCE a "WAVE" resource of `hmod`) to the
+// sound handler.
+WINPLAT_API BOOL PlaySoundA(LPCSTR pszSound, HMODULE hmod, DWORD fdwSound);

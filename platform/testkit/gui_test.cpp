@@ -38,7 +38,10 @@ BOOL GuiTest::shellHandler(HWND, LPCSTR verb, LPCSTR file, LPCSTR params, void* 
 }
 
 BOOL GuiTest::soundHandler(LPCSTR name, HMODULE, DWORD, void* ctx) {
-    static_cast<GuiTest*>(ctx)->sounds.push_back(name ? name : "");
+    // A resource given by number is recorded as "#<number>".
+    auto& sounds = static_cast<GuiTest*>(ctx)->sounds;
+    if (IS_INTRESOURCE(name)) sounds.push_back("#" + std::to_string(reinterpret_cast<uintptr_t>(name)));
+    else sounds.push_back(name);
     return TRUE;
 }
 

@@ -79,6 +79,10 @@ WINPLAT_API WinplatShellExecuteHandler WinplatSetShellExecuteHandler(WinplatShel
     return shellExecuteHandler().set(handler, ctx);
 }
 
+WINPLAT_API BOOL PlaySoundA(LPCSTR pszSound, HMODULE hmod, DWORD fdwSound) {
+    return playSound(pszSound, hmod, fdwSound);
+}
+
 WINPLAT_API BOOL MessageBeep(UINT uType) {
     const char* alias = ".Default";
     if (uType != 0xFFFFFFFF) {

@@ -99,6 +99,41 @@ def notebook(c, dx, dy):
         c.rect(19 + 8 * k + dx, 55 + dy, 24 + 8 * k + dx, 59 + dy, (150, 150, 150))
 
 
+# ---- Room lighting buttons (100 x 90): a tube, a bulb, a spot lamp and a sun ------------------
+LIGHT, GLASS = (255, 240, 150), (200, 200, 180)
+
+
+def fluorescent(c, dx, dy):
+    c.rect(12 + dx, 30 + dy, 88 + dx, 44 + dy, LIGHT)          # the tube
+    c.frame(12 + dx, 30 + dy, 88 + dx, 44 + dy, EDGE)
+    c.rect(8 + dx, 28 + dy, 12 + dx, 46 + dy, BODY)            # its two caps
+    c.rect(88 + dx, 28 + dy, 92 + dx, 46 + dy, BODY)
+    c.rect(20 + dx, 54 + dy, 80 + dx, 58 + dy, GLASS)          # the fitting's shine
+
+
+def incandescent(c, dx, dy):
+    c.disc(50 + dx, 36 + dy, 20, EDGE)
+    c.disc(50 + dx, 36 + dy, 18.5, LIGHT)                      # the bulb
+    c.rect(42 + dx, 54 + dy, 58 + dx, 70 + dy, BODY)           # the screw cap
+    for k in range(4):
+        c.rect(42 + dx, 56 + 4 * k + dy, 58 + dx, 57 + 4 * k + dy, EDGE)
+
+
+def halogen(c, dx, dy):
+    c.rect(30 + dx, 14 + dy, 70 + dx, 40 + dy, BODY)           # the spot's head
+    c.frame(30 + dx, 14 + dy, 70 + dx, 40 + dy, EDGE)
+    c.disc(50 + dx, 27 + dy, 10, (255, 255, 230))              # its lamp
+    c.rect(48 + dx, 40 + dy, 52 + dx, 70 + dy, EDGE)           # the stand
+    c.rect(34 + dx, 70 + dy, 66 + dx, 74 + dy, EDGE)
+
+
+def daylight(c, dx, dy):
+    for k in range(8):                                          # rays
+        c.rect(48 + dx, 8 + 9 * k + dy, 52 + dx, 12 + 9 * k + dy, (255, 200, 0))
+        c.rect(14 + 9 * k + dx, 39 + dy, 18 + 9 * k + dx, 43 + dy, (255, 200, 0))
+    c.disc(50 + dx, 41 + dy, 17, (255, 200, 0))                # the sun
+
+
 def button_faces(name, draw):
     faces = {'U': (GREY, (0, 0), None), 'H': ((216, 216, 216), (0, 0), (255, 200, 0)),
              'D': ((160, 160, 160), (2, 2), (16, 16, 16))}
@@ -246,6 +281,10 @@ def main():
     button_faces('CRT', crt)
     button_faces('LCD', flat_panel)
     button_faces('LAP', notebook)
+    button_faces('FLUO', fluorescent)
+    button_faces('INCA', incandescent)
+    button_faces('HALO', halogen)
+    button_faces('DAY', daylight)
     dot('dot_done.bmp', (0, 200, 0))
     dot('dot_todo.bmp', (96, 96, 96))
     symbols()

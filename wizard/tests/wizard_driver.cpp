@@ -145,6 +145,9 @@ void WizardTest::completeStep(int type, int gridIndex) {
                 clickPicture(kColumnX[c] + 30, kGridTop + shape.pitch * gridIndex, 395, 430);
             break;
         }
+        case StepKind::Lighting:
+            if (!IsWindowEnabled(GetDlgItem(wizard_, 1001))) press(1022);
+            break;
         case StepKind::WhitePoint:
         case StepKind::Blue:
         case StepKind::Red:

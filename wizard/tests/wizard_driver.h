@@ -60,7 +60,8 @@ protected:
     POINT inWindow(HWND child, int x, int y) const;
 
     // Does what the active step needs before Next is available: a display type on Setup
-    // (`type`), a patch in each column of a grid (`gridIndex`), every slider moved.
+    // (`type`), a patch in each column of a grid (`gridIndex`), every slider moved, a lighting
+    // (fluorescent) when none is chosen.
     void completeStep(int type = 0, int gridIndex = 4);
     // Moves on from the active step: its choices made (completeStep), then Next (on Setup the
     // choice itself moves on).
