@@ -1,7 +1,9 @@
 #include "wizard_dialog.h"
 
+#include "finish_calibration.h"
 #include "logo_files.h"
 #include "message_dialog.h"
+#include "profforge.h"
 #include "resource_ids.h"
 #include "shell_calls.h"
 #include "about_box.h"
@@ -125,6 +127,10 @@ INT_PTR WizardDialog::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SYSCOMMAND:
             if ((wParam & 0xFFF0) != IDM_ABOUT) return FALSE;
             runAboutBox(setup_.instance, window_, setup_.programPath);
+            return TRUE;
+        case BUILDER_PROGRESS_MESSAGE:
+            // The builders' progress: answered 0, so that they go on.
+            SetWindowLongPtrA(window_, DWLP_MSGRESULT, 0);
             return TRUE;
         case WM_MOVE:
             if (active_) active_->frameMoved(wParam, lParam);
@@ -273,9 +279,17 @@ void WizardDialog::advance() {
     }
     showButtons(true, true, true);
     setForwardText(next == last);
-    activate(next, true);
-    // Done! on the last monitor: its record is complete.
-    if (next == last) records_[static_cast<size_t>(monitor_)] = working_;
+    if (next != last) {
+        activate(next, true);
+        return;
+    }
+    // Done! on the last monitor: its record is complete and every monitor is finished. The
+    // finishing works on the monitors' records; the working record stays this monitor's.
+    active_->store(working_);
+    records_[static_cast<size_t>(monitor_)] = working_;
+    finishCalibration(window_, records_);
+    working_ = records_[static_cast<size_t>(monitor_)];
+    activate(next, false);
 }
 
 // Color of one monitor hands over to Setup of the next, which is activated once, with that

@@ -12,6 +12,8 @@ public:
     std::string instruction() const override;
     int helpContext() const override;
     void load(const CalibrationRecord& record) override;
+    // Back from Done! takes the calibration's ramps off every monitor (identity ramps).
+    void leavingBackwards() override;
 
 private:
     int displayType_ = kNotChosen;

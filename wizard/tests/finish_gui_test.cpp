@@ -1,0 +1,205 @@
+// Finishing the calibration on Next from the last Color: the stored calibrations (CRT and panel,
+// under their names with the monitor's number), lighting, monitor count, monitor names, screen
+// types, the unadjusted preset, the profiles (opened by Little CMS) and the loaded ramps; Back
+// from Done! takes the ramps off and Next again stores the same.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "icc_checks.h"
+#include "profforge.h"
+#include "resource_ids.h"
+#include "tone_model.h"
+#include "vltutil.h"
+#include "white_table.h"
+#include "wizard_driver.h"
+
+namespace {
+
+using huevista::CalibrationRecord;
+using huevista::StepKind;
+using huevista::test::WizardTest;
+using Ramp = std::array<WORD, 768>;
+
+std::vector<std::string> storedCalibration(const char* name) {
+    char data[1024];
+    DWORD type = 0, size = sizeof data;
+    if (GetSpectrineRegValue("Calibration", name, &type, reinterpret_cast<BYTE*>(data), &size) != 0) return {};
+    // Elements up to the list's terminator; the first (the description) may be empty.
+    std::vector<std::string> elements;
+    for (DWORD at = 0; at < size;) {
+        elements.emplace_back(data + at);
+        at += static_cast<DWORD>(elements.back().size()) + 1;
+    }
+    while (!elements.empty() && elements.back().empty()) elements.pop_back();
+    return elements;
+}
+
+std::string printed(const char* format, double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+Ramp rampOf(int monitor) {
+    Ramp ramp;
+    ramp.fill(0xdead);
+    VLTGetDeviceGammaRamp(nullptr, ramp.data(), monitor);
+    return ramp;
+}
+
+Ramp identity() {
+    Ramp ramp;
+    for (int i = 0; i < 768; ++i) ramp[static_cast<size_t>(i)] = static_cast<WORD>((i % 256) * 256);
+    return ramp;
+}
+
+class FinishTest : public WizardTest {
+protected:
+    // The preset in force as an installation leaves it: gamma 2.2 at 6500 K.
+    void SetUp() override {
+        WizardTest::SetUp();
+        PresetRecord current{};
+        current.size = PRESETRECORD_SIZE;
+        current.gammaRed = current.gammaGreen = current.gammaBlue = 2.2;
+        current.temperature = 6500;
+        current.flags = PRESET_STANDARD;
+        std::snprintf(current.description, sizeof current.description, "%s", "Standard");
+        ASSERT_TRUE(WriteSpectrinePreset("Current", &current));
+    }
+    void forwardTo(StepKind wanted, int type) {
+        for (int i = 0; i < 20 && kind() != wanted; ++i) forward(type);
+        ASSERT_EQ(kind(), wanted);
+    }
+    // A CRT's grid results: black point 8, shadows 160, highlights 208 on every channel.
+    void measuredCrt() {
+        CalibrationRecord& r = dialog().working();
+        for (int ch = 0; ch < 3; ++ch) r.black[ch] = 8, r.shadow[ch] = 160, r.highlight[ch] = 208;
+        r.blackValid = r.shadowValid = r.highlightValid = 1;
+    }
+    // From Lighting (fluorescent) over Luminance and Color at their defaults.
+    void matchAndGo() {
+        ASSERT_EQ(kind(), StepKind::Lighting);
+        press(IDC_FLUORESCENT);
+        next();
+        next();
+        next();
+    }
+    // The table colours of a CRT with the record's model at the default white, from the INI.
+    std::array<double, 3> crtTableColour(const CalibrationRecord& r) {
+        const auto table = huevista::WhiteTable::load(suite.ini);
+        const auto white = table.valuesAt(0, 0, table.defaultPosition(0));
+        std::array<double, 3> out{};
+        for (int ch = 0; ch < 3; ++ch)
+            out[static_cast<size_t>(ch)] =
+                (std::pow(white[static_cast<size_t>(ch)], 1.0 / r.mottaGamma[ch]) - r.mottaK[ch]) / (1.0 - r.mottaK[ch]);
+        return out;
+    }
+    void expectCrtCalibration(const char* name, const CalibrationRecord& r, int monitor) {
+        SCOPED_TRACE(name);
+        const auto stored = storedCalibration(name);
+        ASSERT_EQ(stored.size(), 12u);
+        EXPECT_EQ(stored[0], "");
+        double white[2] = {0, 0};
+        char monitorName[256] = "";
+        GetSpectrineMonitorName(monitorName, sizeof monitorName);
+        ComputeWhitePoint(white, "CRT Average", r.mottaGamma, r.mottaK, r.tableColor, 0, monitor);
+        EXPECT_EQ(stored[1], printed("%.5f", white[0]));
+        EXPECT_EQ(stored[2], printed("%.5f", white[1]));
+        const auto colour = crtTableColour(r);
+        for (size_t ch = 0; ch < 3; ++ch) {
+            EXPECT_EQ(stored[3 + ch], "2.13");
+            EXPECT_EQ(stored[6 + ch], "-0.032");
+            EXPECT_EQ(stored[9 + ch], printed("%.3f", colour[ch]));
+        }
+        DWORD kelvin = 0;
+        GetTemperatureFromWhitePoint(&kelvin, white[0], white[1]);
+        EXPECT_EQ(r.temperature, static_cast<int>(kelvin));
+        EXPECT_NEAR(r.whitePoint[0], 100 * white[0] / white[1], 1e-9);
+        EXPECT_EQ(r.whitePoint[1], 100.0);
+    }
+};
+
+TEST_F(FinishTest, OneCrtStoresItsCalibrationProfilesPresetAndRamp) {
+    writeDisplayIni({spx::test::VirtualMonitor{}});
+    WinplatResetProcessState();
+    const int code = runWizard({[&] { forwardTo(StepKind::Lighting, 0); },
+                                [&] {
+                                    measuredCrt();
+                                    matchAndGo();
+                                    ASSERT_EQ(kind(), StepKind::Done);
+                                    const CalibrationRecord& r = dialog().records()[0];
+                                    expectCrtCalibration("Monitor", r, 0);
+                                    EXPECT_EQ(dialog().working().temperature, r.temperature);
+                                    EXPECT_EQ(GetSpectrineCalibrationLighting(), 0);
+                                    EXPECT_EQ(GetSpectrineNbMonitors(), 1);
+                                    char text[256] = "";
+                                    GetSpectrineMonitorName(text, sizeof text);
+                                    EXPECT_STREQ(text, "CRT Average");
+                                    EXPECT_EQ(GetSpectrineScreenType(0), 0);
+                                    GetSpectrineUnadjustedString(text, sizeof text);
+                                    EXPECT_STREQ(text, "Unadjusted");
+                                    PresetRecord preset{};
+                                    preset.size = PRESETRECORD_SIZE;
+                                    ASSERT_TRUE(ReadSpectrinePreset("Unadjusted", &preset));
+                                    EXPECT_EQ(preset.flags, 0x8001);
+                                    EXPECT_TRUE(ReadSpectrinePreset("Current", &preset));
+                                    const auto files = icctest::listDirectory(rootPath("WINDOWS/SYSTEM/COLOR"));
+                                    EXPECT_FALSE(files.empty());
+                                    for (const auto& f : files) icctest::expectLcmsAccepts(rootPath("WINDOWS/SYSTEM/COLOR/" + f));
+                                    const Ramp loaded = rampOf(0);
+                                    EXPECT_NE(loaded, identity());
+                                    SetGammaRamp(0);
+                                    EXPECT_EQ(rampOf(0), loaded);
+                                    next();  // Finish
+                                }});
+    EXPECT_EQ(code, huevista::kExitFinished);
+}
+
+TEST_F(FinishTest, ACrtThenAPanelAreStoredUnderTheirNamesAndBackAndNextStoreTheSameAgain) {
+    const int code = runWizard(
+        {[&] { forwardTo(StepKind::Lighting, 0); },
+         [&] {
+             measuredCrt();
+             matchAndGo();
+             ASSERT_EQ(dialog().monitor(), 1);
+         },
+         [&] { forwardTo(StepKind::Lighting, 1); },
+         [&] {
+             matchAndGo();
+             ASSERT_EQ(kind(), StepKind::Done);
+             const auto records = dialog().records();
+             expectCrtCalibration("Monitor", records[0], 0);
+             const auto panel = storedCalibration("LCDPanel1");
+             ASSERT_EQ(panel.size(), 15u);
+             for (size_t ch = 0; ch < 3; ++ch) EXPECT_EQ(panel[12 + ch], printed("%1.3f", records[1].tableColor[ch]));
+             EXPECT_EQ(GetSpectrineScreenType(1), 1);
+             EXPECT_EQ(GetSpectrineNbMonitors(), 2);
+             PresetRecord preset{};
+             preset.size = PRESETRECORD_SIZE;
+             ASSERT_TRUE(ReadSpectrinePreset("Unadjusted", &preset));
+             EXPECT_EQ(preset.gammaRed, std::round(records[0].mottaGamma[0] * 100) / 100);
+             const Ramp crt = rampOf(0), lcd = rampOf(1);
+             EXPECT_NE(crt, identity());
+             EXPECT_NE(lcd, rampOf(0));
+             back();
+             ASSERT_EQ(kind(), StepKind::Color);
+             EXPECT_EQ(rampOf(0), identity());
+             EXPECT_EQ(rampOf(1), identity());
+             EXPECT_EQ(dialog().working().displayType, huevista::kFlatPanel);
+             next();
+             ASSERT_EQ(kind(), StepKind::Done);
+             EXPECT_EQ(storedCalibration("LCDPanel1"), panel);
+             EXPECT_EQ(rampOf(0), crt);
+             EXPECT_EQ(rampOf(1), lcd);
+             const auto again = dialog().records();
+             for (size_t i = 0; i < 2; ++i)
+                 EXPECT_EQ(std::memcmp(&again[i], &records[i], sizeof(CalibrationRecord)), 0) << "monitor " << i;
+             next();
+         }});
+    EXPECT_EQ(code, huevista::kExitFinished);
+}
+
+}  // namespace
