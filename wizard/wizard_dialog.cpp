@@ -1,5 +1,6 @@
 #include "wizard_dialog.h"
 
+#include "calibration_log.h"
 #include "finish_calibration.h"
 #include "logo_files.h"
 #include "message_dialog.h"
@@ -345,7 +346,22 @@ void WizardDialog::onCancel() {
     end(kExitCancelled);
 }
 
-void WizardDialog::onFinish() { end(kExitFinished); }
+// Each monitor's block goes to the log in monitor order. A log that cannot be written asks to
+// try again; Cancel finishes without the rest of the log.
+void WizardDialog::onFinish() {
+    const std::string log = logPathFor(setup_.programPath);
+    for (const CalibrationRecord& record : records_) {
+        working_ = record;
+        while (!appendLog(log, working_)) {
+            if (MessageBoxA(window_, "Can't Open Huevista log file.\nCheck if it is used by an application.",
+                            "Spectrine Huevista", MB_RETRYCANCEL | MB_ICONEXCLAMATION) != IDRETRY) {
+                end(kExitFinished);
+                return;
+            }
+        }
+    }
+    end(kExitFinished);
+}
 
 void WizardDialog::onHelp() {
     const int context = helpOverride_ ? helpOverride_ : (active_ ? active_->helpContext() : 0);

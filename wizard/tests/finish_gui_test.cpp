@@ -8,6 +8,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include <filesystem>
+
+#include "calibration_log.h"
 #include "icc_checks.h"
 #include "profforge.h"
 #include "resource_ids.h"
@@ -200,6 +203,63 @@ TEST_F(FinishTest, ACrtThenAPanelAreStoredUnderTheirNamesAndBackAndNextStoreTheS
              next();
          }});
     EXPECT_EQ(code, huevista::kExitFinished);
+}
+
+// What the log's box does: removes what stood in the log's place and answers.
+struct LogBox {
+    std::string blocker;
+    int answer;
+    std::vector<std::string> texts;
+    static int handle(HWND, LPCSTR text, LPCSTR caption, UINT type, void* context) {
+        auto* self = static_cast<LogBox*>(context);
+        self->texts.push_back(std::string(caption) + "|" + text + "|" + std::to_string(type));
+        std::filesystem::remove(self->blocker);
+        return self->answer;
+    }
+};
+
+TEST_F(FinishTest, FinishLogsEachMonitorAndABlockedLogAsksToRetryOrCancel) {
+    writeDisplayIni({spx::test::VirtualMonitor{}});
+    WinplatResetProcessState();
+    const std::string log = suite.folder + "/Huevista.csv";
+    const struct {
+        const char* name;
+        int answer;
+        bool logged;
+    } cases[] = {{"Retry", IDRETRY, true}, {"Cancel", IDCANCEL, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(log);
+        std::filesystem::create_directory(log);
+        LogBox box{log, c.answer, {}};
+        WinplatSetMessageBoxHandler(LogBox::handle, &box);
+        CalibrationRecord finished;
+        const int code = runWizard({[&] { forwardTo(StepKind::Lighting, 0); },
+                                    [&] {
+                                        measuredCrt();
+                                        matchAndGo();
+                                        ASSERT_EQ(kind(), StepKind::Done);
+                                        finished = dialog().records()[0];
+                                        next();  // Finish
+                                    }});
+        EXPECT_EQ(code, huevista::kExitFinished);
+        ASSERT_EQ(box.texts.size(), 1u);
+        EXPECT_EQ(box.texts[0], "Spectrine Huevista|Can't Open Huevista log file.\nCheck if it is used by an "
+                                "application.|" + std::to_string(MB_RETRYCANCEL | MB_ICONEXCLAMATION));
+        EXPECT_EQ(std::filesystem::is_regular_file(log), c.logged);
+        if (!c.logged) continue;
+        const std::string text = huevista::test::readText(log);
+        EXPECT_EQ(text, ",,Red,Green,Blue\n" + huevista::logBlock(finished));
+        EXPECT_NE(text.find("\nGamma 50,,-1,-1,-1\n"), std::string::npos);
+        EXPECT_NE(text.find("\nBlackPoint,,8,8,8\n"), std::string::npos);
+        // The white's temperature as the store converts it, and X, Y, Z of the white.
+        const double x = finished.whitePoint[0] / (finished.whitePoint[0] + 100 + finished.whitePoint[2]);
+        const double y = 100 / (finished.whitePoint[0] + 100 + finished.whitePoint[2]);
+        DWORD kelvin = 0;
+        GetTemperatureFromWhitePoint(&kelvin, x, y);
+        EXPECT_NE(text.find("\nTemperature," + std::to_string(kelvin) + "\n"), std::string::npos);
+    }
+    WinplatSetMessageBoxHandler(nullptr, nullptr);
 }
 
 }  // namespace
