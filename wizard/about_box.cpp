@@ -3,7 +3,7 @@
 #include "gdi_handle.h"
 #include "logo_files.h"
 #include "resource_ids.h"
-#include "shell_calls.h"
+#include "shellapi.h"
 #include "text_table.h"
 #include "vltutil.h"
 
@@ -42,7 +42,7 @@ INT_PTR CALLBACK procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
                 case IDOK:
                 case IDCANCEL: close(dialog, LOWORD(wParam)); return TRUE;
                 case IDC_WEB_ADDRESS:
-                    if (HIWORD(wParam) == STN_CLICKED) openWithShell(dialog, loadString(IDS_WEB_ADDRESS).c_str());
+                    if (HIWORD(wParam) == STN_CLICKED) ShellExecuteA(dialog, "open", loadString(IDS_WEB_ADDRESS).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
                     return TRUE;
                 default: return FALSE;
             }

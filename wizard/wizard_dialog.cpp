@@ -6,7 +6,6 @@
 #include "message_dialog.h"
 #include "profforge.h"
 #include "resource_ids.h"
-#include "shell_calls.h"
 #include "about_box.h"
 #include "steps/bare_steps.h"
 #include "steps/card_steps.h"
@@ -366,7 +365,7 @@ void WizardDialog::onFinish() {
 void WizardDialog::onHelp() {
     const int context = helpOverride_ ? helpOverride_ : (active_ ? active_->helpContext() : 0);
     const std::string file = folderOf(setup_.programPath) + "Spectrine.hlp";
-    showHelp(window_, file.c_str(), context ? HELP_CONTEXT : HELP_CONTENTS, static_cast<ULONG_PTR>(context));
+    WinHelpA(window_, file.c_str(), context ? HELP_CONTEXT : HELP_CONTENTS, static_cast<ULONG_PTR>(context));
 }
 
 void WizardDialog::end(int exitCode) {

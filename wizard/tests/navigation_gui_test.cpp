@@ -163,7 +163,7 @@ TEST_F(NavigationTest, CancelAsksEverywhereButOnTheFirstSetupAndNoKeepsStepAndRe
     });
     EXPECT_EQ(code, 1);
     ASSERT_FALSE(helpCalls.empty());
-    EXPECT_EQ(helpCalls.back().context, 14u);
+    EXPECT_EQ(contextOf(helpCalls.back()), 14);
 }
 
 TEST_F(NavigationTest, TheAboutBoxShowsTheStoredChoiceAndWritesItBack) {
@@ -191,7 +191,7 @@ TEST_F(NavigationTest, TheAboutBoxShowsTheStoredChoiceAndWritesItBack) {
     EXPECT_EQ(shown, BST_UNCHECKED);
     ASSERT_EQ(ReadControlPanelInitscreen(&stored), 1);
     EXPECT_EQ(stored, 1);
-    EXPECT_EQ(shellCalls, std::vector<std::string>{huevista::loadString(IDS_WEB_ADDRESS)});
+    EXPECT_EQ(shellCalls, std::vector<std::string>{"open|" + huevista::loadString(IDS_WEB_ADDRESS) + "|<null>"});
 }
 
 TEST_F(NavigationTest, SetupLaysOutTheVisibleChoicesAndStartsByItselfWhenNoneIs) {

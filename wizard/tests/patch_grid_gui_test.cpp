@@ -218,7 +218,7 @@ TEST_F(PatchGridTest, WarningsOfTheGridsAndTheirAnswers) {
             GetDlgItemTextA(box, IDC_MESSAGE_TEXT, text, sizeof text);
             messages.push_back(text);
             SendMessageA(box, WM_HELP, 0, 0);
-            helpWhileShown.push_back(helpCalls.back().context);
+            helpWhileShown.push_back(static_cast<unsigned long long>(contextOf(helpCalls.back())));
             PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(c.answer), 0);
         });
         runWizard({[&] { forward(); },

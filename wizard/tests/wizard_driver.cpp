@@ -2,35 +2,20 @@
 
 #include "huevista.h"
 #include "grid_geometry.h"
-#include "shell_calls.h"
 
 namespace huevista::test {
 namespace {
 
 WizardTest* running = nullptr;
 
-BOOL recordHelp(HWND, LPCSTR file, UINT command, ULONG_PTR data, void* ctx) {
-    static_cast<std::vector<HelpCall>*>(ctx)->push_back({file ? file : "", command, data});
-    return TRUE;
-}
-
-BOOL recordShell(HWND, LPCSTR, LPCSTR file, LPCSTR, void* ctx) {
-    static_cast<std::vector<std::string>*>(ctx)->push_back(file ? file : "");
-    return TRUE;
-}
-
 }  // namespace
 
 void WizardTest::SetUp() {
     GuiTest::SetUp();
     suite = installFakeSuite(root());
-    setHelpHandler(recordHelp, &helpCalls);
-    setShellHandler(recordShell, &shellCalls);
 }
 
 void WizardTest::TearDown() {
-    setHelpHandler(nullptr, nullptr);
-    setShellHandler(nullptr, nullptr);
     GuiTest::TearDown();
 }
 
@@ -181,8 +166,15 @@ long long WizardTest::helpContextShown() {
     const size_t before = helpCalls.size();
     press(9);
     if (helpCalls.size() != before + 1) return -2;
-    const HelpCall& call = helpCalls.back();
-    return call.command == HELP_CONTENTS ? -1 : static_cast<long long>(call.context);
+    return contextOf(helpCalls.back());
+}
+
+long long WizardTest::contextOf(const std::string& call) {
+    // "file|command|data"
+    const size_t data = call.rfind('|'), command = call.rfind('|', data - 1);
+    if (data == std::string::npos || command == std::string::npos) return -2;
+    if (std::stoul(call.substr(command + 1, data - command - 1)) == HELP_CONTENTS) return -1;
+    return std::stoll(call.substr(data + 1));
 }
 
 void WizardTest::answerMessages(int answer) {

@@ -18,12 +18,6 @@ namespace huevista::test {
 using Surface = spx::test::Surface;
 using Action = std::function<void()>;
 
-struct HelpCall {
-    std::string file;
-    UINT command;
-    ULONG_PTR context;
-};
-
 class WizardTest : public spx::test::GuiTest {
 protected:
     void SetUp() override;
@@ -75,12 +69,12 @@ protected:
     std::string titleShown() const { return textOf(progressPanel(), 1017); }
     // Help as the Help button asks for it: the context of the last request (-1: contents).
     long long helpContextShown();
+    // The context of a recorded help request (-1: contents).
+    static long long contextOf(const std::string& call);
 
     // Answers the message dialog (186) with IDOK or IDCANCEL, recording each text shown.
     void answerMessages(int answer);
     std::vector<std::string> messages;
-    std::vector<HelpCall> helpCalls;
-    std::vector<std::string> shellCalls;
 
     FakeSuite suite;
 
