@@ -13,4 +13,8 @@ void registerWindowClass(HINSTANCE instance, const char* name, WNDPROC procedure
 // them on `dc` (a WM_CTLCOLOR* message's wParam) and returns the brush to answer with.
 INT_PTR dialogGrey(WPARAM dc);
 
+// Draws an owner-drawn picture button stretched over its face: `faces` up, hot and down; down
+// while pressed or when `chosen`, hot while focused.
+void drawPictureButton(const DRAWITEMSTRUCT& item, bool chosen, const HBITMAP (&faces)[3]);
+
 }  // namespace huevista

@@ -10,6 +10,7 @@
 #include "tone_model.h"
 #include "vltutil.h"
 #include "win32_extras.h"
+#include "window_helpers.h"
 
 namespace huevista {
 namespace {
@@ -176,17 +177,8 @@ void LightingStep::drawButton(const DRAWITEMSTRUCT& item) const {
     int k = 0;
     while (k < 4 && kLightingButtons[k] != static_cast<int>(item.CtlID)) ++k;
     if (k == 4) return;
-    const bool down = (item.itemState & ODS_SELECTED) || lighting_ == k;
-    HBITMAP bitmap = faces_[k][down ? 2 : ((item.itemState & ODS_FOCUS) ? 1 : 0)].get();
-    BITMAP size{};
-    if (!bitmap || !GetObjectA(bitmap, sizeof size, &size)) return;
-    HDC source = CreateCompatibleDC(item.hDC);
-    {
-        Selected picture(source, bitmap);
-        StretchBlt(item.hDC, item.rcItem.left, item.rcItem.top, item.rcItem.right - item.rcItem.left,
-                   item.rcItem.bottom - item.rcItem.top, source, 0, 0, size.bmWidth, size.bmHeight, SRCCOPY);
-    }
-    DeleteDC(source);
+    const HBITMAP faces[3] = {faces_[k][0].get(), faces_[k][1].get(), faces_[k][2].get()};
+    drawPictureButton(item, lighting_ == k, faces);
 }
 
 void LightingStep::paint(HDC dc) {

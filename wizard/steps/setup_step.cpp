@@ -3,6 +3,7 @@
 #include "resource_ids.h"
 #include "text_table.h"
 #include "vltutil.h"
+#include "window_helpers.h"
 
 namespace huevista {
 namespace {
@@ -110,18 +111,8 @@ void SetupStep::drawButton(const DRAWITEMSTRUCT& item) const {
     int type = 0;
     while (type < 3 && kButtons[type] != static_cast<int>(item.CtlID)) ++type;
     if (type == 3) return;
-    const bool down = (item.itemState & ODS_SELECTED) || remembered_ == type;
-    const int face = down ? 2 : ((item.itemState & ODS_FOCUS) ? 1 : 0);
-    HBITMAP bitmap = faces_[type][face].get();
-    BITMAP size{};
-    if (!bitmap || !GetObjectA(bitmap, sizeof size, &size)) return;
-    HDC source = CreateCompatibleDC(item.hDC);
-    {
-        Selected picture(source, bitmap);
-        StretchBlt(item.hDC, item.rcItem.left, item.rcItem.top, item.rcItem.right - item.rcItem.left,
-                   item.rcItem.bottom - item.rcItem.top, source, 0, 0, size.bmWidth, size.bmHeight, SRCCOPY);
-    }
-    DeleteDC(source);
+    const HBITMAP faces[3] = {faces_[type][0].get(), faces_[type][1].get(), faces_[type][2].get()};
+    drawPictureButton(item, remembered_ == type, faces);
 }
 
 bool SetupStep::handle(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {

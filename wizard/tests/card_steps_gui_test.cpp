@@ -114,4 +114,50 @@ TEST_F(CardStepsTest, TheAreaAroundTheCardFollowsTheToneModelAndTheDimRoomWarnin
     }
 }
 
+TEST_F(CardStepsTest, OnAPanelTheWizardSlidesDownToItsScreensBottomAndBackUp) {
+    const struct {
+        const char* name;
+        int monitorBottom;
+    } cases[] = {{"first monitor", 768}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        runWizard({[&] { forwardTo(StepKind::Lighting, 1); },
+                   [&] {
+                       RECT r{};
+                       GetWindowRect(wizard(), &r);
+                       EXPECT_EQ(r.bottom, c.monitorBottom);
+                       const int remembered = dynamic_cast<huevista::LightingStep*>(dialog().activeStep())->rememberedBottom();
+                       EXPECT_LT(remembered, c.monitorBottom);
+                       // Shown again while down: it stays (no endless slide).
+                       press(IDC_DAYLIGHT);
+                       next();
+                       back();
+                       ASSERT_EQ(kind(), StepKind::Lighting);
+                       GetWindowRect(wizard(), &r);
+                       EXPECT_EQ(r.bottom, c.monitorBottom);
+                       back();
+                       GetWindowRect(wizard(), &r);
+                       EXPECT_EQ(r.bottom, remembered);
+                       DestroyWindow(wizard());
+                   }});
+    }
+}
+
+TEST_F(CardStepsTest, AMatchingStepLoadedWhileShownRecomputesAndRepaints) {
+    runWizard({[&] { forwardTo(StepKind::Luminance, 0); },
+               [&] {
+                   const int position = matching().colorPosition();
+                   dialog().working().luminance = 40;
+                   dialog().activeStep()->load(dialog().working());
+                   EXPECT_EQ(matching().luminance(), 40);
+                   EXPECT_EQ(SendDlgItemMessageA(step(), IDC_LUMINANCE_SLIDER, TBM_GETPOS, 0, 0), 60);
+                   EXPECT_EQ(areaPixel(), rgb(expectedLevels(position, 40)));
+                   // Held to 0..100.
+                   dialog().working().luminance = 250;
+                   dialog().activeStep()->load(dialog().working());
+                   EXPECT_EQ(matching().luminance(), 100);
+                   DestroyWindow(wizard());
+               }});
+}
+
 }  // namespace

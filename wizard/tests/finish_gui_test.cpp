@@ -14,6 +14,7 @@
 #include "icc_checks.h"
 #include "profforge.h"
 #include "resource_ids.h"
+#include "text_table.h"
 #include "tone_model.h"
 #include "vltutil.h"
 #include "white_table.h"
@@ -260,6 +261,25 @@ TEST_F(FinishTest, FinishLogsEachMonitorAndABlockedLogAsksToRetryOrCancel) {
         EXPECT_NE(text.find("\nTemperature," + std::to_string(kelvin) + "\n"), std::string::npos);
     }
     WinplatSetMessageBoxHandler(nullptr, nullptr);
+}
+
+TEST_F(FinishTest, WithoutRampSupportDoneSaysSoAndTheProfilesAreTheMeasuredOnes) {
+    writeDisplayIni({spx::test::VirtualMonitor{}});
+    WinplatResetProcessState();
+    const DWORD off = 0;
+    ASSERT_EQ(WriteSpectrineRegValue("Debug", "GammaRamp", REG_DWORD, reinterpret_cast<const BYTE*>(&off), sizeof off), 0);
+    const int code = runWizard({[&] { forwardTo(StepKind::Lighting, 0); },
+                                [&] {
+                                    measuredCrt();
+                                    matchAndGo();
+                                    ASSERT_EQ(kind(), StepKind::Done);
+                                    EXPECT_EQ(instructionShown(), huevista::loadString(IDS_DONE_NO_RAMP));
+                                    expectCrtCalibration("Monitor", dialog().records()[0], 0);
+                                    const auto files = icctest::listDirectory(rootPath("WINDOWS/SYSTEM/COLOR"));
+                                    EXPECT_FALSE(files.empty());
+                                    next();
+                                }});
+    EXPECT_EQ(code, huevista::kExitFinished);
 }
 
 }  // namespace
