@@ -33,4 +33,11 @@ void drawPictureButton(const DRAWITEMSTRUCT& item, bool chosen, const HBITMAP (&
     DeleteDC(source);
 }
 
+int clickedButton(WPARAM wParam, std::span<const int> ids) {
+    if (HIWORD(wParam) != BN_CLICKED) return -1;
+    for (size_t k = 0; k < ids.size(); ++k)
+        if (LOWORD(wParam) == ids[k]) return static_cast<int>(k);
+    return -1;
+}
+
 }  // namespace huevista

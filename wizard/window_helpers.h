@@ -1,6 +1,8 @@
 // Small pieces the wizard's windows share.
 #pragma once
 
+#include <span>
+
 #include "win32.h"
 
 namespace huevista {
@@ -16,5 +18,7 @@ INT_PTR dialogGrey(WPARAM dc);
 // Draws an owner-drawn picture button stretched over its face: `faces` up, hot and down; down
 // while pressed or when `chosen`, hot while focused.
 void drawPictureButton(const DRAWITEMSTRUCT& item, bool chosen, const HBITMAP (&faces)[3]);
+// The index in `ids` of the button a WM_COMMAND's wParam reports clicked; -1 for anything else.
+int clickedButton(WPARAM wParam, std::span<const int> ids);
 
 }  // namespace huevista

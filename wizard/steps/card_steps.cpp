@@ -202,14 +202,13 @@ bool LightingStep::handle(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& r
             drawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
             result = TRUE;
             return true;
-        case WM_COMMAND:
-            for (int k = 0; k < 4; ++k)
-                if (LOWORD(wParam) == kLightingButtons[k] && HIWORD(wParam) == BN_CLICKED) {
-                    choose(k);
-                    result = TRUE;
-                    return true;
-                }
-            return false;
+        case WM_COMMAND: {
+            const int k = clickedButton(wParam, kLightingButtons);
+            if (k < 0) return false;
+            choose(k);
+            result = TRUE;
+            return true;
+        }
         default: return false;
     }
 }

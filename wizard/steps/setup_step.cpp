@@ -121,14 +121,13 @@ bool SetupStep::handle(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& resu
             drawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
             result = TRUE;
             return true;
-        case WM_COMMAND:
-            for (int type = 0; type < 3; ++type)
-                if (LOWORD(wParam) == kButtons[type] && HIWORD(wParam) == BN_CLICKED) {
-                    choose(type);
-                    result = TRUE;
-                    return true;
-                }
-            return false;
+        case WM_COMMAND: {
+            const int type = clickedButton(wParam, kButtons);
+            if (type < 0) return false;
+            choose(type);
+            result = TRUE;
+            return true;
+        }
         case WM_TIMER:
             if (wParam != kAutoStartTimer) return false;
             KillTimer(window(), kAutoStartTimer);
