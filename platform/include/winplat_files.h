@@ -4,6 +4,7 @@
 // Paths are Windows-style or native, as CreateFileA takes them.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -28,11 +29,19 @@ inline bool fileExists(const char* path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+class FileReplacement;
+
+// Flushes every file of `files` that write() made, the waits overlapping. A file that cannot
+// be flushed is removed and its commit() returns the code. ERROR_SUCCESS, or the first code.
+WINPLAT_CXX_API DWORD flushTogether(std::span<FileReplacement> files);
+
 // The new content of a file, written under a temporary name beside it, flushed to disk and
 // closed by prepare(), and made the file by commit() with one rename. An existing file keeps
 // its permission bits, and a symbolic link is followed, not replaced. A replacement that was
 // never committed is removed when it goes. Several replacements prepared first and committed
-// after let a caller change a group of files only once every new file is safe on disk.
+// after let a caller change a group of files only once every new file is safe on disk; write()
+// on each and one flushTogether() for all of them does the same with the waits for the disk
+// overlapping.
 class WINPLAT_CXX_API FileReplacement {
 public:
     FileReplacement() = default;
@@ -45,14 +54,21 @@ public:
     // ERROR_SUCCESS, or the Win32 code of why the new file cannot be made: a directory or a
     // read-only file at the target is ERROR_ACCESS_DENIED, a full disk ERROR_DISK_FULL, ...
     DWORD prepare(const char* path, std::string_view content);
+    // prepare() without its wait for the disk: the new file is written and closed only by
+    // flushTogether(). The same results as prepare().
+    DWORD write(const char* path, std::string_view content);
     // Renames the prepared file over the target: ERROR_SUCCESS or the Win32 code (nothing
-    // prepared: ERROR_INVALID_FUNCTION). The target is the old file until it succeeds.
+    // prepared, or written and not flushed: ERROR_INVALID_FUNCTION; a flush that failed: its
+    // code). The target is the old file until it succeeds.
     DWORD commit();
 
 private:
+    friend DWORD flushTogether(std::span<FileReplacement> files);
     void discard();
     std::string target_;     // native path
     std::string temporary_;  // native path, empty when there is nothing to remove
+    int unflushed_ = -1;     // the open temporary file until it is on disk
+    DWORD flushError_ = ERROR_SUCCESS;  // why flushTogether() dropped the new file
 };
 
 // prepare() and commit() of one file.

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "detail.h"
 #include "files.h"
@@ -48,6 +49,8 @@ public:
     int fd() const { return fd_.get(); }
     const std::string& path() const { return path_; }
     void close() { fd_.reset(); }
+    // The open file, for the caller to close.
+    int release() { return fd_.release(); }
     void keep() { kept_ = true; }
 
 private:
@@ -194,13 +197,18 @@ namespace winplat {
 using namespace detail;
 
 FileReplacement::FileReplacement(FileReplacement&& other) noexcept
-    : target_(std::move(other.target_)), temporary_(std::exchange(other.temporary_, {})) {}
+    : target_(std::move(other.target_)),
+      temporary_(std::exchange(other.temporary_, {})),
+      unflushed_(std::exchange(other.unflushed_, -1)),
+      flushError_(std::exchange(other.flushError_, ERROR_SUCCESS)) {}
 
 FileReplacement& FileReplacement::operator=(FileReplacement&& other) noexcept {
     if (this != &other) {
         discard();
         target_ = std::move(other.target_);
         temporary_ = std::exchange(other.temporary_, {});
+        unflushed_ = std::exchange(other.unflushed_, -1);
+        flushError_ = std::exchange(other.flushError_, ERROR_SUCCESS);
     }
     return *this;
 }
@@ -208,13 +216,16 @@ FileReplacement& FileReplacement::operator=(FileReplacement&& other) noexcept {
 FileReplacement::~FileReplacement() { discard(); }
 
 void FileReplacement::discard() {
+    if (unflushed_ >= 0) ::close(unflushed_);
+    unflushed_ = -1;
     if (!temporary_.empty()) ::unlink(temporary_.c_str());
     temporary_.clear();
 }
 
-DWORD FileReplacement::prepare(const char* path, std::string_view content) {
+DWORD FileReplacement::write(const char* path, std::string_view content) {
     return guardedCall(DWORD{ERROR_NOT_ENOUGH_MEMORY}, [&]() -> DWORD {
         discard();
+        flushError_ = ERROR_SUCCESS;
         if (!path) return ERROR_INVALID_PARAMETER;
         if (!*path) return ERROR_PATH_NOT_FOUND;
         target_ = resolvePath(path);
@@ -235,25 +246,55 @@ DWORD FileReplacement::prepare(const char* path, std::string_view content) {
             if (n <= 0) return errorFromErrno(n == 0 ? ENOSPC : errno, temp.path());
             done += static_cast<size_t>(n);
         }
-        // On disk before the rename makes it the file, so a system crash leaves the old file
-        // or the whole new one on any file system.
-        if (fchmod(temp.fd(), mode) != 0 || fsync(temp.fd()) != 0)
-            return errorFromErrno(errno, temp.path());
-        temp.close();
+        if (fchmod(temp.fd(), mode) != 0) return errorFromErrno(errno, temp.path());
+        unflushed_ = temp.release();
         temporary_ = temp.path();
         temp.keep();
         return ERROR_SUCCESS;
     });
 }
 
+DWORD FileReplacement::prepare(const char* path, std::string_view content) {
+    if (DWORD rc = write(path, content)) return rc;
+    return flushTogether({this, 1});
+}
+
 DWORD FileReplacement::commit() {
-    if (temporary_.empty()) return ERROR_INVALID_FUNCTION;
+    if (temporary_.empty()) return flushError_ != ERROR_SUCCESS ? flushError_ : ERROR_INVALID_FUNCTION;
+    // Renamed before it is on disk, a crash could leave the target empty or torn.
+    if (unflushed_ >= 0) return ERROR_INVALID_FUNCTION;
     struct stat st {};
     if (lstat(target_.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || isReadOnlyFile(st)))
         return ERROR_ACCESS_DENIED;
     if (::rename(temporary_.c_str(), target_.c_str()) != 0) return errorFromErrno(errno, target_);
     temporary_.clear();
     return ERROR_SUCCESS;
+}
+
+DWORD flushTogether(std::span<FileReplacement> files) {
+    return guardedCall(DWORD{ERROR_NOT_ENOUGH_MEMORY}, [&]() -> DWORD {
+        std::vector<FileReplacement*> waiting;
+        std::vector<int> fds;
+        for (FileReplacement& file : files)
+            if (file.unflushed_ >= 0) {
+                waiting.push_back(&file);
+                fds.push_back(file.unflushed_);
+            }
+        std::vector<int> errors(fds.size(), 0);
+        // On disk before the rename makes it the file, so a system crash leaves the old file
+        // or the whole new one on any file system.
+        flushToDisk(fds, errors);
+        DWORD first = ERROR_SUCCESS;
+        for (size_t i = 0; i < waiting.size(); ++i) {
+            FileReplacement& file = *waiting[i];
+            ::close(std::exchange(file.unflushed_, -1));
+            if (errors[i] == 0) continue;
+            file.flushError_ = errorFromErrno(errors[i], file.temporary_);
+            if (first == ERROR_SUCCESS) first = file.flushError_;
+            file.discard();
+        }
+        return first;
+    });
 }
 
 DWORD replaceFile(const char* path, std::string_view content) {

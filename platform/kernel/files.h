@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -31,6 +32,8 @@ public:
     int get() const { return fd_; }
     explicit operator bool() const { return fd_ >= 0; }
     void reset(int fd = -1);
+    // The descriptor, no longer owned.
+    int release() { return std::exchange(fd_, -1); }
 
 private:
     int fd_ = -1;
@@ -53,6 +56,10 @@ HANDLE insertObject(std::shared_ptr<KernelObject> object);
 std::shared_ptr<KernelObject> lookupObject(HANDLE handle, ObjectKind kind);
 // Removes `handle` from the table if it is open and of `kind`; false otherwise.
 bool removeObject(HANDLE handle, ObjectKind kind);
+
+// Flushes every file of `fds` to disk (fsync), the waits overlapping where the kernel allows;
+// errors[i] receives 0 or the errno of fds[i].
+void flushToDisk(std::span<const int> fds, std::span<int> errors);
 
 // FILETIME of a Unix time.
 FILETIME fileTimeFromUnix(int64_t seconds, long nanoseconds);

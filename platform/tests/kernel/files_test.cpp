@@ -658,3 +658,52 @@ TEST_F(FilesTest, ReplacementsChangeTheFileOnlyWhenCommitted) {
 }
 
 }  // namespace
+
+// Files written first and flushed together change only when each is committed; one never
+// flushed cannot be committed; a group dropped part way, after a later file was refused,
+// leaves every old file and no temporary file.
+TEST_F(FilesTest, ReplacementsFlushedTogetherChangeTheFilesOnlyWhenCommitted) {
+    const std::vector<std::string> names = {"one.icm", "two.icm", "three.icc", "four.icc"};
+    auto directory = [&] {
+        std::vector<std::string> left;
+        for (const auto& e : fs::directory_iterator(rootPath("WINDOWS"))) left.push_back(e.path().filename());
+        std::sort(left.begin(), left.end());
+        return left;
+    };
+    for (const std::string& name : names) writeFile("WINDOWS/" + name, "old " + name);
+    ASSERT_EQ(chmod(rootPath("WINDOWS/two.icm").c_str(), 0640), 0);
+    const std::vector<std::string> before = directory();
+    {
+        std::vector<winplat::FileReplacement> files(names.size());
+        for (size_t k = 0; k < names.size(); ++k)
+            ASSERT_EQ(files[k].write(win("WINDOWS/" + names[k]).c_str(), "new " + names[k]), ERROR_SUCCESS);
+        EXPECT_EQ(files[0].commit(), static_cast<DWORD>(ERROR_INVALID_FUNCTION)) << "not on disk yet";
+        EXPECT_EQ(readFile("WINDOWS/one.icm"), "old one.icm");
+        ASSERT_EQ(winplat::flushTogether(files), ERROR_SUCCESS);
+        EXPECT_EQ(directory().size(), before.size() + names.size()) << "one temporary file each";
+        for (size_t k = 0; k < 2; ++k) EXPECT_EQ(files[k].commit(), ERROR_SUCCESS);
+        EXPECT_EQ(winplat::flushTogether(files), ERROR_SUCCESS) << "nothing left to flush";
+    }
+    for (size_t k = 0; k < names.size(); ++k)
+        EXPECT_EQ(readFile("WINDOWS/" + names[k]), (k < 2 ? "new " : "old ") + names[k]) << names[k];
+    struct stat st {};
+    ASSERT_EQ(stat(rootPath("WINDOWS/two.icm").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(directory(), before) << "the uncommitted files were removed";
+
+    // A later target that cannot be replaced: the caller drops the group.
+    fs::create_directories(rootPath("WINDOWS/folder.icc"));
+    const std::vector<std::string> withFolder = directory();
+    {
+        std::vector<winplat::FileReplacement> files(3);
+        ASSERT_EQ(files[0].write(win("WINDOWS/one.icm").c_str(), "newer"), ERROR_SUCCESS);
+        ASSERT_EQ(files[1].write(win("WINDOWS/three.icc").c_str(), "newer"), ERROR_SUCCESS);
+        EXPECT_EQ(files[2].write(win("WINDOWS/folder.icc").c_str(), "newer"),
+                  static_cast<DWORD>(ERROR_ACCESS_DENIED));
+        EXPECT_EQ(winplat::flushTogether(files), ERROR_SUCCESS);
+        EXPECT_EQ(files[2].commit(), static_cast<DWORD>(ERROR_INVALID_FUNCTION));
+    }
+    EXPECT_EQ(readFile("WINDOWS/one.icm"), "new one.icm");
+    EXPECT_EQ(readFile("WINDOWS/three.icc"), "old three.icc");
+    EXPECT_EQ(directory(), withFolder);
+}
