@@ -2,6 +2,8 @@
 // with an empty caption and the warning icon.
 #pragma once
 
+#include <string>
+
 #include "winplat.h"
 
 namespace builder {
@@ -11,13 +13,18 @@ inline constexpr size_t kMessageSize = 512;
 // Shows `text` as it is.
 void showWarningText(const char* text);
 
-// Shows `format` with its arguments, formatted in the C locale into at most kMessageSize
-// characters.
+// `format` with its arguments, formatted in the C locale into at most kMessageSize characters.
 template <typename... Args>
-void showWarning(const char* format, Args... args) {
+std::string formatWarning(const char* format, Args... args) {
     char text[kMessageSize];
     WinplatFormatC(text, sizeof text, format, args...);
-    showWarningText(text);
+    return text;
+}
+
+// Shows formatWarning(format, args...).
+template <typename... Args>
+void showWarning(const char* format, Args... args) {
+    showWarningText(formatWarning(format, args...).c_str());
 }
 
 }  // namespace builder

@@ -1,5 +1,8 @@
 #include "profile_family.h"
 
+#include <cstdint>
+#include <vector>
+
 #include "dated_name.h"
 #include "profile_writer.h"
 #include "progress.h"
@@ -16,25 +19,27 @@ bool isDefault(FamilyMember member, DWORD defaultIndex) {
 }
 
 // The dated profile, recorded as the monitor's calibrated profile once it is written.
-void writeDatedProfile(const FamilyRequest& r, DWORD defaultIndex, DWORD scaleToD50,
-                       const std::string& lighting) {
+ProfileRequest datedMember(const FamilyRequest& r, DWORD defaultIndex, DWORD scaleToD50,
+                           const std::string& lighting) {
     const std::string file = vlt::familyFileName(
         FamilyMember::Dated, r.monitor,
         datedProfileName(r.parms->manufacturer, r.parms->model, r.temperature));
-    if (!writeProfile({r.parms, file, isDefault(FamilyMember::Dated, defaultIndex), r.monitor,
-                       scaleToD50, lighting, r.curves}))
-        return;
-    if (r.monitor == 0)
+    return {r.parms, file, isDefault(FamilyMember::Dated, defaultIndex), r.monitor, scaleToD50,
+            lighting, r.curves};
+}
+
+void recordDatedProfile(const std::string& file, int monitor) {
+    if (monitor == 0)
         WriteWin98ProfileName(file.c_str());
     else
-        WriteWin98ProfileName0(file.c_str(), r.monitor);
+        WriteWin98ProfileName0(file.c_str(), monitor);
 }
 
 // A fixed member of the monitor's family, named for the monitor.
-void writeFixedMember(const FamilyRequest& r, FamilyMember member, DWORD defaultIndex,
-                      DWORD scaleToD50, const std::string& lighting) {
-    writeProfile({r.parms, vlt::familyFileName(member, r.monitor),
-                  isDefault(member, defaultIndex), r.monitor, scaleToD50, lighting, r.curves});
+ProfileRequest fixedMember(const FamilyRequest& r, FamilyMember member, DWORD defaultIndex,
+                           DWORD scaleToD50, const std::string& lighting) {
+    return {r.parms, vlt::familyFileName(member, r.monitor), isDefault(member, defaultIndex),
+            r.monitor, scaleToD50, lighting, r.curves};
 }
 
 }  // namespace
@@ -63,14 +68,21 @@ void writeProfileFamily(const FamilyRequest& r) {
     // Every profile of the family names the same lighting: read once.
     const std::string lighting = lightingName();
 
-    writeFixedMember(r, FamilyMember::Spectrine95, defaultIndex, 0, lighting);
-    if (!progress.step()) return;
-    if (systemKeepsDatedProfile()) writeDatedProfile(r, defaultIndex, scaleToD50, lighting);
-    writeFixedMember(r, FamilyMember::Netvivid, defaultIndex, scaleToD50, lighting);
-    if (!progress.step()) return;
-    writeFixedMember(r, FamilyMember::Pantone, defaultIndex, scaleToD50, lighting);
-    if (!progress.step()) return;
-    progress.finish();
+    std::vector<ProfileRequest> members;
+    members.push_back(fixedMember(r, FamilyMember::Spectrine95, defaultIndex, 0, lighting));
+    const size_t dated = systemKeepsDatedProfile() ? members.size() : SIZE_MAX;
+    if (dated != SIZE_MAX) members.push_back(datedMember(r, defaultIndex, scaleToD50, lighting));
+    members.push_back(fixedMember(r, FamilyMember::Netvivid, defaultIndex, scaleToD50, lighting));
+    members.push_back(fixedMember(r, FamilyMember::Pantone, defaultIndex, scaleToD50, lighting));
+
+    // A step after "Spectrine95.icm", after "Netvivid.icc" (with the dated profile before it),
+    // after "Pantone.icc".
+    const bool finished = writeProfiles(members, [&](size_t k, bool written) {
+        if (k != dated) return progress.step();
+        if (written) recordDatedProfile(members[k].fileName, r.monitor);
+        return true;
+    });
+    if (finished) progress.finish();
 }
 
 }  // namespace builder

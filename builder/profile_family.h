@@ -19,9 +19,11 @@ struct FamilyRequest {
     const CurveSet* curves = nullptr;       // a panel's own curves in every profile
 };
 
-// Stores the overall gamma, then writes the family with progress 0, 0, 25, 50, 100. When the
-// window asks to stop, the profile being written is finished and the rest skipped (no further
-// message is sent).
+// Stores the overall gamma, then writes the family with progress 0, 0, 25, 50, 100. Every
+// member is made and on disk before the first replaces its file; the files are then put in
+// place and registered one by one with the progress between them. When the window asks to
+// stop, the profile being written is finished and the rest skipped (their old files stay, and
+// no further message is sent).
 void writeProfileFamily(const FamilyRequest& request);
 
 // Whether the system keeps a dated profile per monitor: Windows 98 or later of the 95 family,

@@ -1,8 +1,10 @@
-// Writing one monitor profile into the system colour directory through kalvicm, registering it
-// with the colour management and, for the monitor's default, telling the plug-in extensions.
+// Writing monitor profiles into the system colour directory, registering them with the colour
+// management and, for the monitor's default, telling the plug-in extensions.
 #pragma once
 
+#include <functional>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "family_names.h"
@@ -35,7 +37,17 @@ DWORD readScaleToD50();
 // System directory + "\COLOR\" + fileName.
 std::string colourDirectoryPath(const std::string& fileName);
 
-// Writes and registers the profile. Failures are shown as messages; false when no file was
+// Asked after each profile of a group has had its turn (`written`: its file was replaced and
+// registered): true to go on with the next one.
+using AfterProfile = std::function<bool(size_t index, bool written)>;
+
+// Writes the profiles of `requests`: every new file is made and safe on disk before the first
+// one replaces its old file (the waits for the disk overlap); then, in order, each file is put
+// in place and registered, its failures shown as messages, and `next` asked. When it answers
+// false the files not yet in place keep their old content. False when it was stopped.
+bool writeProfiles(std::span<const ProfileRequest> requests, const AfterProfile& next);
+
+// Writes and registers one profile. Failures are shown as messages; false when no file was
 // written.
 bool writeProfile(const ProfileRequest& request);
 

@@ -53,12 +53,8 @@ KALVICM_API int SpTerminate(SpContext* context) {
 
 KALVICM_API int SpProfileCreate(SpContext, SpProfileHandle* profile) {
     if (!profile) return SP_FAILED;
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    const kalvicm::DateTime created{now.wYear, now.wMonth, now.wDay,
-                                    now.wHour, now.wMinute, now.wSecond};
     try {
-        *profile = new SpProfile(created);
+        *profile = new SpProfile(kalvicm::localTimeNow());
         return SP_OK;
     } catch (...) {
         *profile = nullptr;

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <new>
 
+#include "win32.h"
+
 namespace kalvicm {
 
 namespace {
@@ -53,6 +55,12 @@ std::uint8_t scriptCodeCount(std::uint64_t asciiCount) {
 }
 
 }  // namespace
+
+DateTime localTimeNow() {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+}
 
 Profile::Profile(const DateTime& created) {
     tags_.reserve(kMaxTags);  // the whole table up front: adding a tag never reallocates it

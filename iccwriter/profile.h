@@ -26,6 +26,9 @@ struct DateTime {
     std::uint16_t year, month, day, hour, minute, second;
 };
 
+// The local time now, as a new profile is stamped with it.
+DateTime localTimeNow();
+
 // Why a tag operation did not add its tag.
 enum class AddResult { Added, TableFull, TooLarge, NoMemory };
 

@@ -1,9 +1,11 @@
 // ComputeProfiles: the profile family, progress and stopping, USB values, ramps, and the calls
 // that must fail before anything is written.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -28,7 +30,9 @@ const double kZeroGreen[3] = {2.2, 0.0, 2.2};
 struct ProgressWindow {
     std::vector<WPARAM> received;
     int stopAt = -1;
-    std::vector<std::vector<std::string>> filesSeen;  // colour files at each message
+    // Colour files at each message; the hidden temporary files of profiles made and not yet in
+    // place are left out.
+    std::vector<std::vector<std::string>> filesSeen;
     std::vector<std::string> scaleSeen;               // "ScaleToD50" at each message
     std::string colourFolder;
     HWND hwnd = nullptr;
@@ -38,7 +42,9 @@ struct ProgressWindow {
         if (msg != WM_USER || !self) return DefWindowProcA(w, msg, wp, lp);
         EXPECT_EQ(lp, 0);
         self->received.push_back(wp);
-        self->filesSeen.push_back(icctest::listDirectory(self->colourFolder));
+        std::vector<std::string> files = icctest::listDirectory(self->colourFolder);
+        std::erase_if(files, [](const std::string& name) { return name.starts_with('.'); });
+        self->filesSeen.push_back(files);
         DWORD value = 0, size = sizeof value;
         self->scaleSeen.push_back(GetSpectrineRegValue("Settings", "ScaleToD50", nullptr,
                                                        reinterpret_cast<LPBYTE>(&value), &size) == 0
@@ -92,7 +98,9 @@ TEST_F(ComputeProfilesTest, WritesTheFamilyWithProgressAndRegistersTheDefault) {
     EXPECT_EQ(window.received, (std::vector<WPARAM>{0, 0, 25, 50, 100}));
     EXPECT_EQ(window.scaleSeen, std::vector<std::string>(5, "1")) << "the setting is never changed";
     EXPECT_EQ(window.filesSeen[1], std::vector<std::string>{"Spectrine95.icm"});
+    EXPECT_EQ(window.filesSeen[2], (std::vector<std::string>{kDatedNetvivid, "Netvivid.icc", "Spectrine95.icm"}));
     const std::vector<std::string> family = {kDatedNetvivid, "Netvivid.icc", "Pantone.icc", "Spectrine95.icm"};
+    EXPECT_EQ(window.filesSeen[3], family);
     EXPECT_EQ(colourFiles(), family);
     for (const std::string& name : family) {
         SCOPED_TRACE(name);
@@ -169,6 +177,30 @@ TEST_F(ComputeProfilesTest, AWindowThatAsksToStopGetsTheFileBeingWrittenFinished
         char dated[MAX_PATH];
         EXPECT_EQ(GetWin98ProfileName(dated, sizeof dated) > 0, c.stopAt >= 2) << "recorded once written";
     }
+}
+
+// A member whose file cannot be replaced is reported at its turn and keeps its old file; the
+// others are written and registered, and no temporary file stays behind.
+TEST_F(ComputeProfilesTest, AMemberThatCannotBeReplacedKeepsItsOldFileAndTheRestAreWritten) {
+    setSettingsDword("DefaultProfile", 0);
+    const std::string locked = colourPath("Netvivid.icc");
+    std::ofstream(locked) << "old";
+    ASSERT_EQ(chmod(locked.c_str(), 0444), 0);
+    ProgressWindow window(colourPath(""));
+    ASSERT_EQ(ComputeProfiles(window.hwnd, "", kTarget, 6500, nullptr, 0x01, 0), 1);
+    EXPECT_EQ(window.received, (std::vector<WPARAM>{0, 0, 25, 50, 100}));
+    ASSERT_EQ(messageBoxes.size(), 1u);
+    EXPECT_EQ(messageBoxes[0].text, "Error 1 saving ICM <Netvivid.icc>\n");
+    const auto old = icctest::readBytes(locked);
+    EXPECT_EQ(std::string(old.begin(), old.end()), "old");
+    EXPECT_EQ(colourFiles(), (std::vector<std::string>{kDatedNetvivid, "Netvivid.icc", "Pantone.icc", "Spectrine95.icm"}));
+    for (const char* name : {kDatedNetvivid, "Pantone.icc", "Spectrine95.icm"}) {
+        SCOPED_TRACE(name);
+        icctest::expectReadersAccept(colourPath(name));
+    }
+    char recorded[MAX_PATH] = "";
+    GetSpectrineMonitorICMName(recorded, sizeof recorded);
+    EXPECT_EQ(std::string(recorded), colourDir() + "Spectrine95.icm");
 }
 
 TEST_F(ComputeProfilesTest, UnadjustedKeepsTheNativeWhiteWithUnitGains) {
