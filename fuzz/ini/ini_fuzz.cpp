@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes to the INI parser and checks what every reader and writer of INI files
 // relies on: the document gives back exactly the bytes it was read from, lines hold no line
 // breaks, sections tile the lines after their headers in order, entries lie inside their
-// section with trimmed names, and the look-ups find the first section and entry of a name.
+// section with trimmed names, the look-ups find the first section and entry of a name, and the
+// direct look-up of one value answers as the document does.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -62,6 +63,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             }
             const IniEntry* e = IniDocument::findEntry(section, entry.key);
             check(e != nullptr && e->hasValue && e->line <= entry.line);
+            const IniEntry* first = IniDocument::findEntry(*found, entry.key);
+            const auto direct = findIniValue(bytes, section.name, entry.key);
+            check(first ? direct && *direct == first->value : !direct);
             const std::string_view unquoted = iniUnquote(entry.value);
             check(unquoted.size() == entry.value.size() || unquoted.size() + 2 == entry.value.size());
         }

@@ -22,14 +22,21 @@ std::string iniPath(LPCSTR fileName) {
     return resolvePath(name);
 }
 
-// The document of a readable regular file; nothing when the file is missing, a directory,
+// The bytes of a readable regular file; nothing when the file is missing, a directory,
 // unreadable or larger than the suite reads whole (a file cut short would give wrong answers).
-std::optional<IniDocument> loadIni(LPCSTR fileName) {
+std::optional<std::string> readIni(LPCSTR fileName) {
     if (fileName && !*fileName) return std::nullopt;
     const std::string path = iniPath(fileName);
     std::string bytes;
     if (path.empty() || winplat::readWholeFile(path.c_str(), bytes) != ERROR_SUCCESS) return std::nullopt;
-    return parseIni(bytes);
+    return bytes;
+}
+
+// The document of readIni().
+std::optional<IniDocument> loadIni(LPCSTR fileName) {
+    std::optional<std::string> bytes = readIni(fileName);
+    if (!bytes) return std::nullopt;
+    return parseIni(*bytes);
 }
 
 // Writes a list of strings, each with its terminator, and a final terminator. When the list
@@ -162,20 +169,21 @@ WINPLAT_API DWORD GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, L
                                            LPCSTR lpFileName) {
     return winplat::detail::guardedCall(DWORD{0}, [&]() -> DWORD {
         if (!lpReturnedString || nSize == 0) return 0;
+        if (lpAppName && lpKeyName) {
+            // One value: read straight from the bytes.
+            const std::optional<std::string> bytes = readIni(lpFileName);
+            const auto value = bytes && *lpKeyName ? findIniValue(*bytes, lpAppName, lpKeyName) : std::nullopt;
+            if (!value) return copyDefault(lpDefault, lpReturnedString, nSize);
+            return static_cast<DWORD>(copyBounded(lpReturnedString, nSize, std::string(iniUnquote(*value))));
+        }
         auto doc = loadIni(lpFileName);
         if (!doc) return copyDefault(lpDefault, lpReturnedString, nSize);
         if (!lpAppName) return writeList(sectionNames(*doc), lpReturnedString, nSize);
         const IniSection* section = doc->findSection(lpAppName);
-        if (!lpKeyName) {
-            std::vector<std::string> keys;
-            if (section) keys = keyNames(*section);
-            if (keys.empty()) return copyDefault(lpDefault, lpReturnedString, nSize);
-            return writeList(keys, lpReturnedString, nSize);
-        }
-        const IniEntry* entry = section && *lpKeyName ? IniDocument::findEntry(*section, lpKeyName) : nullptr;
-        if (!entry) return copyDefault(lpDefault, lpReturnedString, nSize);
-        return static_cast<DWORD>(
-            copyBounded(lpReturnedString, nSize, std::string(iniUnquote(entry->value))));
+        std::vector<std::string> keys;
+        if (section) keys = keyNames(*section);
+        if (keys.empty()) return copyDefault(lpDefault, lpReturnedString, nSize);
+        return writeList(keys, lpReturnedString, nSize);
     });
 }
 
@@ -183,10 +191,9 @@ WINPLAT_API UINT GetPrivateProfileIntA(LPCSTR lpAppName, LPCSTR lpKeyName, INT n
                                        LPCSTR lpFileName) {
     return winplat::detail::guardedCall(UINT{0}, [&]() -> UINT {
         if (!lpAppName || !lpKeyName) return static_cast<UINT>(nDefault);
-        auto doc = loadIni(lpFileName);
-        const IniSection* section = doc ? doc->findSection(lpAppName) : nullptr;
-        const IniEntry* entry = section && *lpKeyName ? IniDocument::findEntry(*section, lpKeyName) : nullptr;
-        std::string_view text = entry ? iniUnquote(entry->value) : std::string_view();
+        const std::optional<std::string> bytes = readIni(lpFileName);
+        const auto value = bytes && *lpKeyName ? findIniValue(*bytes, lpAppName, lpKeyName) : std::nullopt;
+        std::string_view text = value ? iniUnquote(*value) : std::string_view();
         if (text.empty()) return static_cast<UINT>(nDefault);
         return parseProfileInt(text);
     });

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,6 +46,12 @@ struct IniDocument {
 // bytes are kept for rewriting); a UTF-8 byte order mark is skipped; ';' starts a comment
 // line; "[name]" (up to the last ']') starts a section; "key=value" splits at the first '='.
 IniDocument parseIni(std::string_view bytes);
+
+// The value parseIni and findEntry give for `key` in the first section named `section`
+// (trimmed and quotes kept, as IniEntry::value), read straight from the bytes without building
+// the document; nullopt when there is none.
+std::optional<std::string_view> findIniValue(std::string_view bytes, std::string_view section,
+                                             std::string_view key);
 
 // Without leading and trailing spaces and tabs.
 std::string_view iniTrim(std::string_view text);

@@ -278,6 +278,8 @@ TEST_F(IniTest, AnyBytesAreReadSafely) {
         {"header without bracket", "[s\nk=1\n[s]\nk=2\n", "k", "2"},
         {"bracket inside", "[a]b]\nk=in\n", "k", "in"},
         {"tabs trimmed", "[s]\n\tk\t=\tt \t\n", "k", "t"},
+        {"only the first section of a name is searched", "[s]\na=1\n[t]\nk=t\n[S]\nk=2\n", "k", "default"},
+        {"the first entry of a key", "[s]\nk\nk=1\nk=2\n", "k", "1"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
