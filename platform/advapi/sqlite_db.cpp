@@ -69,6 +69,16 @@ int Database::exec(const char* sql) {
     return rc;
 }
 
+int Database::run(const char* sql) {
+    if (!db_) return status_;
+    Statement st = prepare(sql);
+    if (!st.valid()) return lastError();
+    const int rc = st.step();
+    if (rc == SQLITE_DONE || rc == SQLITE_ROW) return SQLITE_OK;
+    message_ = sqlite3_errmsg(db_);
+    return rc;
+}
+
 Statement Database::prepare(const char* sql) {
     if (!db_) return Statement(nullptr);
     if (auto it = cache_.find(sql); it != cache_.end()) return Statement(it->second);

@@ -72,6 +72,10 @@ public:
     int status() const { return status_; }
     const std::string& message() const { return message_; }
     int exec(const char* sql);
+    // Runs the one statement `sql` (a string literal) through the statement cache, so that
+    // statements run again and again, as the transaction controls are, are parsed once:
+    // SQLITE_OK or the error code.
+    int run(const char* sql);
     // A cached statement for `sql`; invalid when preparing failed (see lastError()).
     Statement prepare(const char* sql);
     int lastError() const { return sqlite3_extended_errcode(db_); }
@@ -95,7 +99,7 @@ public:
     enum class Kind { Write, Read };
     explicit Transaction(Database& db, Kind kind = Kind::Write) : db_(db) {
         nested_ = db_.handle() && sqlite3_get_autocommit(db_.handle()) == 0;
-        status_ = db_.exec(nested_ ? "SAVEPOINT part" : kind == Kind::Write ? "BEGIN IMMEDIATE" : "BEGIN");
+        status_ = db_.run(nested_ ? "SAVEPOINT part" : kind == Kind::Write ? "BEGIN IMMEDIATE" : "BEGIN");
     }
     ~Transaction() {
         if (status_ == SQLITE_OK && !done_) rollback();
@@ -105,7 +109,7 @@ public:
     int status() const { return status_; }
     int commit() {
         done_ = true;
-        int rc = db_.exec(nested_ ? "RELEASE part" : "COMMIT");
+        int rc = db_.run(nested_ ? "RELEASE part" : "COMMIT");
         if (rc != SQLITE_OK) rollback();
         return rc;
     }
@@ -113,10 +117,10 @@ public:
 private:
     void rollback() {
         if (nested_) {
-            db_.exec("ROLLBACK TO part");
-            db_.exec("RELEASE part");
+            db_.run("ROLLBACK TO part");
+            db_.run("RELEASE part");
         } else {
-            db_.exec("ROLLBACK");
+            db_.run("ROLLBACK");
         }
     }
 
