@@ -102,7 +102,7 @@ LONG win32FromSqlite(int code) {
     }
 }
 
-HiveStore::HiveStore(const std::string& path) : db_(path) {
+HiveStore::HiveStore(const std::string& path) : db_(path), private_(path == ":memory:") {
     if (db_.status() != SQLITE_OK) {
         status_ = db_.status() == SQLITE_CANTOPEN ? ERROR_REGISTRY_IO_FAILED : win32FromSqlite(db_.status());
         return;
@@ -181,10 +181,16 @@ int HiveStore::prepareSchema(bool onDisk) {
 LONG HiveStore::fail(int sqliteCode) { return win32FromSqlite(sqliteCode); }
 
 LONG HiveStore::keyExists(KeyId id) {
+    // Only this connection could delete the key meanwhile, and deleting forgets what is known.
+    const bool stable = private_ || !groups_.empty();
+    if (stable && knownKeys_.contains(id)) return ERROR_SUCCESS;
     auto st = db_.prepare("SELECT 1 FROM keys WHERE id=?1");
     if (!st.valid()) return fail(db_.lastError());
     int rc = st.bind(1, id).step();
-    if (rc == SQLITE_ROW) return ERROR_SUCCESS;
+    if (rc == SQLITE_ROW) {
+        if (stable) knownKeys_.insert(id);
+        return ERROR_SUCCESS;
+    }
     if (rc == SQLITE_DONE) return ERROR_KEY_DELETED;
     return fail(rc);
 }
@@ -434,9 +440,14 @@ LONG HiveStore::endGroup(bool commit) {
     // Keys created in a group that did not land may have given their ids to the cache, and
     // an id that never landed can be handed out again.
     if (!commit || rc != SQLITE_OK) forgetChildren();
+    // Out of the group, other connections' changes show again.
+    if (groups_.empty() && !private_) knownKeys_.clear();
     return rc == SQLITE_OK ? ERROR_SUCCESS : fail(rc);
 }
 
-void HiveStore::forgetChildren() { childCache_.clear(); }
+void HiveStore::forgetChildren() {
+    childCache_.clear();
+    knownKeys_.clear();
+}
 
 }  // namespace winplat

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "sqlite_db.h"
@@ -81,6 +82,11 @@ private:
     // (parent, lower-case name) -> child id. Ids are never reused, so a cached id that no longer
     // exists only means the key was deleted; the walk then asks the database again.
     std::unordered_map<std::string, KeyId> childCache_;
+    // Keys found to exist while what this connection sees cannot change under it: inside a
+    // group (the hives as of one moment), or always for the private hive. Forgotten with the
+    // child cache, and when the outermost group ends.
+    bool private_ = false;
+    std::unordered_set<KeyId> knownKeys_;
 };
 
 // Win32 code for an SQLite result code.

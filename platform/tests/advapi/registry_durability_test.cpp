@@ -2,6 +2,7 @@
 // and damaged or unreadable files.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -243,6 +244,71 @@ TEST_F(RegistryDurability, DroppedGroupsLeaveNothing) {
         EXPECT_EQ(back, "3");
     }
     EXPECT_EQ(WinplatEndRegistryTransaction(FALSE), ERROR_INVALID_FUNCTION);
+}
+
+// Within a group a key once found is taken as existing without asking the database again;
+// that never outlives what makes it true: a deletion or a dropped group of this process, and
+// the end of the group, after which another process's deletion shows (in the next group too).
+TEST_F(RegistryDurability, KeysFoundInAGroupAreTrustedOnlyWhileNothingCanChangeThem) {
+    const char* const path = "Software\\Found";
+    auto opens = [&](const char* key) {
+        HKEY k = nullptr;
+        const LONG rc = RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &k);
+        if (k) RegCloseKey(k);
+        return rc;
+    };
+    ASSERT_EQ(writeString(path, "v", "1"), ERROR_SUCCESS);
+
+    // Deleted by this process inside the group, then the group dropped.
+    ASSERT_EQ(WinplatBeginRegistryTransaction(TRUE), ERROR_SUCCESS);
+    HKEY held = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &held), ERROR_SUCCESS);
+    EXPECT_EQ(opens(path), ERROR_SUCCESS);
+    ASSERT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, path), ERROR_SUCCESS);
+    EXPECT_EQ(opens(path), ERROR_FILE_NOT_FOUND);
+    DWORD size = 0;
+    EXPECT_EQ(RegQueryValueExA(held, "v", nullptr, nullptr, nullptr, &size), ERROR_KEY_DELETED);
+    EXPECT_EQ(WinplatEndRegistryTransaction(FALSE), ERROR_SUCCESS);
+    EXPECT_EQ(opens(path), ERROR_SUCCESS) << "the dropped group took the deletion back";
+
+    // Made in an inner group that is dropped.
+    ASSERT_EQ(WinplatBeginRegistryTransaction(TRUE), ERROR_SUCCESS);
+    ASSERT_EQ(WinplatBeginRegistryTransaction(TRUE), ERROR_SUCCESS);
+    ASSERT_EQ(writeString("Software\\Found\\Inner", "v", "2"), ERROR_SUCCESS);
+    EXPECT_EQ(opens("Software\\Found\\Inner"), ERROR_SUCCESS);
+    EXPECT_EQ(WinplatEndRegistryTransaction(FALSE), ERROR_SUCCESS);
+    EXPECT_EQ(opens("Software\\Found\\Inner"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(opens(path), ERROR_SUCCESS);
+    EXPECT_EQ(WinplatEndRegistryTransaction(TRUE), ERROR_SUCCESS);
+
+    // Found in a read group; deleted by another process once the group has ended. (The other
+    // process opens the database on its own and leaves this one's connection untouched.)
+    ASSERT_EQ(WinplatBeginRegistryTransaction(FALSE), ERROR_SUCCESS);
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &held), ERROR_SUCCESS);
+    EXPECT_EQ(opens(path), ERROR_SUCCESS);
+    EXPECT_EQ(WinplatEndRegistryTransaction(TRUE), ERROR_SUCCESS);
+    const std::string db = rootPath("registry.db");
+    pid_t other = fork();
+    if (other == 0) {
+        sqlite3* c = nullptr;
+        const bool deleted = sqlite3_open(db.c_str(), &c) == SQLITE_OK &&
+                             sqlite3_busy_timeout(c, 15000) == SQLITE_OK &&
+                             sqlite3_exec(c,
+                                          "BEGIN; DELETE FROM vals WHERE key IN (SELECT id FROM keys WHERE name = 'Found'); "
+                                          "DELETE FROM keys WHERE name = 'Found'; COMMIT",
+                                          nullptr, nullptr, nullptr) == SQLITE_OK &&
+                             sqlite3_changes(c) == 1;
+        _exit(deleted ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(other, &status, 0), other);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    ASSERT_EQ(WinplatBeginRegistryTransaction(FALSE), ERROR_SUCCESS);
+    EXPECT_EQ(RegQueryValueExA(held, "v", nullptr, nullptr, nullptr, &size), ERROR_KEY_DELETED);
+    EXPECT_EQ(opens(path), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(WinplatEndRegistryTransaction(TRUE), ERROR_SUCCESS);
+    RegCloseKey(held);
 }
 
 // The 95 family's plug-and-play keys are made at the first use of HKEY_DYN_DATA, with the device
