@@ -1,17 +1,31 @@
 #include "reg_key.h"
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace vlt {
 
+namespace {
+// Bytes read at the first try: every text and number the suite keeps fits.
+constexpr DWORD kShortValue = 512;
+}  // namespace
+
 LONG readValueCode(HKEY key, const char* name, DWORD& type, std::vector<BYTE>& data, DWORD limit) {
-    DWORD size = 0;
-    if (LONG rc = RegQueryValueExA(key, name, nullptr, &type, nullptr, &size)) return rc;
+    // Most values are short: one read into a buffer of that size, a second one only for a
+    // longer value, into a buffer of the size the first one told.
+    std::vector<BYTE> read(std::clamp<DWORD>(limit, 1, kShortValue));
+    DWORD size = static_cast<DWORD>(read.size());
+    LONG rc = RegQueryValueExA(key, name, nullptr, &type, read.data(), &size);
+    if (rc == ERROR_MORE_DATA && size <= limit) {
+        read.assign(size, 0);
+        // The value may have grown in between; this read then fails with ERROR_MORE_DATA.
+        rc = RegQueryValueExA(key, name, nullptr, &type, read.data(), &size);
+    }
+    if (rc != ERROR_SUCCESS) return rc;
     if (size > limit) return ERROR_MORE_DATA;
-    data.assign(size, 0);
-    // The value may have grown in between; the second read then fails with ERROR_MORE_DATA.
-    if (LONG rc = RegQueryValueExA(key, name, nullptr, &type, data.data(), &size)) return rc;
-    data.resize(size);
+    read.resize(size);
+    data = std::move(read);
     return ERROR_SUCCESS;
 }
 

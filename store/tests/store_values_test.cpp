@@ -4,8 +4,10 @@
 #include <clocale>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "fresh_root.h"
+#include "reg_key.h"
 #include "vltutil.h"
 
 namespace {
@@ -270,3 +272,35 @@ TEST(FileInPath, SeparatorsAndEdges) {
 }
 
 }  // namespace
+
+// A value is read whole whatever its length against the first read's buffer, a value over the
+// limit is refused without touching the caller's data, and a missing one keeps it too.
+TEST_F(StoreValues, ValuesAreReadWholeAroundTheFirstReadsSize) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Lengths", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    struct Case {
+        size_t length;
+        DWORD limit;
+        LONG result;
+    } cases[] = {{0, 100, ERROR_SUCCESS},   {1, 100, ERROR_SUCCESS},   {511, 1u << 20, ERROR_SUCCESS},
+                 {512, 1u << 20, ERROR_SUCCESS}, {513, 1u << 20, ERROR_SUCCESS}, {5000, 1u << 20, ERROR_SUCCESS},
+                 {5000, 5000, ERROR_SUCCESS}, {5001, 5000, ERROR_MORE_DATA}, {600, 513, ERROR_MORE_DATA},
+                 {1, 0, ERROR_MORE_DATA},   {0, 0, ERROR_SUCCESS}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.length << " bytes, limit " << c.limit);
+        std::vector<BYTE> bytes(c.length);
+        for (size_t i = 0; i < c.length; ++i) bytes[i] = static_cast<BYTE>(i * 7 + 1);
+        ASSERT_EQ(RegSetValueExA(key, "v", 0, REG_BINARY, bytes.data(), static_cast<DWORD>(c.length)), ERROR_SUCCESS);
+        std::vector<BYTE> data(3, 0xbd);
+        DWORD type = 0xdeadbeef;
+        EXPECT_EQ(vlt::readValueCode(key, "v", type, data, c.limit), c.result);
+        EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
+        EXPECT_EQ(data, c.result == ERROR_SUCCESS ? bytes : std::vector<BYTE>(3, 0xbd));
+    }
+    std::vector<BYTE> data(3, 0xbd);
+    DWORD type = 0;
+    EXPECT_EQ(vlt::readValueCode(key, "missing", type, data), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(data, std::vector<BYTE>(3, 0xbd));
+    RegCloseKey(key);
+}
