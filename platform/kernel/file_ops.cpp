@@ -229,13 +229,17 @@ DWORD FileReplacement::write(const char* path, std::string_view content) {
         if (!path) return ERROR_INVALID_PARAMETER;
         if (!*path) return ERROR_PATH_NOT_FOUND;
         target_ = resolvePath(path);
-        if (std::unique_ptr<char, decltype(&std::free)> real(realpath(target_.c_str(), nullptr),
-                                                              &std::free);
-            real)
-            target_ = real.get();
-        // What the rename could not replace is refused before anything is written.
+        // A symbolic link is followed to the file it names (looked up only for a link).
         struct stat st {};
-        const bool exists = stat(target_.c_str(), &st) == 0;
+        bool exists = lstat(target_.c_str(), &st) == 0;
+        if (exists && S_ISLNK(st.st_mode)) {
+            if (std::unique_ptr<char, decltype(&std::free)> real(realpath(target_.c_str(), nullptr),
+                                                                  &std::free);
+                real)
+                target_ = real.get();
+            exists = stat(target_.c_str(), &st) == 0;
+        }
+        // What the rename could not replace is refused before anything is written.
         if (exists && (S_ISDIR(st.st_mode) || isReadOnlyFile(st))) return ERROR_ACCESS_DENIED;
         const mode_t mode = exists ? (st.st_mode & 07777) : newFileMode();
         TempFileBeside temp(target_);
