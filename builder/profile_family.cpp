@@ -6,6 +6,7 @@
 #include "dated_name.h"
 #include "profile_writer.h"
 #include "progress.h"
+#include "winplat_registry.h"
 
 namespace builder {
 
@@ -42,6 +43,26 @@ ProfileRequest fixedMember(const FamilyRequest& r, FamilyMember member, DWORD de
             r.monitor, scaleToD50, lighting, r.curves};
 }
 
+// The family's members in their order, named and set up from one moment of the registry;
+// `dated` is the dated profile's place, SIZE_MAX when the system keeps none.
+std::vector<ProfileRequest> familyMembers(const FamilyRequest& r, size_t& dated) {
+    winplat::RegistryTransaction moment(false);
+    // The calibrated profile always has unadapted colorants; the others follow the setting.
+    const DWORD scaleToD50 = readScaleToD50();
+    DWORD defaultIndex = 0;
+    GetSpectrineDefaultProfile(&defaultIndex);
+    // Every profile of the family names the same lighting: read once.
+    const std::string lighting = lightingName();
+
+    std::vector<ProfileRequest> members;
+    members.push_back(fixedMember(r, FamilyMember::Spectrine95, defaultIndex, 0, lighting));
+    dated = systemKeepsDatedProfile() ? members.size() : SIZE_MAX;
+    if (dated != SIZE_MAX) members.push_back(datedMember(r, defaultIndex, scaleToD50, lighting));
+    members.push_back(fixedMember(r, FamilyMember::Netvivid, defaultIndex, scaleToD50, lighting));
+    members.push_back(fixedMember(r, FamilyMember::Pantone, defaultIndex, scaleToD50, lighting));
+    return members;
+}
+
 }  // namespace
 
 bool systemKeepsDatedProfile() {
@@ -60,20 +81,8 @@ void writeProfileFamily(const FamilyRequest& r) {
     Progress progress(r.window, 4);
     if (!progress.start()) return;
     ComputePT(r.window, r.parms);
-    // The calibrated profile always has unadapted colorants; the others follow the setting.
-    const DWORD scaleToD50 = readScaleToD50();
-    DWORD defaultIndex = 0;
-    GetSpectrineDefaultProfile(&defaultIndex);
-
-    // Every profile of the family names the same lighting: read once.
-    const std::string lighting = lightingName();
-
-    std::vector<ProfileRequest> members;
-    members.push_back(fixedMember(r, FamilyMember::Spectrine95, defaultIndex, 0, lighting));
-    const size_t dated = systemKeepsDatedProfile() ? members.size() : SIZE_MAX;
-    if (dated != SIZE_MAX) members.push_back(datedMember(r, defaultIndex, scaleToD50, lighting));
-    members.push_back(fixedMember(r, FamilyMember::Netvivid, defaultIndex, scaleToD50, lighting));
-    members.push_back(fixedMember(r, FamilyMember::Pantone, defaultIndex, scaleToD50, lighting));
+    size_t dated = SIZE_MAX;
+    const std::vector<ProfileRequest> members = familyMembers(r, dated);
 
     // A step after "Spectrine95.icm", after "Netvivid.icc" (with the dated profile before it),
     // after "Pantone.icc".
