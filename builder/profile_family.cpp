@@ -60,6 +60,7 @@ std::vector<ProfileRequest> familyMembers(const FamilyRequest& r, size_t& dated)
     if (dated != SIZE_MAX) members.push_back(datedMember(r, defaultIndex, scaleToD50, lighting));
     members.push_back(fixedMember(r, FamilyMember::Netvivid, defaultIndex, scaleToD50, lighting));
     members.push_back(fixedMember(r, FamilyMember::Pantone, defaultIndex, scaleToD50, lighting));
+    moment.commit();  // ended, not dropped: nothing was written, and what was found stays known
     return members;
 }
 
