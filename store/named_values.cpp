@@ -5,6 +5,7 @@
 #include "store_internal.h"
 #include "vltutil.h"
 #include "winplat.h"
+#include "winplat_registry.h"
 
 namespace {
 
@@ -122,9 +123,14 @@ VLTUTIL_API int WriteSpectrineOverallGamma(double weightRed, double weightGreen,
     const int n = WinplatFormatC(precise, sizeof precise, "%.5f", overall);
     if (n < 0 || static_cast<size_t>(n) >= sizeof precise) return 0;
     WinplatFormatC(shown, sizeof shown, "%3.2f", overall);
-    // The precise number for the builders, the rounded text for the display page.
+    // The precise number for the builders, the rounded text for the display page: other
+    // processes see both change together.
+    winplat::RegistryTransaction group;
     if (!WriteSpectrineRegString("Calibration", "OverallGammaValue", precise)) return 0;
-    return WriteSpectrineRegString("Calibration", "OverallGamma", shown);
+    const int written = WriteSpectrineRegString("Calibration", "OverallGamma", shown);
+    // What was written stays, as it did when the two landed one by one.
+    const LONG landed = group.status() == ERROR_SUCCESS ? group.commit() : ERROR_SUCCESS;
+    return landed == ERROR_SUCCESS ? written : 0;
 }
 
 VLTUTIL_API int GetSpectrineOverallGamma(double* gamma) {
