@@ -3,6 +3,7 @@
 
 #include <new>
 #include <string>
+#include <vector>
 
 #include "win32.h"
 
@@ -42,6 +43,11 @@ void fillPlugAndPlayKeys();
 // alone, as the NT family keeps them. The registry calls it on the NT family when this process
 // first uses HKEY_LOCAL_MACHINE.
 void fillMachineKeys();
+
+// The names of the subkeys of `key` that hold a value named `valueName` (case ignored, as
+// the registry compares names), in no set order: one look-up where opening each subkey and
+// querying it would take two per subkey. ERROR_SUCCESS or the registry's code.
+LONG subkeysHoldingValue(HKEY key, const char* valueName, std::vector<std::string>& names);
 
 // GetSystemMetrics indices of the window frames and the work area (user/sysparams.cpp).
 int userSystemMetric(int index);

@@ -423,6 +423,18 @@ LONG HiveStore::queryInfo(KeyId key, KeyInfo& info) {
     return ERROR_SUCCESS;
 }
 
+LONG HiveStore::subkeysWithValue(KeyId parent, std::string_view name, std::vector<std::string>& names) {
+    names.clear();
+    auto st = db_.prepare(
+        "SELECT k.name FROM keys k JOIN vals v ON v.key = k.id WHERE k.parent=?1 AND v.name=?2");
+    if (!st.valid()) return fail(db_.lastError());
+    st.bind(1, parent).bind(2, str(name));
+    int rc;
+    while ((rc = st.step()) == SQLITE_ROW) names.push_back(st.text(0));
+    if (rc != SQLITE_DONE) return fail(rc);
+    return names.empty() ? keyExists(parent) : ERROR_SUCCESS;
+}
+
 LONG HiveStore::beginGroup(bool write) {
     // The outermost group begins a transaction; an inner one is a savepoint of it.
     auto group = std::make_unique<Transaction>(db_, write ? Transaction::Kind::Write : Transaction::Kind::Read);

@@ -56,6 +56,8 @@ public:
                  FILETIME& lastWrite);
     LONG enumValue(KeyId key, DWORD index, std::string& name, const ValueSink& sink);
     LONG queryInfo(KeyId key, KeyInfo& info);
+    // The names of `parent`'s subkeys that hold a value named `name`, in no set order.
+    LONG subkeysWithValue(KeyId parent, std::string_view name, std::vector<std::string>& names);
 
     // A group of calls that other connections see whole or not at all (a write group), or that
     // all see one moment of the hives (a read group). Groups nest: an inner group is a savepoint

@@ -221,6 +221,13 @@ WINPLAT_API LONG WinplatEndRegistryTransaction(BOOL commit) {
     });
 }
 
+// The subkeys of `hKey` holding a value named `name` (see detail.h).
+LONG winplat::detail::subkeysHoldingValue(HKEY hKey, const char* name, std::vector<std::string>& names) {
+    return onKey(hKey, KEY_QUERY_VALUE, [&](RegistryState&, const OpenKey& key) -> LONG {
+        return key.store->subkeysWithValue(key.id, valueName(name), names);
+    });
+}
+
 WINPLAT_API LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM samDesired, PHKEY phkResult) {
     if (!phkResult) return ERROR_INVALID_PARAMETER;
     *phkResult = nullptr;

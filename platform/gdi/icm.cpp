@@ -59,19 +59,16 @@ LONG writeString(HKEY key, const char* name, const std::string& text) {
                           static_cast<DWORD>(text.size() + 1));
 }
 
-// The class key holding the registration of a file name, or "" when it is not registered.
+// The class key holding the registration of a file name, or "" when it is not registered (the
+// first of the format's classes in their order, should several hold it).
 std::string registrationClass(const std::string& fileName) {
-    // The class keys are opened below the colour management's key, found once.
     winplat::RegKey icm;
     if (openKey(icm, kIcmKey, false) != ERROR_SUCCESS) return {};
-    for (const char* c : kClasses) {
-        winplat::RegKey key;
-        if (key.open(icm.get(), c, KEY_ALL_ACCESS) != ERROR_SUCCESS) continue;
-        DWORD type = 0;
-        if (RegQueryValueExA(key.get(), fileName.c_str(), nullptr, &type, nullptr, nullptr) ==
-            ERROR_SUCCESS)
-            return c;
-    }
+    std::vector<std::string> holding;
+    if (subkeysHoldingValue(icm.get(), fileName.c_str(), holding) != ERROR_SUCCESS) return {};
+    for (const char* c : kClasses)
+        for (const std::string& name : holding)
+            if (equalsIgnoringCase(name, c)) return c;
     return {};
 }
 

@@ -113,6 +113,45 @@ TEST_F(Icm, ProfilesAreFiledUnderTheirDeviceClass) {
     EXPECT_EQ(registryText("mntr", "printer.icm"), "<absent>");
 }
 
+// A registration is found under its class whatever the case of the name: a file rewritten
+// with another class moves there; a value under a key that is no class is no registration;
+// a name filed under two classes is found, and removed, under the first class of the format's
+// order first.
+TEST_F(Icm, RegistrationsAreFoundUnderTheirClassOnly) {
+    const std::string moving = colourFile("Moving.icm", iccHeader("prtr"));
+    ASSERT_EQ(update(moving, ICM_ADDPROFILE), TRUE);
+    EXPECT_EQ(registryText("prtr", "Moving.icm"), moving);
+    colourFile("Moving.icm", iccHeader("mntr"));
+    ASSERT_EQ(update(moving, ICM_ADDPROFILE), TRUE);
+    EXPECT_EQ(registryText("prtr", "Moving.icm"), "<absent>");
+    EXPECT_EQ(registryText("mntr", "Moving.icm"), moving);
+    EXPECT_EQ(update(colourDir() + "MOVING.ICM", ICM_QUERYPROFILE), TRUE);
+
+    auto writeRaw = [](const char* subkey, const char* name) {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, (std::string(kIcm) + subkey).c_str(), 0, nullptr, 0,
+                                  KEY_ALL_ACCESS, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        ASSERT_EQ(RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2), ERROR_SUCCESS);
+        RegCloseKey(key);
+    };
+    writeRaw("Other", "stray.icm");
+    SetLastError(0xdeadbeef);
+    expectFailure(update(colourDir() + "stray.icm", ICM_QUERYPROFILE), ERROR_FILE_NOT_FOUND);
+
+    writeRaw("scnr", "twice.icm");
+    writeRaw("PRTR", "twice.icm");
+    const std::string twice = colourDir() + "twice.icm";
+    ASSERT_EQ(update(twice, ICM_DELETEPROFILE), TRUE);
+    EXPECT_EQ(registryText("prtr", "twice.icm"), "<absent>");
+    EXPECT_EQ(registryText("scnr", "twice.icm"), "x");
+    EXPECT_EQ(update(twice, ICM_QUERYPROFILE), TRUE);
+    ASSERT_EQ(update(twice, ICM_DELETEPROFILE), TRUE);
+    EXPECT_EQ(registryText("scnr", "twice.icm"), "<absent>");
+    SetLastError(0xdeadbeef);
+    expectFailure(update(twice, ICM_QUERYPROFILE), ERROR_FILE_NOT_FOUND);
+}
+
 TEST_F(Icm, AMissingFileIsNotRegistered) {
     std::string path = colourDir() + "Netvivid.icc";
     SetLastError(0xdeadbeef);
