@@ -15,7 +15,39 @@ std::string DoneStep::instruction() const {
     return loadString(IsGammaRampSupported() ? IDS_DONE_INSTRUCTION : IDS_DONE_NO_RAMP);
 }
 
+// The page is made from a posted message, so that it comes after the step is shown and the
+// calibration is stored.
+constexpr UINT kOpenPage = WM_USER + 1;
+
+void DoneStep::created() {
+    if (!IsGammaRampSupported()) return;
+    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    comStarted_ = SUCCEEDED(CoInitialize(nullptr));
+    PostMessageA(window(), kOpenPage, 0, 0);
+}
+
+bool DoneStep::handle(UINT message, WPARAM, LPARAM, INT_PTR& result) {
+    if (message != kOpenPage) return false;
+    page_.open(window());  // without the page library the step stays empty
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    SetFocus(window());
+    result = 0;
+    return true;
+}
+
+bool DoneStep::mayAdvance() {
+    page_.applySilently();
+    return true;
+}
+
+void DoneStep::destroying() {
+    page_.close();
+    if (comStarted_) CoUninitialize();
+    comStarted_ = false;
+}
+
 void DoneStep::leavingBackwards() {
+    page_.cancel();
     for (int i = 0; i < host_.monitorCount(); ++i) ResetGammaRamp(i);
 }
 

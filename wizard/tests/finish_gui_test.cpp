@@ -1,7 +1,8 @@
 // Finishing the calibration on Next from the last Color: the stored calibrations (CRT and panel,
 // under their names with the monitor's number), lighting, monitor count, monitor names, screen
 // types, the unadjusted preset, the profiles (opened by Little CMS) and the loaded ramps; Back
-// from Done! takes the ramps off and Next again stores the same.
+// from Done! takes the ramps off and Next again stores the same. Done!'s display page, with a
+// double of the page library registered under its class id, and Done! without it.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,8 +10,11 @@
 #include <cstring>
 
 #include <filesystem>
+#include <functional>
 
 #include "calibration_log.h"
+#include "display_page_sheet.h"
+#include "page_double.h"
 #include "icc_checks.h"
 #include "profforge.h"
 #include "resource_ids.h"
@@ -58,6 +62,22 @@ Ramp identity() {
     Ramp ramp;
     for (int i = 0; i < 768; ++i) ramp[static_cast<size_t>(i)] = static_cast<WORD>((i % 256) * 256);
     return ramp;
+}
+
+// How many top-level windows `owner` owns.
+int windowsOwnedBy(HWND owner) {
+    struct Count {
+        HWND owner;
+        int n;
+    } count{owner, 0};
+    EnumWindows(
+        [](HWND w, LPARAM lParam) -> BOOL {
+            auto* c = reinterpret_cast<Count*>(lParam);
+            if (GetWindow(w, GW_OWNER) == c->owner) ++c->n;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    return count.n;
 }
 
 class FinishTest : public WizardTest {
@@ -157,6 +177,10 @@ TEST_F(FinishTest, OneCrtStoresItsCalibrationProfilesPresetAndRamp) {
                                     EXPECT_NE(loaded, identity());
                                     SetGammaRamp(0);
                                     EXPECT_EQ(rampOf(0), loaded);
+                                },
+                                [&] {
+                                    // No page library: the page's sheet is not there and Finish works.
+                                    EXPECT_EQ(windowsOwnedBy(wizard()), 0);
                                     next();  // Finish
                                 }});
     EXPECT_EQ(code, huevista::kExitFinished);
@@ -280,6 +304,124 @@ TEST_F(FinishTest, WithoutRampSupportDoneSaysSoAndTheProfilesAreTheMeasuredOnes)
                                     next();
                                 }});
     EXPECT_EQ(code, huevista::kExitFinished);
+}
+
+// The display page double registered under the page's class id, kept loaded so that what its
+// page is told reaches the test.
+class DisplayPageTest : public FinishTest {
+protected:
+    void SetUp() override {
+        FinishTest::SetUp();
+        ASSERT_EQ(CoInitialize(nullptr), S_OK);
+        writeDisplayIni({spx::test::VirtualMonitor{}});
+        WinplatResetProcessState();  // one monitor; modules loaded before this are forgotten
+        library = LoadLibraryA(HUEVISTA_PAGE_DOUBLE_PATH);
+        ASSERT_NE(library, nullptr);
+        auto registerServer = reinterpret_cast<HRESULT (*)()>(GetProcAddress(library, "DllRegisterServer"));
+        auto listen = reinterpret_cast<PageDoubleListenFn>(GetProcAddress(library, "PageDoubleListen"));
+        ASSERT_TRUE(registerServer && listen);
+        ASSERT_EQ(registerServer(), S_OK);
+        listen(heard, this);
+    }
+    void TearDown() override {
+        if (library) {
+            reinterpret_cast<PageDoubleListenFn>(GetProcAddress(library, "PageDoubleListen"))(nullptr, nullptr);
+            FreeLibrary(library);
+        }
+        CoUninitialize();
+        FinishTest::TearDown();
+    }
+    static void heard(const char* what, HWND page, WPARAM wParam, void* ctx) {
+        auto* self = static_cast<DisplayPageTest*>(ctx);
+        std::string event = what;
+        if (event == "show wizard button") {
+            event += " " + std::to_string(wParam);
+            // The calibration is stored before the page shows.
+            if (storedCalibration("Monitor").empty()) event += " before the calibration";
+            if (self->onShow) self->onShow();
+        }
+        if (page) self->page = page;
+        self->events.push_back(event);
+    }
+    // The sheet holding the page: frameless, its own buttons hidden, owned by the step's window (the wizard).
+    void expectFramelessSheetOwnedByTheStep() {
+        ASSERT_TRUE(IsWindow(page));
+        HWND sheet = GetParent(page);
+        EXPECT_EQ(windowsOwnedBy(wizard()), 1);
+        EXPECT_EQ(GetWindow(sheet, GW_OWNER), wizard());  // the step's top-level window
+        EXPECT_EQ(GetWindowLongPtrA(sheet, GWL_STYLE) & (WS_BORDER | WS_DLGFRAME | WS_SYSMENU), 0);
+        for (int id : {IDOK, IDCANCEL, IDC_PSAPPLY}) {
+            SCOPED_TRACE(id);
+            ASSERT_NE(GetDlgItem(sheet, id), nullptr);
+            EXPECT_FALSE(IsWindowVisible(GetDlgItem(sheet, id)));
+        }
+        EXPECT_TRUE(IsWindowVisible(page));
+    }
+    HMODULE library = nullptr;
+    std::vector<std::string> events;
+    std::function<void()> onShow;
+    HWND page = nullptr;
+};
+
+TEST_F(DisplayPageTest, ThePageShowsAfterTheCalibrationIsStoredCancelsOnBackAndAppliesOnFinish) {
+    const std::vector<std::string> shown = {"init", "show wizard button 0"};
+    const int code = runWizard({[&] { forwardTo(StepKind::Lighting, 0); },
+                                [&] {
+                                    measuredCrt();
+                                    matchAndGo();
+                                    ASSERT_EQ(kind(), StepKind::Done);
+                                    EXPECT_TRUE(events.empty());  // posted: after Done! shows
+                                },
+                                [&] {
+                                    EXPECT_EQ(events, shown);
+                                    expectFramelessSheetOwnedByTheStep();
+                                    events.clear();
+                                    back();
+                                    ASSERT_EQ(kind(), StepKind::Color);
+                                    const std::vector<std::string> cancelled = {"reset", "release"};
+                                    EXPECT_EQ(events, cancelled);
+                                    EXPECT_EQ(rampOf(0), identity());
+                                    EXPECT_FALSE(IsWindow(page));
+                                    events.clear();
+                                    next();
+                                },
+                                [&] {
+                                    ASSERT_EQ(kind(), StepKind::Done);
+                                    EXPECT_EQ(events, shown);
+                                    expectFramelessSheetOwnedByTheStep();
+                                    events.clear();
+                                    next();  // Finish
+                                }});
+    EXPECT_EQ(code, huevista::kExitFinished);
+    const std::vector<std::string> finished = {"apply silently", "release"};  // no reset as the sheet goes
+    EXPECT_EQ(events, finished);
+}
+
+TEST_F(DisplayPageTest, CancelOnDoneRestoresTheRampsFoundAtStartEvenAfterThePageLoadedOne) {
+    Ramp seeded{}, chosen{};
+    for (size_t i = 0; i < 768; ++i) {
+        seeded[i] = static_cast<WORD>((i % 256) * 200);
+        chosen[i] = static_cast<WORD>((i % 256) * 180);
+    }
+    ASSERT_TRUE(VLTSetDeviceGammaRamp(nullptr, seeded.data(), 0));
+    onShow = [&] { VLTSetDeviceGammaRamp(nullptr, chosen.data(), 0); };  // the page loads its preset
+    answerMessages(IDOK);
+    const int code = runWizard({[&] { forwardTo(StepKind::Lighting, 0); },
+                                [&] {
+                                    measuredCrt();
+                                    matchAndGo();
+                                },
+                                [&] {
+                                    ASSERT_EQ(events.size(), 2u);
+                                    EXPECT_EQ(rampOf(0), chosen);
+                                    events.clear();
+                                    SendMessageA(wizard(), WM_COMMAND, IDCANCEL, 0);
+                                }});
+    EXPECT_EQ(code, huevista::kExitCancelled);
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(rampOf(0), seeded);
+    const std::vector<std::string> gone = {"release"};  // destroyed, never reset
+    EXPECT_EQ(events, gone);
 }
 
 }  // namespace
