@@ -22,15 +22,22 @@ void wait(int fd, int timeoutMs) {
         return;
     }
     QEventLoop loop;
+    // A wake-up or the timeout may already come during the first pass below, before the loop
+    // runs; a quit then would be lost and the loop would sleep with nothing left to end it.
+    bool woke = false;
+    auto wake = [&] {
+        woke = true;
+        loop.quit();
+    };
     QSocketNotifier notifier(fd, QSocketNotifier::Read);
-    QObject::connect(&notifier, &QSocketNotifier::activated, &loop, &QEventLoop::quit);
+    QObject::connect(&notifier, &QSocketNotifier::activated, &loop, wake);
     QTimer timer;
     timer.setSingleShot(true);
-    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(&timer, &QTimer::timeout, &loop, wake);
     if (timeoutMs > 0) timer.start(timeoutMs);
     // Events that came before the loop started would otherwise wait for the next one.
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    if (!s.delivered) {
+    if (!s.delivered && !woke) {
         QEventLoop* outer = std::exchange(currentLoop, &loop);
         loop.exec();
         currentLoop = outer;
