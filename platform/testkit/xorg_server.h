@@ -113,8 +113,7 @@ private:
             skipReason_ = "xrandr is not installed (x11-xserver-utils)";
             return;
         }
-        std::string config =
-            (fs::path(__FILE__).parent_path().parent_path() / "tests" / "xorg" / "dummy.conf").string();
+        std::string config = XORG_DUMMY_CONF;
         if (access(config.c_str(), R_OK) != 0) {
             skipReason_ = "the server configuration " + config + " is missing";
             return;

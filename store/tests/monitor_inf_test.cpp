@@ -194,7 +194,7 @@ TEST_F(MonitorInf, EdidKeysNeedAPlugAndPlayMonitor) {
 
 TEST_F(MonitorInf, SuiteInfFiles) {
     // The suite's own INF files, the CRT file first and the flat-panel file as its companion.
-    const std::filesystem::path data = std::filesystem::path(__FILE__).parent_path() / "../../data/inf";
+    const std::filesystem::path data = std::filesystem::path(SUITE_INF_DIR);
     if (!std::filesystem::exists(data / "crt.inf")) GTEST_SKIP() << "no suite INF files at " << data;
     std::filesystem::create_directories(rootPath("inf"));
     std::filesystem::copy_file(data / "crt.inf", rootPath("inf/crt.inf"));
