@@ -33,6 +33,7 @@
 
 #include "ascii_case.h"
 #include "detail.h"
+#include "module_paths.h"
 #include "paths.h"
 #include "win32.h"
 
@@ -107,33 +108,6 @@ bool isSystemLibrary(std::string_view name) {
 bool isRegularFile(const std::string& path) {
     struct stat st {};
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-// Any address inside this library.
-void anchor() {}
-
-std::string platformLibraryPath() {
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&anchor), &info) == 0 || !info.dli_fname) return {};
-    return info.dli_fname;
-}
-
-std::string programPath() {
-    std::error_code ec;
-    std::filesystem::path p = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string() : p.string();
-}
-
-std::string folderOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string absolute(const std::string& path) {
-    std::error_code ec;
-    std::filesystem::path p = std::filesystem::absolute(path, ec);
-    return ec ? path : p.lexically_normal().string();
 }
 
 // The loader's record of a library (its path and place in memory).
@@ -234,14 +208,7 @@ Located locate(std::string_view given) {
         return where;
     }
     // The program's folder, then the suite's (the platform layer's own).
-    std::vector<std::string> folders;
-    for (const std::string& path : {programPath(), platformLibraryPath()}) {
-        if (path.empty()) continue;
-        std::string folder = folderOf(absolute(path));
-        if (std::find(folders.begin(), folders.end(), folder) == folders.end())
-            folders.push_back(folder);
-    }
-    for (const std::string& folder : folders) {
+    for (const std::string& folder : programAndSuiteFolders()) {
         for (const std::string& name : names) {
             if (auto file = findInFolder(folder, name)) {
                 where.file = absolute(*file);
