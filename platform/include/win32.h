@@ -789,6 +789,7 @@ WINPLAT_API BOOL GetICMProfileA(HDC hdc, LPDWORD pBufSize, LPSTR pszFilename);
 WINPLAT_API UINT WinExec(LPCSTR lpCmdLine, UINT uCmdShow);
 
 // ---- The GUI subset ----------------------------------------------------------------------
+#include "winbase.h"
 #include "wingdi.h"
 #include "winuser.h"
 #include "commctrl.h"

@@ -22,4 +22,7 @@ CommandLine splitProgram(std::string_view line);
 // quote; inside a quoted part "" is a literal quote; other backslashes are themselves.
 std::vector<std::string> splitArguments(std::string_view parameters);
 
+// One argument written so that splitArguments gives it back (quoted only when it must be).
+std::string quoteArgument(std::string_view argument);
+
 }  // namespace winplat::detail

@@ -10,20 +10,22 @@
 #include <type_traits>
 
 #include "paths.h"
+#include "share_mode.h"
 
 namespace winplat::detail {
 namespace {
 
 class FileObject final : public KernelObject {
 public:
-    FileObject(UniqueFd fd, bool canRead, bool canWrite)
-        : fd_(std::move(fd)), canRead_(canRead), canWrite_(canWrite) {}
+    FileObject(UniqueFd fd, bool canRead, bool canWrite, ShareMode share)
+        : share_(std::move(share)), fd_(std::move(fd)), canRead_(canRead), canWrite_(canWrite) {}
     ObjectKind kind() const override { return ObjectKind::File; }
     int fd() const { return fd_.get(); }
     bool canRead() const { return canRead_; }
     bool canWrite() const { return canWrite_; }
 
 private:
+    ShareMode share_;  // released after the file is closed
     UniqueFd fd_;
     bool canRead_;
     bool canWrite_;
@@ -79,7 +81,7 @@ UniqueFd openForDisposition(const std::string& path, int flags, mode_t mode, DWO
 
 using namespace winplat::detail;
 
-WINPLAT_API HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD /*dwShareMode*/,
+WINPLAT_API HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                                LPSECURITY_ATTRIBUTES /*lpSecurityAttributes*/,
                                DWORD dwCreationDisposition, DWORD dwFlagsAndAttributes,
                                HANDLE /*hTemplateFile*/) {
@@ -116,13 +118,18 @@ WINPLAT_API HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD /
             SetLastError(ERROR_ACCESS_DENIED);
             return INVALID_HANDLE_VALUE;
         }
+        ShareMode share;
+        if (DWORD refused = share.acquire(st, canRead, canWrite, dwShareMode)) {
+            SetLastError(refused);
+            return INVALID_HANDLE_VALUE;
+        }
         bool truncate = dwCreationDisposition == TRUNCATE_EXISTING ||
                         (dwCreationDisposition == CREATE_ALWAYS && existed);
         if (truncate && S_ISREG(st.st_mode) && ftruncate(fd.get(), 0) != 0) {
             failWithErrno(errno, path);
             return INVALID_HANDLE_VALUE;
         }
-        HANDLE handle = insertObject(std::make_shared<FileObject>(std::move(fd), canRead, canWrite));
+        HANDLE handle = insertObject(std::make_shared<FileObject>(std::move(fd), canRead, canWrite, std::move(share)));
         bool reportExisting = existed && (dwCreationDisposition == CREATE_ALWAYS ||
                                           dwCreationDisposition == OPEN_ALWAYS);
         SetLastError(reportExisting ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
@@ -298,7 +305,9 @@ WINPLAT_API BOOL GetFileTime(HANDLE hFile, LPFILETIME lpCreationTime, LPFILETIME
 
 WINPLAT_API BOOL CloseHandle(HANDLE hObject) {
     return winplat::detail::guardedCall(FALSE, [&]() -> BOOL {
-        if (!removeObject(hObject, ObjectKind::File)) {
+        // Directory searches end with FindClose alone.
+        if (!removeObject(hObject, ObjectKind::File) && !removeObject(hObject, ObjectKind::Process) &&
+            !removeObject(hObject, ObjectKind::Mapping)) {
             SetLastError(ERROR_INVALID_HANDLE);
             return FALSE;
         }

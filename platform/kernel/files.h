@@ -1,5 +1,5 @@
-// Kernel objects of the platform layer (open files, directory searches) and their process-wide
-// handle table (internal).
+// Kernel objects of the platform layer (open files, directory searches, processes, file
+// mappings) and their process-wide handle table (internal).
 #pragma once
 
 #include <sys/stat.h>
@@ -39,7 +39,7 @@ private:
     int fd_ = -1;
 };
 
-enum class ObjectKind { File, Find };
+enum class ObjectKind { File, Find, Process, Mapping };
 
 // Something a HANDLE stands for. The table shares ownership with calls in progress, so closing
 // a handle while another thread uses it never frees the object under that thread.
@@ -47,6 +47,9 @@ class KernelObject {
 public:
     virtual ~KernelObject() = default;
     virtual ObjectKind kind() const = 0;
+    // A descriptor that is readable once the object is signalled (a process that ended), for
+    // the waits; -1 for objects that cannot be waited for.
+    virtual int waitFd() const { return -1; }
 };
 
 // Enters `object` in the table and returns its new handle. Handles are never reused within a
@@ -54,6 +57,8 @@ public:
 HANDLE insertObject(std::shared_ptr<KernelObject> object);
 // The object of `handle` if it is open and of `kind`, else null (unknown, stale, or another kind).
 std::shared_ptr<KernelObject> lookupObject(HANDLE handle, ObjectKind kind);
+// The object of `handle` whatever its kind, else null.
+std::shared_ptr<KernelObject> lookupAnyObject(HANDLE handle);
 // Removes `handle` from the table if it is open and of `kind`; false otherwise.
 bool removeObject(HANDLE handle, ObjectKind kind);
 

@@ -1,4 +1,5 @@
-// The process-wide table of kernel object handles (open files and directory searches).
+// The process-wide table of kernel object handles (open files, directory searches, processes
+// and file mappings).
 #include <unistd.h>
 
 #include <mutex>
@@ -46,6 +47,13 @@ std::shared_ptr<KernelObject> lookupObject(HANDLE handle, ObjectKind kind) {
     auto it = t.objects.find(reinterpret_cast<uintptr_t>(handle));
     if (it == t.objects.end() || it->second->kind() != kind) return nullptr;
     return it->second;
+}
+
+std::shared_ptr<KernelObject> lookupAnyObject(HANDLE handle) {
+    HandleTable& t = table();
+    std::lock_guard lock(t.mutex);
+    auto it = t.objects.find(reinterpret_cast<uintptr_t>(handle));
+    return it == t.objects.end() ? nullptr : it->second;
 }
 
 bool removeObject(HANDLE handle, ObjectKind kind) {

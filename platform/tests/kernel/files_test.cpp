@@ -33,8 +33,9 @@ protected:
     }
     bool exists(const std::string& relative) const { return fs::exists(rootPath(relative)); }
 
+    // Shared for reading and writing: these tests open one file with several handles.
     HANDLE open(const std::string& relative, DWORD access, DWORD disposition) {
-        return CreateFileA(win(relative).c_str(), access, FILE_SHARE_READ, nullptr, disposition,
+        return CreateFileA(win(relative).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     }
 };
