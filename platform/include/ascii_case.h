@@ -50,4 +50,9 @@ constexpr int compareIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
+// Orders maps and sets whose keys compare ignoring case.
+struct LessIgnoringCase {
+    bool operator()(std::string_view a, std::string_view b) const { return compareIgnoringCase(a, b) < 0; }
+};
+
 }  // namespace winplat

@@ -73,3 +73,7 @@ WINPLAT_API WinplatShellExecuteHandler WinplatSetShellExecuteHandler(WinplatShel
 // posted with `mouseMessage` (WM_LBUTTONDOWN, WM_RBUTTONUP, ...). FALSE when the window has no
 // such icon. Works where the desktop has no notification area (the virtual display).
 WINPLAT_API BOOL WinplatClickTrayIcon(HWND w, UINT id, UINT mouseMessage);
+// Receives every ExitWindowsEx request (its EWX_* flags) and answers it. The default never
+// restarts or logs off Linux: it writes the request to standard error and answers TRUE.
+typedef BOOL (*WinplatRebootHandler)(UINT flags, void* ctx);
+WINPLAT_API WinplatRebootHandler WinplatSetRebootHandler(WinplatRebootHandler handler, void* ctx);

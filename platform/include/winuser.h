@@ -20,6 +20,7 @@
 #define ERROR_INVALID_MENU_HANDLE 1401L
 #define ERROR_MENU_ITEM_NOT_FOUND 1456L
 #define ERROR_INVALID_ACCEL_HANDLE 1403L
+#define ERROR_NOT_GUI_PROCESS 1471L
 
 typedef void* PVOID;
 
@@ -264,8 +265,9 @@ WINPLAT_API BOOL PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
 WINPLAT_API BOOL PostThreadMessageA(DWORD idThread, UINT Msg, WPARAM wParam, LPARAM lParam);
 WINPLAT_API void PostQuitMessage(int nExitCode);
 WINPLAT_API BOOL WaitMessage(void);
-// Only the queue is waited for: every handle given makes the call fail with
-// ERROR_INVALID_HANDLE until processes are waitable objects.
+// Waits for processes (CreateProcessA's handles) and the queue: WAIT_OBJECT_0 + the index of
+// the first process that ended, WAIT_OBJECT_0 + nCount for a message the mask asks for, or
+// WAIT_TIMEOUT. Other handles fail with ERROR_INVALID_HANDLE; fWaitAll is not supported.
 WINPLAT_API DWORD MsgWaitForMultipleObjects(DWORD nCount, const HANDLE* pHandles, BOOL fWaitAll,
                                             DWORD dwMilliseconds, DWORD dwWakeMask);
 WINPLAT_API DWORD GetQueueStatus(UINT flags);
@@ -940,3 +942,21 @@ WINPLAT_API BOOL WinHelpA(HWND hWndMain, LPCSTR lpszHelp, UINT uCommand, ULONG_P
 // Hands the sound (a file, an alias, or with SND_RESOURCE a "WAVE" resource of `hmod`) to the
 // sound handler.
 WINPLAT_API BOOL PlaySoundA(LPCSTR pszSound, HMODULE hmod, DWORD fdwSound);
+
+// ---- Other processes of the session ------------------------------------------------------
+// A number in 0xC000..0xFFFF that every process of the session gets for the same name (names
+// compare ignoring case); 0 for an empty name or when the numbers are used up.
+WINPLAT_API UINT RegisterWindowMessageA(LPCSTR lpString);
+// 0 once the started process waits for input with nothing queued (at once when it already
+// has), WAIT_TIMEOUT, or WAIT_FAILED when it ended without ever waiting. Messages sent to
+// this thread are served meanwhile.
+WINPLAT_API DWORD WaitForInputIdle(HANDLE hProcess, DWORD dwMilliseconds);
+
+#define EWX_LOGOFF 0x00000000
+#define EWX_SHUTDOWN 0x00000001
+#define EWX_REBOOT 0x00000002
+#define EWX_FORCE 0x00000004
+#define EWX_POWEROFF 0x00000008
+#define EWX_FORCEIFHUNG 0x00000010
+// Goes to the reboot handler (WinplatSetRebootHandler), which only records the request.
+WINPLAT_API BOOL ExitWindowsEx(UINT uFlags, DWORD dwReason);

@@ -3,6 +3,9 @@
 #include <optional>
 
 #include "detail.h"
+#include "exit_windows.h"
+#include "session.h"
+#include "session_folder.h"
 #include "winplat.h"
 
 namespace winplat::detail {
@@ -56,6 +59,9 @@ WINPLAT_API void WinplatResetProcessState(void) {
     resetRegistry();
     resetWindows();
     resetFiles();
+    resetSession();
+    resetSessionFolder();
+    rebootHandler().reset();
     resetDisplay();
     resetCom();
     resetTrayIcons();

@@ -5,6 +5,7 @@
 
 #include "ascii_case.h"
 #include "detail.h"
+#include "session.h"
 #include "wintable.h"
 
 namespace winplat::detail {
@@ -144,13 +145,20 @@ WINPLAT_API BOOL GetClassInfoA(HINSTANCE hInstance, LPCSTR lpClassName, LPWNDCLA
 }
 
 WINPLAT_API int GetClassNameA(HWND hWnd, LPSTR lpClassName, int nMaxCount) {
-    return withWindow(hWnd, int{0}, [&](WindowTable&, const std::shared_ptr<Window>& w) -> int {
-        if (!lpClassName || nMaxCount <= 0) {
-            SetLastError(ERROR_INSUFFICIENT_BUFFER);
-            return 0;
-        }
-        return static_cast<int>(copyBounded(lpClassName, static_cast<size_t>(nMaxCount), w->windowClass->name));
-    });
+    std::string name;
+    if (!withWindow(hWnd, false, [&](WindowTable&, const std::shared_ptr<Window>& w) {
+            name = w->windowClass->name;
+            return true;
+        })) {
+        auto other = foreignWindow(hWnd);  // another process's, from the session's table
+        if (!other) return 0;
+        name = other->className;
+    }
+    if (!lpClassName || nMaxCount <= 0) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    return static_cast<int>(copyBounded(lpClassName, static_cast<size_t>(nMaxCount), name));
 }
 
 namespace {

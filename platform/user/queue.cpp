@@ -1,24 +1,34 @@
 // Message queues, one per thread: posted messages in order, input, messages sent from other
-// threads, the quit flag, and the wait (Qt's dispatcher on the GUI thread when the driver is
-// loaded, else poll on the thread's eventfd). Retrieval order: sent messages (dispatched inside
-// the call), posted messages, the quit flag, input, WM_PAINT, WM_TIMER. Nothing is locked while
-// a window procedure runs, so loops nest freely.
+// threads and other processes, the quit flag, and the wait (Qt's dispatcher on the GUI thread
+// when the driver is loaded, else poll). Each thread waits on an epoll set of its own eventfd
+// and the process's watched descriptors (the session's sockets, children that ended), so a
+// message from another process wakes whichever thread waits. Retrieval order: sent messages
+// (dispatched inside the call), posted messages, the quit flag, input, WM_PAINT, WM_TIMER.
+// Nothing is locked while a window procedure runs, so loops nest freely.
 #include "queue.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
+#include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <unordered_map>
 
 #include "detail.h"
 #include "gdi_internal.h"
+#include "ipc.h"
+#include "process.h"
+#include "process_events.h"
+#include "session.h"
+#include "startup.h"
 #include "wintable.h"
 
 namespace winplat::detail {
@@ -37,7 +47,8 @@ namespace {
 
 struct ThreadQueue;
 
-// A message sent from another thread: its sender waits until `done`.
+// A message sent from another thread: its sender waits until `done`. One sent from another
+// process has no sender thread here: `reply` takes its result.
 struct SentMessage {
     HWND hwnd;
     UINT message;
@@ -46,11 +57,37 @@ struct SentMessage {
     LRESULT result = 0;
     std::atomic<bool> done{false};
     DWORD sender = 0;
+    std::function<void(LRESULT)> reply;
+
+    void finish(LRESULT value) {
+        result = value;
+        if (reply) {
+            reply(value);
+            return;
+        }
+        done.store(true, std::memory_order_release);
+        wakeThread(sender);
+    }
 };
 
+// An epoll set of the thread's eventfd and the process's watched descriptors.
+int makeWaitSet(int wakeFd) {
+    int set = epoll_create1(EPOLL_CLOEXEC);
+    if (set < 0) return -1;
+    for (int fd : {wakeFd, eventsFd()}) {
+        epoll_event e{};
+        e.events = EPOLLIN;
+        e.data.fd = fd;
+        epoll_ctl(set, EPOLL_CTL_ADD, fd, &e);
+    }
+    return set;
+}
+
 struct ThreadQueue {
-    explicit ThreadQueue(DWORD id) : thread(id), wakeFd(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+    explicit ThreadQueue(DWORD id)
+        : thread(id), wakeFd(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)), waitFd(makeWaitSet(wakeFd)) {}
     ~ThreadQueue() {
+        if (waitFd >= 0) close(waitFd);
         if (wakeFd >= 0) close(wakeFd);
     }
     ThreadQueue(const ThreadQueue&) = delete;
@@ -69,6 +106,7 @@ struct ThreadQueue {
 
     const DWORD thread;
     const int wakeFd;
+    const int waitFd;  // what the thread sleeps on
     std::atomic<bool> waiting{false};
     std::mutex mutex;
     std::deque<MSG> posted;
@@ -110,10 +148,7 @@ void abandon(ThreadQueue& q) {
         pending.swap(q.sent);
         q.sentCount.store(0);
     }
-    for (auto& s : pending) {
-        s->done.store(true, std::memory_order_release);
-        wakeThread(s->sender);
-    }
+    for (auto& s : pending) s->finish(0);
 }
 
 // The calling thread's queue, made at first use and removed when the thread ends.
@@ -160,23 +195,73 @@ bool hasWork(ThreadQueue& q) {
 
 void waitOnQueue(ThreadQueue& q, int timeoutMs) {
     presentPainted();  // what was painted shows before the thread sleeps
+    publishWindows();  // and other processes see its windows as they are
     // Posters write the eventfd only while `waiting` is set: set it, then look once more.
     q.waiting.store(true);
     if (hasWork(q)) {
         q.waiting.store(false);
         return;
     }
+    signalInputIdle();
     int timer = msUntilNextTimer(q.thread);
     if (timer >= 0 && (timeoutMs < 0 || timer < timeoutMs)) timeoutMs = timer;
     const WinplatDriverFunctions* driver = isGuiThread() ? loadedGuiDriver() : nullptr;
     if (driver) {
-        driver->wait(q.wakeFd, timeoutMs);
+        driver->wait(q.waitFd, timeoutMs);
     } else {
-        pollfd p{q.wakeFd, POLLIN, 0};
+        pollfd p{q.waitFd, POLLIN, 0};
         poll(&p, 1, timeoutMs);
     }
     q.waiting.store(false);
     q.drain();
+}
+
+// Watches more descriptors in the thread's wait set while it lives (copies of them, so that
+// nested waits on the same descriptor keep their own entries).
+class ExtraWatches {
+public:
+    ExtraWatches(const ThreadQueue& q, const std::vector<int>& fds) : set_(q.waitFd) {
+        for (int fd : fds) {
+            int copy = fcntl(fd, F_DUPFD_CLOEXEC, 3);
+            if (copy < 0) continue;
+            epoll_event e{};
+            e.events = EPOLLIN;
+            e.data.fd = copy;
+            if (epoll_ctl(set_, EPOLL_CTL_ADD, copy, &e) == 0) {
+                copies_.push_back(copy);
+            } else {
+                close(copy);
+            }
+        }
+    }
+    ~ExtraWatches() {
+        for (int copy : copies_) {
+            epoll_ctl(set_, EPOLL_CTL_DEL, copy, nullptr);
+            close(copy);
+        }
+    }
+    ExtraWatches(const ExtraWatches&) = delete;
+    ExtraWatches& operator=(const ExtraWatches&) = delete;
+
+private:
+    int set_;
+    std::vector<int> copies_;
+};
+
+// The index of the first readable descriptor of `fds`, else -1.
+int firstReadable(const std::vector<int>& fds) {
+    for (size_t i = 0; i < fds.size(); ++i) {
+        pollfd p{fds[i], POLLIN, 0};
+        if (poll(&p, 1, 0) > 0) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+// Milliseconds left of `timeoutMs` since `start` (-1: no limit).
+int timeLeft(DWORD start, DWORD timeoutMs) {
+    if (timeoutMs == INFINITE) return -1;
+    DWORD passed = GetTickCount() - start;
+    return passed >= timeoutMs ? 0 : static_cast<int>(timeoutMs - passed);
 }
 
 // Runs the messages other threads sent to this one; true when there were any.
@@ -193,10 +278,9 @@ bool serviceSentMessages(ThreadQueue& q) {
         }
         any = true;
         ++servicingSend;
-        s->result = callWindow(s->hwnd, s->message, s->wParam, s->lParam);
+        LRESULT result = callWindow(s->hwnd, s->message, s->wParam, s->lParam);
         --servicingSend;
-        s->done.store(true, std::memory_order_release);
-        wakeThread(s->sender);
+        s->finish(result);
     }
     return any;
 }
@@ -213,6 +297,7 @@ bool takeFrom(std::deque<MSG>& from, const MessageFilter& f, bool remove, MSG& o
 }
 
 bool peek(ThreadQueue& q, const MessageFilter& f, UINT flags, MSG& out) {
+    runReadyEvents();
     serviceSentMessages(q);
     bool remove = (flags & PM_REMOVE) != 0;
     bool found = false, fromInput = false;
@@ -255,26 +340,51 @@ LRESULT sendToOtherThread(ThreadQueue& mine, DWORD thread, HWND hwnd, UINT messa
     }
     target->wake();
     // Sends to this thread are serviced meanwhile, so A -> B -> A cannot deadlock.
-    while (!s->done.load(std::memory_order_acquire)) {
-        if (serviceSentMessages(mine)) continue;
-        mine.waiting.store(true);
-        bool pending = false;
-        {
-            std::lock_guard lock(mine.mutex);
-            pending = !mine.sent.empty();
-        }
-        if (!pending && !s->done.load(std::memory_order_acquire)) {
-            pollfd p{mine.wakeFd, POLLIN, 0};
-            poll(&p, 1, 100);
-        }
-        mine.waiting.store(false);
-        mine.drain();
-        if (!queueOf(thread)) break;
-    }
-    return s->result;
+    serveSendsUntil([&] { return s->done.load(std::memory_order_acquire) || !queueOf(thread); }, {}, INFINITE);
+    return s->done.load(std::memory_order_acquire) ? s->result : 0;
 }
 
 }  // namespace
+
+int serveSendsUntil(const std::function<bool()>& done, const std::vector<int>& fds, DWORD timeoutMs) {
+    ThreadQueue& q = myQueue();
+    ExtraWatches extra(q, fds);
+    const DWORD start = GetTickCount();
+    for (;;) {
+        runReadyEvents();
+        if (serviceSentMessages(q)) continue;
+        if (done && done()) return -1;
+        if (int ready = firstReadable(fds); ready >= 0) return ready;
+        int left = timeLeft(start, timeoutMs);
+        if (left == 0) return -2;
+        q.waiting.store(true);
+        if (q.sentCount.load() == 0 && !(done && done())) {
+            pollfd p{q.waitFd, POLLIN, 0};
+            poll(&p, 1, left);
+        }
+        q.waiting.store(false);
+        q.drain();
+    }
+}
+
+bool queueSendFromProcess(DWORD thread, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                          std::function<void(LRESULT)> reply) {
+    auto target = queueOf(thread);
+    if (!target) return false;
+    auto s = std::make_shared<SentMessage>();
+    s->hwnd = hwnd;
+    s->message = message;
+    s->wParam = wParam;
+    s->lParam = lParam;
+    s->reply = std::move(reply);
+    {
+        std::lock_guard lock(target->mutex);
+        target->sent.push_back(s);
+        ++target->sentCount;
+    }
+    target->wake();
+    return true;
+}
 
 bool postToThread(DWORD thread, const MSG& msg, bool input) {
     auto q = thread == GetCurrentThreadId() ? holder.queue : queueOf(thread);
@@ -356,20 +466,50 @@ WINPLAT_API DWORD GetCurrentThreadId(void) {
 }
 
 WINPLAT_API DWORD GetWindowThreadProcessId(HWND hWnd, LPDWORD lpdwProcessId) {
-    return withWindow(hWnd, DWORD{0}, [&](WindowTable&, const std::shared_ptr<Window>& w) -> DWORD {
+    DWORD thread = withWindow(hWnd, DWORD{0}, [&](WindowTable&, const std::shared_ptr<Window>& w) -> DWORD {
         if (lpdwProcessId) *lpdwProcessId = static_cast<DWORD>(getpid());
         return w->thread;
     });
+    if (thread) return thread;
+    auto other = foreignWindow(hWnd);
+    if (!other) return 0;
+    if (lpdwProcessId) *lpdwProcessId = other->pid;
+    return other->thread;
 }
+
+namespace {
+
+// The top-level windows of the session's other processes that a message may reach.
+std::vector<ForeignWindow> broadcastTargets(UINT message) {
+    return carriesPointer(message) ? std::vector<ForeignWindow>{} : foreignWindowsUnder(nullptr);
+}
+
+// A send or post to a window that is not this process's: to its process when it is another's,
+// with integer parameters. Sets the last error and returns false otherwise.
+bool otherProcessTakes(HWND hwnd, UINT message, int64_t& process) {
+    process = foreignProcessOf(hwnd);
+    if (!process) return false;  // ERROR_INVALID_WINDOW_HANDLE stays
+    if (carriesPointer(message)) {
+        SetLastError(ERROR_MESSAGE_SYNC_ONLY);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
 
 WINPLAT_API LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     if (hWnd == HWND_BROADCAST) {
         std::vector<HWND> all = topLevelWindows();
         for (HWND h : all) SendMessageA(h, Msg, wParam, lParam);
+        for (const ForeignWindow& w : broadcastTargets(Msg)) sendToProcess(w.process, w.handle, Msg, wParam, lParam);
         return 0;
     }
     DWORD thread = withWindow(hWnd, DWORD{0}, [](WindowTable&, const std::shared_ptr<Window>& w) { return w->thread; });
-    if (!thread) return 0;
+    if (!thread) {
+        int64_t process = 0;
+        return otherProcessTakes(hWnd, Msg, process) ? sendToProcess(process, hWnd, Msg, wParam, lParam) : 0;
+    }
     if (thread == GetCurrentThreadId() || !queueOf(thread)) return callWindow(hWnd, Msg, wParam, lParam);
     return sendToOtherThread(myQueue(), thread, hWnd, Msg, wParam, lParam);
 }
@@ -386,12 +526,17 @@ WINPLAT_API BOOL PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
         if (hWnd == HWND_BROADCAST) {
             std::vector<HWND> all = topLevelWindows();
             for (HWND h : all) PostMessageA(h, Msg, wParam, lParam);
+            for (const ForeignWindow& w : broadcastTargets(Msg)) postToProcess(w.process, w.handle, Msg, wParam, lParam);
             return TRUE;
         }
         DWORD thread = GetCurrentThreadId();
         if (hWnd) {
             thread = withWindow(hWnd, DWORD{0}, [](WindowTable&, const std::shared_ptr<Window>& w) { return w->thread; });
-            if (!thread) return FALSE;
+            if (!thread) {
+                int64_t process = 0;
+                return otherProcessTakes(hWnd, Msg, process) ? postToProcess(process, hWnd, Msg, wParam, lParam)
+                                                              : FALSE;
+            }
         }
         MSG msg{hWnd, Msg, wParam, lParam, GetTickCount(), lastPointerPosition()};
         if (!postToThread(thread, msg, false)) {
@@ -470,21 +615,66 @@ WINPLAT_API BOOL WaitMessage(void) {
     });
 }
 
-WINPLAT_API DWORD MsgWaitForMultipleObjects(DWORD nCount, const HANDLE* pHandles, BOOL,
+// Ends with the first of the handles that is signalled (WAIT_OBJECT_0 + its index), then with
+// a message the mask asks for (WAIT_OBJECT_0 + nCount), else WAIT_TIMEOUT. Processes are the
+// objects that can be waited for; waiting for all of them at once is not supported.
+WINPLAT_API DWORD MsgWaitForMultipleObjects(DWORD nCount, const HANDLE* pHandles, BOOL fWaitAll,
                                             DWORD dwMilliseconds, DWORD dwWakeMask) {
     return guardedCall(DWORD{WAIT_FAILED}, [&]() -> DWORD {
-        if (nCount > 0 || (nCount > 0 && !pHandles)) {
+        if (nCount >= MAXIMUM_WAIT_OBJECTS || (nCount > 0 && !pHandles) || (fWaitAll && nCount > 0)) {
+            SetLastError(fWaitAll && nCount > 0 && nCount < MAXIMUM_WAIT_OBJECTS ? ERROR_NOT_SUPPORTED
+                                                                                : ERROR_INVALID_PARAMETER);
+            return WAIT_FAILED;
+        }
+        std::vector<std::shared_ptr<KernelObject>> objects;  // held while waiting
+        std::vector<int> fds;
+        for (DWORD i = 0; i < nCount; ++i) {
+            auto object = lookupAnyObject(pHandles[i]);
+            if (!object || object->waitFd() < 0) {
+                SetLastError(ERROR_INVALID_HANDLE);
+                return WAIT_FAILED;
+            }
+            fds.push_back(object->waitFd());
+            objects.push_back(std::move(object));
+        }
+        ThreadQueue& q = myQueue();
+        ExtraWatches extra(q, fds);
+        const DWORD start = GetTickCount();
+        for (;;) {
+            if (int ready = firstReadable(fds); ready >= 0) return WAIT_OBJECT_0 + static_cast<DWORD>(ready);
+            if (GetQueueStatus(dwWakeMask) >> 16) return WAIT_OBJECT_0 + nCount;
+            int left = timeLeft(start, dwMilliseconds);
+            if (left == 0) return WAIT_TIMEOUT;
+            waitOnQueue(q, left);
+        }
+    });
+}
+
+WINPLAT_API DWORD WaitForInputIdle(HANDLE hProcess, DWORD dwMilliseconds) {
+    return guardedCall(DWORD{WAIT_FAILED}, [&]() -> DWORD {
+        auto process = processOf(hProcess);
+        if (!process) {
             SetLastError(ERROR_INVALID_HANDLE);
             return WAIT_FAILED;
         }
-        ThreadQueue& q = myQueue();
-        auto start = GetTickCount();
+        const DWORD start = GetTickCount();
         for (;;) {
-            if (GetQueueStatus(dwWakeMask) >> 16) return WAIT_OBJECT_0;
-            DWORD passed = GetTickCount() - start;
-            if (dwMilliseconds != INFINITE && passed >= dwMilliseconds) return WAIT_TIMEOUT;
-            int left = dwMilliseconds == INFINITE ? -1 : static_cast<int>(dwMilliseconds - passed);
-            waitOnQueue(q, left);
+            switch (process->idleState()) {
+            case ProcessObject::IdleState::Idle: return 0;
+            case ProcessObject::IdleState::Never: {
+                // The pipe closes as the process ends: let it finish ending (briefly: a program
+                // it replaced itself with may run on).
+                const int left = timeLeft(start, dwMilliseconds);
+                pollfd ended{process->waitFd(), POLLIN, 0};
+                poll(&ended, 1, left < 0 || left > 1000 ? 1000 : left);
+                SetLastError(ERROR_NOT_GUI_PROCESS);
+                return WAIT_FAILED;
+            }
+            case ProcessObject::IdleState::Pending: break;
+            }
+            int left = timeLeft(start, dwMilliseconds);
+            if (left == 0) return WAIT_TIMEOUT;
+            serveSendsUntil(nullptr, {process->idleFd()}, static_cast<DWORD>(left));
         }
     });
 }
@@ -493,6 +683,7 @@ WINPLAT_API DWORD MsgWaitForMultipleObjects(DWORD nCount, const HANDLE* pHandles
 // since the last call, so the low word repeats it.
 WINPLAT_API DWORD GetQueueStatus(UINT flags) {
     ThreadQueue& q = myQueue();
+    runReadyEvents();
     serviceSentMessages(q);
     UINT kinds = 0;
     {

@@ -2,6 +2,9 @@
 // quit flag and the one wait of each thread.
 #pragma once
 
+#include <functional>
+#include <vector>
+
 #include "win32.h"
 
 namespace winplat::detail {
@@ -23,6 +26,15 @@ bool postToThread(DWORD thread, const MSG& msg, bool input);
 void ensureThreadQueue();
 // Wakes the thread's wait so that it looks at its queue again.
 void wakeThread(DWORD thread);
+// Waits, serving the messages other threads and processes send to this thread and running
+// nothing else, until `done()` holds (-1), one of `fds` is readable (its index) or `timeoutMs`
+// passes (-2; INFINITE: no limit).
+int serveSendsUntil(const std::function<bool()>& done, const std::vector<int>& fds, DWORD timeoutMs);
+// Queues a message another process sent to a window of `thread`, served as a send from
+// another thread; `reply` gets the result (0 when the thread ends first). False when the
+// thread has no queue.
+bool queueSendFromProcess(DWORD thread, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                          std::function<void(LRESULT)> reply);
 // The process's last known pointer position (desktop coordinates) and the time now, as
 // messages carry them.
 POINT lastPointerPosition();

@@ -16,6 +16,7 @@
 #include "display_backend.h"
 #include "gdi_internal.h"
 #include "queue.h"
+#include "session.h"
 #include "winplat.h"
 #include "wintable.h"
 
@@ -39,6 +40,12 @@ HWND liveWindow(HWND WindowTable::*which) {
 std::shared_ptr<Window> findWindow(WindowTable& t, HWND hwnd) {
     auto it = t.windows.find(reinterpret_cast<uintptr_t>(hwnd));
     return it == t.windows.end() ? nullptr : it->second;
+}
+
+bool windowHasRecord(HWND hwnd) {
+    WindowTable& t = windowTable();
+    std::lock_guard lock(t.mutex);
+    return findWindow(t, hwnd) != nullptr;
 }
 
 bool windowHasPlace(HWND hwnd) {
@@ -159,7 +166,13 @@ WINPLAT_API HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpW
         if (X == CW_USEDEFAULT) X = Y = 0;
         ensureThreadQueue();  // messages to the window can come from other threads at once
         if (nWidth == CW_USEDEFAULT) nWidth = nHeight = 0;
-        HWND hwnd = nullptr;
+        // Window handles are 2 modulo 4 (file handles are multiples of 4), below 2^31 so that
+        // code storing an HWND in 32 bits keeps it, and never reused within the session.
+        HWND hwnd = takeWindowHandle();
+        if (!hwnd) {
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return nullptr;
+        }
         {
             WindowTable& t = windowTable();
             std::lock_guard lock(t.mutex);
@@ -177,8 +190,6 @@ WINPLAT_API HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpW
                 }
             }
             auto w = std::make_shared<Window>();
-            hwnd = reinterpret_cast<HWND>(t.nextHandle);
-            t.nextHandle += 4;
             w->handle = hwnd;
             w->windowClass = c;
             w->proc = c->info.lpfnWndProc;
@@ -306,10 +317,14 @@ WINPLAT_API BOOL DestroyWindow(HWND hWnd) {
     });
 }
 
+// Windows of other processes answer from the session's table.
 WINPLAT_API BOOL IsWindow(HWND hWnd) {
-    WindowTable& t = windowTable();
-    std::lock_guard lock(t.mutex);
-    return findWindow(t, hWnd) != nullptr;
+    {
+        WindowTable& t = windowTable();
+        std::lock_guard lock(t.mutex);
+        if (findWindow(t, hWnd)) return TRUE;
+    }
+    return foreignWindow(hWnd) ? TRUE : FALSE;
 }
 
 // A child's parent; for a top-level window its owner, as Win32 answers for popups.
@@ -386,10 +401,17 @@ WINPLAT_API BOOL SetWindowTextA(HWND hWnd, LPCSTR lpString) {
     return SendMessageA(hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(lpString)) ? TRUE : FALSE;
 }
 
+// Another process's window answers from the session's table, without a message, as Win32
+// answers for windows of other processes.
 WINPLAT_API int GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount) {
-    if (!IsWindow(hWnd)) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
+    if (!windowHasRecord(hWnd)) {
+        auto other = foreignWindow(hWnd);
+        if (!other) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return 0;
+        }
+        if (!lpString || nMaxCount <= 0) return 0;
+        return static_cast<int>(copyBounded(lpString, static_cast<size_t>(nMaxCount), other->title));
     }
     if (!lpString || nMaxCount <= 0) return 0;
     return static_cast<int>(SendMessageA(hWnd, WM_GETTEXT, static_cast<WPARAM>(nMaxCount),
@@ -397,9 +419,10 @@ WINPLAT_API int GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount) {
 }
 
 WINPLAT_API int GetWindowTextLengthA(HWND hWnd) {
-    if (!IsWindow(hWnd)) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
+    if (!windowHasRecord(hWnd)) {
+        auto other = foreignWindow(hWnd);
+        if (!other) SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return other ? static_cast<int>(other->title.size()) : 0;
     }
     return static_cast<int>(SendMessageA(hWnd, WM_GETTEXTLENGTH, 0, 0));
 }

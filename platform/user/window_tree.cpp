@@ -3,6 +3,7 @@
 
 #include "ascii_case.h"
 #include "detail.h"
+#include "session.h"
 #include "wintable.h"
 
 namespace winplat::detail {
@@ -34,12 +35,6 @@ const std::vector<HWND>* siblingsOf(WindowTable& t, const Window& w) {
         return parent ? &parent->children : nullptr;
     }
     return w.messageOnly ? nullptr : &t.topLevels;
-}
-
-bool classMatches(WindowTable& t, const Window& w, LPCSTR className) {
-    if (!className) return true;
-    auto c = findClass(t, className);
-    return c && c == w.windowClass;
 }
 
 }  // namespace
@@ -137,36 +132,70 @@ WINPLAT_API BOOL EnumWindows(WNDENUMPROC lpEnumFunc, LPARAM lParam) {
 
 // Children of `hWndParent` (top-level windows when null) after `hWndChildAfter`, in z-order,
 // by class (name or atom) and exact title, both optional; titles compare case-insensitively.
+// The top-level windows of the session's other processes follow this process's (see
+// foreignWindowsUnder), and another process's window may be the parent; those match by class
+// name.
 WINPLAT_API HWND FindWindowExA(HWND hWndParent, HWND hWndChildAfter, LPCSTR lpszClass,
                                LPCSTR lpszWindow) {
-    WindowTable& t = windowTable();
-    std::lock_guard lock(t.mutex);
-    const std::vector<HWND>* list = &t.topLevels;
-    if (hWndParent && hWndParent != desktopWindow()) {
-        auto parent = findWindow(t, hWndParent);
-        if (!parent) {
-            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    std::string className;      // the name other processes' windows must have
+    bool localParent = true;    // this process's window, or the desktop
+    bool afterOther = false;    // hWndChildAfter is another process's window
+    bool classKnown = !lpszClass;  // registered in this process
+    {
+        WindowTable& t = windowTable();
+        std::lock_guard lock(t.mutex);
+        const std::vector<HWND>* list = &t.topLevels;
+        if (hWndParent && hWndParent != desktopWindow()) {
+            auto parent = findWindow(t, hWndParent);
+            if (parent) list = &parent->children;
+            localParent = parent != nullptr;
+        }
+        std::shared_ptr<WindowClass> wanted = lpszClass ? findClass(t, lpszClass) : nullptr;
+        if (lpszClass && !wanted && isAtomName(lpszClass)) {
+            SetLastError(ERROR_CANNOT_FIND_WND_CLASS);  // an atom names no class here
             return nullptr;
         }
-        list = &parent->children;
+        if (lpszClass) className = wanted ? wanted->name : std::string(lpszClass);
+        classKnown = classKnown || wanted;
+        auto at = localParent ? list->begin() : list->end();
+        if (hWndChildAfter && localParent) {
+            at = std::find(list->begin(), list->end(), hWndChildAfter);
+            if (at != list->end()) {
+                ++at;
+            } else if (list != &t.topLevels || findWindow(t, hWndChildAfter)) {
+                return nullptr;
+            } else {
+                afterOther = true;  // continue among other processes' windows
+            }
+        }
+        for (; localParent && at != list->end(); ++at) {
+            auto w = findWindow(t, *at);
+            if (!w || (lpszClass && w->windowClass != wanted)) continue;
+            if (lpszWindow && !winplat::equalsIgnoringCase(w->text, lpszWindow)) continue;
+            return *at;
+        }
+        if (localParent && list != &t.topLevels) {
+            SetLastError(ERROR_FILE_NOT_FOUND);
+            return nullptr;
+        }
     }
-    if (lpszClass && !findClass(t, lpszClass)) {
-        SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
+    if (!localParent && !foreignWindow(hWndParent)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
     }
-    auto at = list->begin();
-    if (hWndChildAfter) {
-        at = std::find(list->begin(), list->end(), hWndChildAfter);
-        if (at == list->end()) return nullptr;
-        ++at;
+    bool started = !afterOther && !(hWndChildAfter && !localParent);
+    bool classSeen = !lpszClass;
+    for (const ForeignWindow& w : foreignWindowsUnder(localParent ? nullptr : hWndParent)) {
+        if (!started) {
+            started = w.handle == hWndChildAfter;
+            continue;
+        }
+        if (lpszClass && !winplat::equalsIgnoringCase(w.className, className)) continue;
+        classSeen = true;
+        if (lpszWindow && !winplat::equalsIgnoringCase(w.title, lpszWindow)) continue;
+        return w.handle;
     }
-    for (; at != list->end(); ++at) {
-        auto w = findWindow(t, *at);
-        if (!w || !classMatches(t, *w, lpszClass)) continue;
-        if (lpszWindow && !winplat::equalsIgnoringCase(w->text, lpszWindow)) continue;
-        return *at;
-    }
-    SetLastError(ERROR_FILE_NOT_FOUND);
+    SetLastError(classKnown || classSeen ? ERROR_FILE_NOT_FOUND : ERROR_CANNOT_FIND_WND_CLASS);
     return nullptr;
 }
 

@@ -5,6 +5,8 @@
 #include "detail.h"
 #include "gdi_internal.h"
 #include "rectset.h"
+#include "session.h"
+#include "startup.h"
 #include "wintable.h"
 
 namespace winplat::detail {
@@ -223,6 +225,8 @@ WINPLAT_API BOOL ShowWindow(HWND hWnd, int nCmdShow) {
             SetLastError(ERROR_INVALID_WINDOW_HANDLE);
             return FALSE;
         }
+        // The first normal show of a top-level window takes the starter's show command.
+        if (p.topLevel) nCmdShow = startupShowCommand(nCmdShow);
         if (nCmdShow == SW_SHOWDEFAULT) nCmdShow = SW_SHOWNORMAL;
         bool hide = nCmdShow == SW_HIDE || nCmdShow == SW_MINIMIZE;
         if (hide == !p.visible) return p.visible ? TRUE : FALSE;
@@ -239,10 +243,13 @@ WINPLAT_API BOOL ShowWindow(HWND hWnd, int nCmdShow) {
 }
 
 WINPLAT_API BOOL IsWindowVisible(HWND hWnd) {
-    WindowTable& t = windowTable();
-    std::lock_guard lock(t.mutex);
-    auto w = findWindow(t, hWnd);
-    return w && reallyVisible(t, *w) ? TRUE : FALSE;
+    {
+        WindowTable& t = windowTable();
+        std::lock_guard lock(t.mutex);
+        if (auto w = findWindow(t, hWnd)) return reallyVisible(t, *w) ? TRUE : FALSE;
+    }
+    auto other = foreignWindow(hWnd);  // another process's window: its own style
+    return other && (other->style & WS_VISIBLE) ? TRUE : FALSE;
 }
 
 WINPLAT_API BOOL GetWindowRect(HWND hWnd, LPRECT lpRect) {

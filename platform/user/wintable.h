@@ -67,9 +67,6 @@ struct WindowTable {
     std::vector<std::shared_ptr<WindowClass>> classes;
     std::vector<HWND> topLevels;  // z-order of the top-level windows with places, top first
     ATOM nextAtom = 0xC000;  // class atoms live in 0xC000..0xFFFF, as on Windows
-    // Window handles are 2 modulo 4 (file handles are multiples of 4), below 2^31 so that code
-    // storing an HWND in 32 bits keeps it, and never reused within the process.
-    uintptr_t nextHandle = 0x10002;
     HWND active = nullptr;
     HWND focus = nullptr;
     HWND capture = nullptr;
@@ -94,6 +91,8 @@ std::shared_ptr<WindowClass> findClass(WindowTable& t, LPCSTR name);
 
 // Callers hold the lock.
 std::shared_ptr<Window> findWindow(WindowTable& t, HWND hwnd);
+// Whether a handle is one of this process's windows (IsWindow also answers for other processes').
+bool windowHasRecord(HWND hwnd);
 
 // Runs `body(table, window)` with the lock held; `onFailure`, with ERROR_INVALID_WINDOW_HANDLE,
 // for a handle that is no window.
