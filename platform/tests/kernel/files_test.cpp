@@ -211,6 +211,50 @@ TEST_F(FilesTest, AccessModesAreEnforced) {
     CloseHandle(writer);
 }
 
+TEST_F(FilesTest, ShareModesFollowTheWindowsConflictTable) {
+    writeFile("shared.txt", "abc");
+    const std::string path = win("SHARED.TXT");
+    constexpr DWORD R = GENERIC_READ, W = GENERIC_WRITE, SR = FILE_SHARE_READ, SW = FILE_SHARE_WRITE;
+    struct Case {
+        const char* name;
+        DWORD firstAccess, firstShare, secondAccess, secondShare;
+        bool secondOpens;
+    };
+    const Case cases[] = {
+        {"two readers sharing reading", R, SR, R, SR, true},
+        {"a writer where reading alone is shared", R, SR, W, SR | SW, false},
+        {"a writer the reader shares writing with", R, SR | SW, W, SR, true},
+        {"a reader that does not share the open writer", W, SR | SW, R, SR, false},
+        {"a reader where nothing is shared", R, 0, R, SR | SW, false},
+        {"a second reader that shares nothing with a reader", R, SR, R, 0, false},
+        {"two readers and writers sharing both", R | W, SR | SW, R | W, SR | SW, true},
+        {"no access at all takes part in nothing", 0, 0, R | W, 0, true},
+        {"and is never refused", R | W, 0, 0, 0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HANDLE first = CreateFileA(path.c_str(), c.firstAccess, c.firstShare, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(first, INVALID_HANDLE_VALUE);
+        SetLastError(0xdeadbeef);
+        HANDLE second = CreateFileA(path.c_str(), c.secondAccess, c.secondShare, nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_EQ(second != INVALID_HANDLE_VALUE, c.secondOpens);
+        if (!c.secondOpens) {
+            EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+        }
+        if (second != INVALID_HANDLE_VALUE) CloseHandle(second);
+        CloseHandle(first);
+        // Once the first handle is gone nothing is refused.
+        HANDLE alone = CreateFileA(path.c_str(), R | W, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_NE(alone, INVALID_HANDLE_VALUE);
+        CloseHandle(alone);
+    }
+    // A refused CREATE_ALWAYS leaves the file as it was.
+    HANDLE reader = CreateFileA(path.c_str(), R, SR, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(CreateFileA(path.c_str(), W, SR, nullptr, CREATE_ALWAYS, 0, nullptr), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(readFile("shared.txt"), "abc");
+    CloseHandle(reader);
+}
+
 TEST_F(FilesTest, StaleAndForeignHandlesFailHarmlessly) {
     HANDLE h = open("x.txt", GENERIC_WRITE, CREATE_NEW);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
