@@ -14,6 +14,9 @@ enum class Family { Win95, Win98, NT4, NT5 };
 Family family();
 inline bool isNtFamily() { return family() == Family::NT4 || family() == Family::NT5; }
 
+// This process's id, asked of the kernel once (again in a child made by fork).
+DWORD currentProcessId();
+
 // The system root (no trailing '/'), read once per process state.
 const std::string& systemRoot();
 

@@ -3,6 +3,7 @@
 #include "process.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -11,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -99,6 +101,25 @@ ProcessObject::IdleState ProcessObject::idleState() {
         return IdleState::Never;
     }
     return IdleState::Pending;
+}
+
+namespace {
+
+std::atomic<DWORD> cachedProcessId{0};
+
+void forgetProcessIdInChild() { cachedProcessId.store(0); }
+
+}  // namespace
+
+DWORD currentProcessId() {
+    DWORD id = cachedProcessId.load(std::memory_order_relaxed);
+    if (!id) {
+        static std::once_flag registered;
+        std::call_once(registered, [] { pthread_atfork(nullptr, nullptr, forgetProcessIdInChild); });
+        id = static_cast<DWORD>(getpid());
+        cachedProcessId.store(id, std::memory_order_relaxed);
+    }
+    return id;
 }
 
 std::shared_ptr<ProcessObject> processOf(HANDLE handle) {
@@ -328,4 +349,4 @@ WINPLAT_API DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds) {
 
 WINPLAT_API LPSTR GetCommandLineA(void) { return const_cast<LPSTR>(processCommandLine().c_str()); }
 
-WINPLAT_API DWORD GetCurrentProcessId(void) { return static_cast<DWORD>(getpid()); }
+WINPLAT_API DWORD GetCurrentProcessId(void) { return currentProcessId(); }

@@ -184,20 +184,16 @@ void route(const std::shared_ptr<Connection>& c, const Packet& p) {
     }
 }
 
+// One packet per call: the descriptor stays ready while more wait, and the next look at the
+// watched descriptors takes the next one.
 void readConnection(const std::shared_ptr<Connection>& c) {
-    for (;;) {
-        Packet p{};
-        ssize_t n = recv(c->socket.get(), &p, sizeof p, MSG_DONTWAIT);
-        if (n == static_cast<ssize_t>(sizeof p)) {
-            route(c, p);
-            continue;
-        }
-        if (n > 0) continue;  // not one of ours
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
-        closeConnection(c);  // ended, or reset by a peer that died
-        return;
-    }
+    Packet p{};
+    ssize_t n;
+    do n = recv(c->socket.get(), &p, sizeof p, MSG_DONTWAIT);
+    while (n < 0 && errno == EINTR);
+    if (n == static_cast<ssize_t>(sizeof p)) route(c, p);
+    if (n > 0 || (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))) return;  // odd sizes are no packets of ours
+    closeConnection(c);  // ended, or reset by a peer that died
 }
 
 // Forgets a connection; the sends waiting on it fail.
@@ -227,8 +223,9 @@ bool hungUp(int fd) {
     return poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLRDHUP | POLLERR | POLLNVAL));
 }
 
-// The connection to a process, made on first use; null when it is gone.
-std::shared_ptr<Connection> connectionTo(int64_t process) {
+// The connection to a process, made on first use; null when it is gone. A kept connection is
+// checked for a hang-up only when `checkAlive` (a message on a dead one fails anyway).
+std::shared_ptr<Connection> connectionTo(int64_t process, bool checkAlive) {
     Links& l = links();
     std::string path;
     std::shared_ptr<Connection> ended;
@@ -237,7 +234,7 @@ std::shared_ptr<Connection> connectionTo(int64_t process) {
         if (!l.listener) return nullptr;
         auto it = l.toProcess.find(process);
         if (it != l.toProcess.end()) {
-            if (!hungUp(it->second->socket.get())) return it->second;
+            if (!checkAlive || !hungUp(it->second->socket.get())) return it->second;
             ended = it->second;
         }
         path = socketOf(l.folder, process);
@@ -311,14 +308,14 @@ bool processAlive(int64_t process) {
         std::lock_guard lock(l.mutex);
         if (process == l.self && l.listener) return true;
     }
-    if (connectionTo(process)) return true;
+    if (connectionTo(process, true)) return true;
     forgetProcess(process);
     return false;
 }
 
 BOOL postToProcess(int64_t process, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     publishWindows();
-    auto c = connectionTo(process);
+    auto c = connectionTo(process, false);
     if (!c) {
         forgetProcess(process);
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
@@ -332,7 +329,7 @@ BOOL postToProcess(int64_t process, HWND hwnd, UINT message, WPARAM wParam, LPAR
 
 LRESULT sendToProcess(int64_t process, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     publishWindows();
-    auto c = connectionTo(process);
+    auto c = connectionTo(process, false);
     if (!c) {
         forgetProcess(process);
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);

@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -166,6 +167,8 @@ struct QueueHolder {
 };
 thread_local QueueHolder holder;
 thread_local int servicingSend = 0;  // InSendMessage
+thread_local bool eventsJustRun = false;  // by the wait that just ended
+thread_local std::chrono::steady_clock::time_point nextEventsLook;
 
 ThreadQueue& myQueue() {
     if (!holder.queue) {
@@ -178,7 +181,7 @@ ThreadQueue& myQueue() {
     return *holder.queue;
 }
 
-bool isGuiThread() { return GetCurrentThreadId() == static_cast<DWORD>(getpid()); }
+bool isGuiThread() { return GetCurrentThreadId() == currentProcessId(); }
 
 // Blocks until the queue is woken, the display delivers input, or `timeoutMs` passes
 // (-1: no limit); the next timer shortens the wait.
@@ -193,31 +196,8 @@ bool hasWork(ThreadQueue& q) {
     return nextPaintMessage(q.thread, {}, msg);
 }
 
-void waitOnQueue(ThreadQueue& q, int timeoutMs) {
-    presentPainted();  // what was painted shows before the thread sleeps
-    publishWindows();  // and other processes see its windows as they are
-    // Posters write the eventfd only while `waiting` is set: set it, then look once more.
-    q.waiting.store(true);
-    if (hasWork(q)) {
-        q.waiting.store(false);
-        return;
-    }
-    signalInputIdle();
-    int timer = msUntilNextTimer(q.thread);
-    if (timer >= 0 && (timeoutMs < 0 || timer < timeoutMs)) timeoutMs = timer;
-    const WinplatDriverFunctions* driver = isGuiThread() ? loadedGuiDriver() : nullptr;
-    if (driver) {
-        driver->wait(q.waitFd, timeoutMs);
-    } else {
-        pollfd p{q.waitFd, POLLIN, 0};
-        poll(&p, 1, timeoutMs);
-    }
-    q.waiting.store(false);
-    q.drain();
-}
-
-// Watches more descriptors in the thread's wait set while it lives (copies of them, so that
-// nested waits on the same descriptor keep their own entries).
+// Watches more descriptors in the thread's epoll set while it lives, for the driver's wait
+// (copies of them, so that nested waits on the same descriptor keep their own entries).
 class ExtraWatches {
 public:
     ExtraWatches(const ThreadQueue& q, const std::vector<int>& fds) : set_(q.waitFd) {
@@ -247,6 +227,45 @@ private:
     int set_;
     std::vector<int> copies_;
 };
+
+// Sleeps on the thread's eventfd, the process's watched descriptors and `extra` until one is
+// readable or `timeoutMs` passes (-1: no limit); drains the eventfd and runs the watched
+// descriptors' handlers when they woke it. Returns the index of a readable `extra`, else -1.
+int sleepOn(ThreadQueue& q, int timeoutMs, const std::vector<int>& extra) {
+    std::vector<pollfd> set{{q.wakeFd, POLLIN, 0}, {eventsFd(), POLLIN, 0}};
+    for (int fd : extra) set.push_back({fd, POLLIN, 0});
+    int n = poll(set.data(), set.size(), timeoutMs);
+    q.waiting.store(false);
+    if (n <= 0) return -1;
+    if (set[0].revents) q.drain();
+    if (set[1].revents) eventsJustRun = runReadyEvents();
+    for (size_t i = 2; i < set.size(); ++i)
+        if (set[i].revents) return static_cast<int>(i - 2);
+    return -1;
+}
+
+void waitOnQueue(ThreadQueue& q, int timeoutMs, const std::vector<int>& extra = {}) {
+    presentPainted();  // what was painted shows before the thread sleeps
+    publishWindows();  // and other processes see its windows as they are
+    // Posters write the eventfd only while `waiting` is set: set it, then look once more.
+    q.waiting.store(true);
+    if (hasWork(q)) {
+        q.waiting.store(false);
+        return;
+    }
+    signalInputIdle();
+    int timer = msUntilNextTimer(q.thread);
+    if (timer >= 0 && (timeoutMs < 0 || timer < timeoutMs)) timeoutMs = timer;
+    const WinplatDriverFunctions* driver = isGuiThread() ? loadedGuiDriver() : nullptr;
+    if (!driver) {
+        sleepOn(q, timeoutMs, extra);
+        return;
+    }
+    ExtraWatches watching(q, extra);
+    driver->wait(q.waitFd, timeoutMs);
+    q.waiting.store(false);
+    q.drain();
+}
 
 // The index of the first readable descriptor of `fds`, else -1.
 int firstReadable(const std::vector<int>& fds) {
@@ -296,8 +315,19 @@ bool takeFrom(std::deque<MSG>& from, const MessageFilter& f, bool remove, MSG& o
     return false;
 }
 
+// Whether a peek should look at the watched descriptors (another process's messages): not
+// right after the wait that ran them, and while local messages keep the thread busy, once a
+// millisecond (without local work the next wait looks anyway).
+bool timeToLookAtEvents() {
+    if (std::exchange(eventsJustRun, false) || !anyWatched()) return false;
+    const auto now = std::chrono::steady_clock::now();
+    if (now < nextEventsLook) return false;
+    nextEventsLook = now + std::chrono::milliseconds(1);
+    return true;
+}
+
 bool peek(ThreadQueue& q, const MessageFilter& f, UINT flags, MSG& out) {
-    runReadyEvents();
+    if (timeToLookAtEvents()) runReadyEvents();
     serviceSentMessages(q);
     bool remove = (flags & PM_REMOVE) != 0;
     bool found = false, fromInput = false;
@@ -348,22 +378,18 @@ LRESULT sendToOtherThread(ThreadQueue& mine, DWORD thread, HWND hwnd, UINT messa
 
 int serveSendsUntil(const std::function<bool()>& done, const std::vector<int>& fds, DWORD timeoutMs) {
     ThreadQueue& q = myQueue();
-    ExtraWatches extra(q, fds);
     const DWORD start = GetTickCount();
     for (;;) {
-        runReadyEvents();
         if (serviceSentMessages(q)) continue;
         if (done && done()) return -1;
-        if (int ready = firstReadable(fds); ready >= 0) return ready;
         int left = timeLeft(start, timeoutMs);
-        if (left == 0) return -2;
         q.waiting.store(true);
-        if (q.sentCount.load() == 0 && !(done && done())) {
-            pollfd p{q.waitFd, POLLIN, 0};
-            poll(&p, 1, left);
+        if (q.sentCount.load() > 0 || (done && done())) {
+            q.waiting.store(false);
+            continue;
         }
-        q.waiting.store(false);
-        q.drain();
+        if (int ready = sleepOn(q, left, fds); ready >= 0) return ready;
+        if (left == 0) return -2;
     }
 }
 
@@ -467,7 +493,7 @@ WINPLAT_API DWORD GetCurrentThreadId(void) {
 
 WINPLAT_API DWORD GetWindowThreadProcessId(HWND hWnd, LPDWORD lpdwProcessId) {
     DWORD thread = withWindow(hWnd, DWORD{0}, [&](WindowTable&, const std::shared_ptr<Window>& w) -> DWORD {
-        if (lpdwProcessId) *lpdwProcessId = static_cast<DWORD>(getpid());
+        if (lpdwProcessId) *lpdwProcessId = currentProcessId();
         return w->thread;
     });
     if (thread) return thread;
@@ -638,14 +664,13 @@ WINPLAT_API DWORD MsgWaitForMultipleObjects(DWORD nCount, const HANDLE* pHandles
             objects.push_back(std::move(object));
         }
         ThreadQueue& q = myQueue();
-        ExtraWatches extra(q, fds);
         const DWORD start = GetTickCount();
         for (;;) {
             if (int ready = firstReadable(fds); ready >= 0) return WAIT_OBJECT_0 + static_cast<DWORD>(ready);
             if (GetQueueStatus(dwWakeMask) >> 16) return WAIT_OBJECT_0 + nCount;
             int left = timeLeft(start, dwMilliseconds);
             if (left == 0) return WAIT_TIMEOUT;
-            waitOnQueue(q, left);
+            waitOnQueue(q, left, fds);
         }
     });
 }

@@ -78,6 +78,7 @@ struct State {
     std::atomic<bool> active{false};
     std::mutex publishing;  // one publisher at a time; guards `published`
     std::unordered_map<uintptr_t, Row> published;
+    uint64_t publishedFingerprint = 0;
 };
 
 State& state() {
@@ -88,7 +89,7 @@ State& state() {
 void leaveLocked(State& s) {
     if (!s.joined) return;
     s.active.store(false);
-    if (s.joined->pid == getpid()) {
+    if (s.joined->pid == static_cast<pid_t>(currentProcessId())) {
         stopListening();
         Database& db = *s.joined->db;
         for (const char* sql : {"DELETE FROM windows WHERE process=?", "DELETE FROM processes WHERE serial=?",
@@ -101,12 +102,12 @@ void leaveLocked(State& s) {
 void leaveAtExit() {
     State& s = state();
     std::lock_guard lock(s.mutex);
-    if (s.joined && s.joined->pid == getpid()) leaveLocked(s);
+    if (s.joined && s.joined->pid == static_cast<pid_t>(currentProcessId())) leaveLocked(s);
 }
 
 // Joins the session of the system root; callers hold the lock. Null without a session.
 Joined* joinLocked(State& s) {
-    if (s.joined && s.joined->pid == getpid()) return s.joined.get();
+    if (s.joined && s.joined->pid == static_cast<pid_t>(currentProcessId())) return s.joined.get();
     if (s.joined) {
         // Inherited through fork: the parent's membership is not this process's.
         (void)s.joined.release();  // its descriptors and database belong to the parent
@@ -118,7 +119,7 @@ Joined* joinLocked(State& s) {
     j->folder = sessionFolder();
     if (j->folder) {
         j->db = std::make_unique<Database>(j->folder->file("session.db"));
-        j->pid = getpid();
+        j->pid = static_cast<pid_t>(currentProcessId());
         Database& db = *j->db;
         bool ok = db.status() == SQLITE_OK && db.exec("PRAGMA journal_mode=WAL") == SQLITE_OK &&
                   db.exec("PRAGMA synchronous=OFF") == SQLITE_OK && db.exec(kSchema) == SQLITE_OK;
@@ -130,7 +131,6 @@ Joined* joinLocked(State& s) {
         if (ok && startListening(j->folder->path(), j->serial)) {
             s.joined = std::move(j);
             s.active.store(true);
-            s.published.clear();
             static std::once_flag registered;
             std::call_once(registered, [] { std::atexit(leaveAtExit); });
             return s.joined.get();
@@ -163,6 +163,31 @@ ForeignWindow windowOfRow(const Statement& q) {
     w.style = static_cast<LONG>(q.integer(6));
     w.exStyle = static_cast<LONG>(q.integer(7));
     return w;
+}
+
+// A fingerprint of everything this process publishes of its windows, taken without copying:
+// when it has not changed since the last publication, neither has the table.
+uint64_t fingerprintOfWindows() {
+    uint64_t h = 1469598103934665603ull;  // FNV-1a over the fields
+    auto mix = [&h](uint64_t value) { h = (h ^ value) * 1099511628211ull; };
+    WindowTable& t = windowTable();
+    std::lock_guard lock(t.mutex);
+    mix(t.windows.size());
+    for (HWND top : t.topLevels) mix(reinterpret_cast<uintptr_t>(top));
+    for (const auto& [handle, w] : t.windows) {
+        mix(handle);
+        mix(w->thread);
+        mix(reinterpret_cast<uintptr_t>(w->windowClass.get()));
+        mix(static_cast<uint32_t>(w->style));
+        mix(static_cast<uint32_t>(w->exStyle));
+        mix(reinterpret_cast<uintptr_t>(w->parent));
+        mix(reinterpret_cast<uintptr_t>(w->owner));
+        mix(w->messageOnly);
+        mix(w->text.size());
+        for (unsigned char c : w->text) mix(c);
+        for (HWND child : w->children) mix(reinterpret_cast<uintptr_t>(child));
+    }
+    return h;
 }
 
 // This process's windows as they are now, with their places among their siblings.
@@ -225,6 +250,8 @@ void publishWindows() {
     State& s = state();
     if (!s.active.load(std::memory_order_relaxed)) return;
     std::lock_guard publishing(s.publishing);
+    const uint64_t fingerprint = fingerprintOfWindows();
+    if (fingerprint == s.publishedFingerprint) return;
     std::unordered_map<uintptr_t, Row> now = currentRows();
     std::vector<std::pair<uintptr_t, const Row*>> changed;
     std::vector<uintptr_t> gone;
@@ -234,10 +261,13 @@ void publishWindows() {
     }
     for (const auto& [handle, row] : s.published)
         if (!now.count(handle)) gone.push_back(handle);
-    if (changed.empty() && gone.empty()) return;
+    if (changed.empty() && gone.empty()) {
+        s.publishedFingerprint = fingerprint;
+        return;
+    }
 
     std::lock_guard lock(s.mutex);
-    if (!s.joined || s.joined->pid != getpid()) return;
+    if (!s.joined || s.joined->pid != static_cast<pid_t>(currentProcessId())) return;
     Joined& j = *s.joined;
     Transaction write(*j.db);
     for (const auto& [handle, row] : changed) {
@@ -254,8 +284,10 @@ void publishWindows() {
         j.db->prepare("DELETE FROM windows WHERE handle=?").bind(1, static_cast<sqlite3_int64>(handle)).step();
     if (write.status() == SQLITE_OK && write.commit() == SQLITE_OK) {
         s.published = std::move(now);
+        s.publishedFingerprint = fingerprint;
     } else {
         s.published.clear();  // everything again next time
+        s.publishedFingerprint = 0;
     }
 }
 
@@ -343,7 +375,7 @@ std::optional<UINT> sessionMessageNumber(const std::string& name) {
 void forgetProcess(int64_t process) {
     State& s = state();
     std::lock_guard lock(s.mutex);
-    if (!s.joined || s.joined->pid != getpid() || process == s.joined->serial) return;
+    if (!s.joined || s.joined->pid != static_cast<pid_t>(currentProcessId()) || process == s.joined->serial) return;
     Database& db = *s.joined->db;
     db.prepare("DELETE FROM windows WHERE process=?").bind(1, process).step();
     db.prepare("DELETE FROM processes WHERE serial=?").bind(1, process).step();
@@ -353,7 +385,7 @@ void resetSession() {
     State& s = state();
     {
         std::lock_guard lock(s.mutex);
-        if (s.joined && s.joined->pid == getpid()) {
+        if (s.joined && s.joined->pid == static_cast<pid_t>(currentProcessId())) {
             leaveLocked(s);
         } else {
             (void)s.joined.release();  // inherited through fork: the parent's to close
@@ -363,6 +395,7 @@ void resetSession() {
     }
     std::lock_guard publishing(s.publishing);
     s.published.clear();
+    s.publishedFingerprint = 0;
 }
 
 }  // namespace winplat::detail

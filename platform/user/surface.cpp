@@ -113,7 +113,7 @@ void syncDriverWindow(HWND hwnd) {
         auto w = findWindow(t, hwnd);
         if (!w || w->isChild() || w->messageOnly) return;
         // Only the GUI thread's windows have surfaces.
-        if (w->thread != static_cast<DWORD>(getpid())) return;
+        if (w->thread != currentProcessId()) return;
         s.visible = w->visible();
         s.window = w->driverWindow;
         if (!s.visible && !s.window) return;
