@@ -137,6 +137,9 @@ WINPLAT_API void SetLastError(DWORD code);
 #define HKEY_PERFORMANCE_DATA ((HKEY)(ULONG_PTR)((LONG)0x80000004))
 #define HKEY_CURRENT_CONFIG ((HKEY)(ULONG_PTR)((LONG)0x80000005))
 #define HKEY_DYN_DATA ((HKEY)(ULONG_PTR)((LONG)0x80000006))
+// The key whose string values are the commands started at logon (under HKEY_LOCAL_MACHINE,
+// then HKEY_CURRENT_USER).
+#define REGSTR_PATH_RUN "Software\\Microsoft\\Windows\\CurrentVersion\\Run"
 
 #define REG_NONE 0
 #define REG_SZ 1

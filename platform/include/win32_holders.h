@@ -166,5 +166,7 @@ private:
 
 using FileHandle = KernelHandle<CloseHandle>;
 using FindHandle = KernelHandle<FindClose>;
+// The process and thread handles of CreateProcessA, and file mappings.
+using ProcessHandle = KernelHandle<CloseHandle>;
 
 }  // namespace winplat

@@ -312,6 +312,7 @@ WINPLAT_API ULONG_PTR SetClassLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong
 #define SW_SHOWNA 8
 #define SW_RESTORE 9
 #define SW_SHOWDEFAULT 10
+#define SW_MAX 10
 #define GWLP_HWNDPARENT (-8)
 
 WINPLAT_API HWND GetWindow(HWND hWnd, UINT uCmd);

@@ -129,7 +129,7 @@ std::shared_ptr<ProcessObject> processOf(HANDLE handle) {
 namespace {
 
 bool isProcessVariable(std::string_view entry) {
-    for (const char* name : {kCommandLineVariable, kStartupShowVariable, kIdlePipeVariable, kParentVariable}) {
+    for (const char* name : {kCommandLineVariable, kStartupShowVariable, kIdlePipeVariable}) {
         size_t n = std::strlen(name);
         if (entry.size() > n && entry.compare(0, n, name) == 0 && entry[n] == '=') return true;
     }
@@ -140,6 +140,8 @@ bool isProcessVariable(std::string_view entry) {
 // process's own starter, and with the child's.
 std::vector<std::string> childEnvironment(const char* block, const std::string& commandLine, int idleFd,
                                           const STARTUPINFOA& startup) {
+    struct stat pipe {};
+    fstat(idleFd, &pipe);
     std::vector<std::string> env;
     if (block) {
         for (const char* at = block; *at; at += std::strlen(at) + 1) env.emplace_back(at);
@@ -148,8 +150,7 @@ std::vector<std::string> childEnvironment(const char* block, const std::string& 
     }
     std::erase_if(env, [](const std::string& e) { return isProcessVariable(e); });
     env.push_back(std::string(kCommandLineVariable) + "=" + commandLine);
-    env.push_back(std::string(kParentVariable) + "=" + std::to_string(getpid()));
-    env.push_back(std::string(kIdlePipeVariable) + "=" + std::to_string(idleFd));
+    env.push_back(std::string(kIdlePipeVariable) + "=" + std::to_string(idleFd) + ":" + std::to_string(pipe.st_ino));
     if (startup.dwFlags & STARTF_USESHOWWINDOW)
         env.push_back(std::string(kStartupShowVariable) + "=" + std::to_string(startup.wShowWindow));
     return env;

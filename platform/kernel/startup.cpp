@@ -1,5 +1,4 @@
-// The starter's hand-over, read when the library is loaded (before the starter can be gone
-// and this process adopted by another parent).
+// The starter's hand-over, read when the library is loaded.
 #include "startup.h"
 
 #include <fcntl.h>
@@ -7,11 +6,14 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <cerrno>
+#include <charconv>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <mutex>
+#include <optional>
+#include <string_view>
 
 #include "command_line.h"
 #include "win32.h"
@@ -19,13 +21,12 @@
 namespace winplat::detail {
 namespace {
 
-// A decimal number that is all of `text`, else -1.
-long wholeNumber(const char* text) {
-    if (!text || !*text) return -1;
-    char* end = nullptr;
-    errno = 0;
-    long value = std::strtol(text, &end, 10);
-    return (errno || *end || value < 0) ? -1 : value;
+// A decimal number that is all of `text`, else nothing.
+std::optional<unsigned long long> wholeNumber(std::string_view text) {
+    unsigned long long value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
 }
 
 // This program's own arguments, quoted as a Windows command line.
@@ -43,20 +44,31 @@ std::string commandLineOfArguments() {
     return line;
 }
 
+// The idle pipe "<descriptor>:<inode>" names, when that pipe is open here; else -1.
+int handedPipe(const char* text) {
+    if (!text) return -1;
+    std::string_view both(text);
+    size_t colon = both.find(':');
+    if (colon == std::string_view::npos) return -1;
+    auto fd = wholeNumber(both.substr(0, colon)), inode = wholeNumber(both.substr(colon + 1));
+    struct stat st {};
+    if (!fd || !inode || *fd <= 2 || *fd >= 65536 || fstat(static_cast<int>(*fd), &st) != 0 || !S_ISFIFO(st.st_mode) ||
+        static_cast<unsigned long long>(st.st_ino) != *inode)
+        return -1;
+    return static_cast<int>(*fd);
+}
+
 struct Startup {
     Startup() {
-        const bool fromStarter = wholeNumber(std::getenv(kParentVariable)) == static_cast<long>(getppid());
+        idleFd = handedPipe(std::getenv(kIdlePipeVariable));
+        const bool fromStarter = idleFd >= 0;
         const char* line = fromStarter ? std::getenv(kCommandLineVariable) : nullptr;
         commandLine = line ? line : commandLineOfArguments();
         if (!fromStarter) return;
-        show = static_cast<int>(wholeNumber(std::getenv(kStartupShowVariable)));
-        long fd = wholeNumber(std::getenv(kIdlePipeVariable));
-        struct stat st {};
-        if (fd > 2 && fd < 65536 && fstat(static_cast<int>(fd), &st) == 0 && S_ISFIFO(st.st_mode)) {
-            idleFd = static_cast<int>(fd);
-            // Programs this one starts do not inherit it.
-            fcntl(idleFd, F_SETFD, FD_CLOEXEC);
-        }
+        const char* showText = std::getenv(kStartupShowVariable);
+        auto command = wholeNumber(showText ? showText : "");
+        if (command && *command <= SW_MAX) show = static_cast<int>(*command);
+        fcntl(idleFd, F_SETFD, FD_CLOEXEC);  // programs this one starts do not inherit it
     }
 
     std::string commandLine;

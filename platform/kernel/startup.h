@@ -1,8 +1,9 @@
 // What a program started by CreateProcessA receives from its starter (internal): the Windows
 // command line, the show command of its first window and the pipe through which it tells the
-// starter that it waits for input. They travel in the environment and count only when
-// $SPECTRINE_PARENT names the process that started this one, so that programs started by
-// other means never take them from an ancestor.
+// starter that it waits for input. They travel in the environment and count only when the pipe
+// they name ("<descriptor>:<inode>") is open in this process, so that a program started by
+// other means (which inherits the environment but not the pipe) never takes them from an
+// ancestor, and a program whose starter is already gone still gets them.
 #pragma once
 
 #include <string>
@@ -12,7 +13,6 @@ namespace winplat::detail {
 inline constexpr const char* kCommandLineVariable = "SPECTRINE_CMDLINE";
 inline constexpr const char* kStartupShowVariable = "SPECTRINE_STARTUP";
 inline constexpr const char* kIdlePipeVariable = "SPECTRINE_IDLE_FD";
-inline constexpr const char* kParentVariable = "SPECTRINE_PARENT";
 
 // The command line this process was started with: the starter's, else this program's
 // arguments quoted as Windows would.
