@@ -2,7 +2,7 @@
 set(INSTALLER_DIR ${CMAKE_CURRENT_SOURCE_DIR}/installer)
 # The family's file names come from the store's one naming function (compiled in, not exported).
 add_library(installer_steps STATIC ${INSTALLER_DIR}/install_steps.cpp ${INSTALLER_DIR}/sample_calibration.cpp
-            ${PROJECT_SOURCE_DIR}/store/family_names.cpp)
+            ${INSTALLER_DIR}/logon_entry.cpp ${PROJECT_SOURCE_DIR}/store/family_names.cpp)
 target_include_directories(installer_steps PUBLIC ${INSTALLER_DIR})
 target_link_libraries(installer_steps PUBLIC vltutil winplat monorder profforge)
 

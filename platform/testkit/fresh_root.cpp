@@ -35,6 +35,11 @@ void FreshRootTest::SetUp() {
     hadDisplay_ = display != nullptr;
     if (display) savedDisplay_ = display;
     setenv("SPECTRINE_DISPLAY", "virtual", 1);
+    // Whatever a test installs for the user's desktop goes into the root, never the real home.
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    hadConfig_ = config != nullptr;
+    if (config) savedConfig_ = config;
+    setenv("XDG_CONFIG_HOME", (root_ + "/config").c_str(), 1);
     WinplatResetProcessState();
 
     captureContext = {&messageBoxes, &messageBoxAnswer};
@@ -58,6 +63,10 @@ void FreshRootTest::TearDown() {
         setenv("SPECTRINE_DISPLAY", savedDisplay_.c_str(), 1);
     else
         unsetenv("SPECTRINE_DISPLAY");
+    if (hadConfig_)
+        setenv("XDG_CONFIG_HOME", savedConfig_.c_str(), 1);
+    else
+        unsetenv("XDG_CONFIG_HOME");
     if (!HasFailure() && !std::getenv("SPECTRINE_KEEP_ROOT")) removeTree(root_);
 }
 

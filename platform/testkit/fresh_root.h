@@ -39,7 +39,7 @@ struct CapturedMessageBox {
 };
 
 // Gives the test its own empty system root ($SPECTRINE_ROOT in a new temporary directory,
-// with the WINDOWS/SYSTEM/COLOR folders), selects the virtual display
+// with the WINDOWS/SYSTEM/COLOR folders; $XDG_CONFIG_HOME in it too), selects the virtual display
 // ($SPECTRINE_DISPLAY=virtual: one 1024 x 768 monitor until display.ini says otherwise),
 // resets the platform's process state, and captures
 // message boxes (answered with `messageBoxAnswer`). The root is removed afterwards unless the
@@ -71,6 +71,8 @@ private:
     bool hadRoot_ = false;
     std::string savedDisplay_;
     bool hadDisplay_ = false;
+    std::string savedConfig_;
+    bool hadConfig_ = false;
 };
 
 // Removes a directory tree; used by the fixture and by tests that make their own folders.

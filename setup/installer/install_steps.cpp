@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "logon_entry.h"
 #include "monorder.h"
 #include "vltutil.h"
 #include "winplat.h"
@@ -214,12 +215,13 @@ bool installSuite(const std::string& suiteFolder, Report& report) {
         return false;
     }
     if (!writeSetting("AppFile", layout.appFile, report) || !writeSetting("InfFile", layout.infFile, report) ||
-        !writeSetting("LutDir", layout.lutDir, report) || !setScaleToD50(report))
+        !writeSetting("LutDir", layout.lutDir, report) || !setScaleToD50(report) || !writeRunValue(suiteFolder, report))
         return false;
     if (settings.commit() != ERROR_SUCCESS) {
         report.error = "cannot write the settings into the registry";
         return false;
     }
+    if (!writeAutostartEntry(suiteFolder, root, report)) return false;
     undo.keep();
     return true;
 }

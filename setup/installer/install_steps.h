@@ -16,7 +16,9 @@ struct Report {
 // `suiteFolder`. Leaves settings already pointing elsewhere replaced by the new ones. Sets
 // "ScaleToD50" to 1 unless it is set already. The suite folder must hold the white point
 // reference file ("huevista.ini"), the standard presets ("Preset.inf", which goes beside the
-// INF chain) and the monitor INF files ("inf/*.inf").
+// INF chain) and the monitor INF files ("inf/*.inf"). Last it writes what starts the suite at
+// logon (logon_entry.h): the Run value of the display colour control program when the suite
+// has it, and the autostart entry of the logon runner.
 bool installSuite(const std::string& suiteFolder, Report& report);
 
 // Paths the settings take for a suite folder and a system root.

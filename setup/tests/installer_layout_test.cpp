@@ -3,12 +3,15 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
 #include "install_steps.h"
 #include "installer_test_support.h"
+#include "logon_entry.h"
 #include "vltutil.h"
+#include "win32_holders.h"
 
 namespace {
 
@@ -132,8 +135,75 @@ TEST_F(Installer, AFailedInstallationLeavesNothingBehind) {
     EXPECT_FALSE(installer::installSuite(suite, report));
     EXPECT_NE(report.error.find("INF chain"), std::string::npos) << report.error;
     EXPECT_FALSE(fs::exists(systemRoot)) << "the new root stayed";
+    EXPECT_FALSE(fs::exists(installer::autostartEntryPath()));
     setenv("SPECTRINE_ROOT", root().c_str(), 1);
     WinplatResetProcessState();
+}
+
+// The Run value exists only with the display colour control program in the suite; the
+// autostart entry runs the logon runner for the root, written into the test's own config
+// folder by the program as by the function.
+TEST_F(Installer, WritesWhatStartsTheSuiteAtLogon) {
+    const std::string entry = installer::autostartEntryPath();
+    EXPECT_EQ(entry, root() + "/config/autostart/spectrine-logon.desktop");
+    for (bool withProgram : {false, true}) {
+        SCOPED_TRACE(withProgram ? "with vltpanel" : "without vltpanel");
+        if (withProgram) writeFile("suite/vltpanel", "");
+        installer::Report report;
+        ASSERT_TRUE(installer::installSuite(suite, report)) << report.error;
+        winplat::RegKey run(HKEY_LOCAL_MACHINE, REGSTR_PATH_RUN);
+        char value[MAX_PATH];
+        std::memset(value, 0xbd, sizeof value);
+        DWORD size = sizeof value;
+        LONG rc = run ? RegQueryValueExA(run.get(), "Spectrine Control Panel", nullptr, nullptr,
+                                         reinterpret_cast<BYTE*>(value), &size)
+                      : ERROR_FILE_NOT_FOUND;
+        if (withProgram) {
+            ASSERT_EQ(rc, ERROR_SUCCESS);
+            EXPECT_EQ(std::string(value), "\"" + suite + "/vltpanel\"");
+        } else {
+            EXPECT_EQ(rc, ERROR_FILE_NOT_FOUND);
+        }
+        EXPECT_EQ(readFile("config/autostart/spectrine-logon.desktop"),
+                  "[Desktop Entry]\nType=Application\nName=Spectrine logon\n"
+                  "Comment=Starts the programs of the Run key when the session starts\n"
+                  "Exec=\"" + suite + "/logon\" --root \"" + root() + "\"\n"
+                  "NoDisplay=true\nX-GNOME-Autostart-enabled=true\n");
+    }
+    fs::remove(entry);
+    const installer_test::ProgramRun run = installer_test::runInstaller(root(), "--suite '" + suite + "'");
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_TRUE(fs::exists(entry)) << run.output;
+}
+
+// Paths as an Exec key must carry them: quoted, with the command line's and the string
+// value's escapes; control characters cannot be carried at all.
+TEST_F(Installer, TheAutostartEntryQuotesItsPaths) {
+    struct Case {
+        std::string suite;
+        std::string execLine;  // empty: refused
+    };
+    const Case cases[] = {
+        {"/usr/lib/spectrine", R"(Exec="/usr/lib/spectrine/logon" --root "/r")"},
+        {"/opt/my suite", R"(Exec="/opt/my suite/logon" --root "/r")"},
+        {"/opt/$HOME`x`", R"(Exec="/opt/\\$HOME\\`x\\`/logon" --root "/r")"},
+        {"/opt/q\"uote", R"(Exec="/opt/q\\"uote/logon" --root "/r")"},
+        {"/opt/back\\slash", R"(Exec="/opt/back\\\\slash/logon" --root "/r")"},
+        {"/opt/100%", R"(Exec="/opt/100%%/logon" --root "/r")"},
+        {"/opt/new\nline", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.suite);
+        std::string text = "unchanged", why;
+        bool ok = installer::autostartEntry(c.suite, "/r", text, why);
+        EXPECT_EQ(ok, !c.execLine.empty());
+        if (ok) {
+            EXPECT_NE(text.find("\n" + c.execLine + "\n"), std::string::npos) << text;
+        } else {
+            EXPECT_EQ(text, "unchanged");
+            EXPECT_NE(why.find("autostart"), std::string::npos);
+        }
+    }
 }
 
 // The program refuses an empty root instead of installing somewhere else.
