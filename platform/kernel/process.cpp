@@ -123,7 +123,9 @@ DWORD currentProcessId() {
 }
 
 std::shared_ptr<ProcessObject> processOf(HANDLE handle) {
-    return std::static_pointer_cast<ProcessObject>(lookupObject(handle, ObjectKind::Process));
+    auto process = std::static_pointer_cast<ProcessObject>(lookupObject(handle, ObjectKind::Process));
+    if (!process) SetLastError(ERROR_INVALID_HANDLE);
+    return process;
 }
 
 namespace {
@@ -308,10 +310,7 @@ WINPLAT_API BOOL CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine, L
 WINPLAT_API BOOL GetExitCodeProcess(HANDLE hProcess, LPDWORD lpExitCode) {
     return guardedCall(BOOL{FALSE}, [&]() -> BOOL {
         auto process = processOf(hProcess);
-        if (!process) {
-            SetLastError(ERROR_INVALID_HANDLE);
-            return FALSE;
-        }
+        if (!process) return FALSE;
         if (!lpExitCode) {
             SetLastError(ERROR_NOACCESS);
             return FALSE;

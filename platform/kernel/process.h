@@ -41,7 +41,8 @@ private:
     bool idle_seen_ = false;
 };
 
-// The process of a handle (CreateProcessA's process or thread handle), else null.
+// The process of a handle (CreateProcessA's process or thread handle), else null with
+// ERROR_INVALID_HANDLE.
 std::shared_ptr<ProcessObject> processOf(HANDLE handle);
 
 }  // namespace winplat::detail

@@ -21,25 +21,27 @@ namespace {
 std::pair<std::vector<CapturedMessageBox>*, int*> captureContext;
 }  // namespace
 
-void FreshRootTest::SetUp() {
-    const char* old = std::getenv("SPECTRINE_ROOT");
-    hadRoot_ = old != nullptr;
-    if (old) savedRoot_ = old;
+ScopedVariable::ScopedVariable(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) saved_ = old;
+    setenv(name, value.c_str(), 1);
+}
 
+ScopedVariable::~ScopedVariable() {
+    if (saved_)
+        setenv(name_.c_str(), saved_->c_str(), 1);
+    else
+        unsetenv(name_.c_str());
+}
+
+void FreshRootTest::SetUp() {
     std::string templ = (fs::temp_directory_path() / "spectrine-test-XXXXXX").string();
     ASSERT_NE(mkdtemp(templ.data()), nullptr);
     root_ = templ;
     fs::create_directories(root_ + "/WINDOWS/SYSTEM/COLOR");
-    setenv("SPECTRINE_ROOT", root_.c_str(), 1);
-    const char* display = std::getenv("SPECTRINE_DISPLAY");
-    hadDisplay_ = display != nullptr;
-    if (display) savedDisplay_ = display;
-    setenv("SPECTRINE_DISPLAY", "virtual", 1);
+    rootVariable_.emplace("SPECTRINE_ROOT", root_);
+    displayVariable_.emplace("SPECTRINE_DISPLAY", "virtual");
     // Whatever a test installs for the user's desktop goes into the root, never the real home.
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    hadConfig_ = config != nullptr;
-    if (config) savedConfig_ = config;
-    setenv("XDG_CONFIG_HOME", (root_ + "/config").c_str(), 1);
+    configVariable_.emplace("XDG_CONFIG_HOME", root_ + "/config");
     WinplatResetProcessState();
 
     captureContext = {&messageBoxes, &messageBoxAnswer};
@@ -55,18 +57,9 @@ void FreshRootTest::TearDown() {
     WinplatSetMessageBoxHandler(nullptr, nullptr);
     unsetenv("SPECTRINE_WINVER");  // back to the default family for whatever runs next
     WinplatResetProcessState();
-    if (hadRoot_)
-        setenv("SPECTRINE_ROOT", savedRoot_.c_str(), 1);
-    else
-        unsetenv("SPECTRINE_ROOT");
-    if (hadDisplay_)
-        setenv("SPECTRINE_DISPLAY", savedDisplay_.c_str(), 1);
-    else
-        unsetenv("SPECTRINE_DISPLAY");
-    if (hadConfig_)
-        setenv("XDG_CONFIG_HOME", savedConfig_.c_str(), 1);
-    else
-        unsetenv("XDG_CONFIG_HOME");
+    rootVariable_.reset();
+    displayVariable_.reset();
+    configVariable_.reset();
     if (!HasFailure() && !std::getenv("SPECTRINE_KEEP_ROOT")) removeTree(root_);
 }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,20 @@ VirtualMonitor screenWithoutRamp();
 // descriptor (at most 13 characters); the checksum makes the bytes sum to 0 modulo 256.
 std::vector<unsigned char> makeEdid(const char* maker, unsigned product, int widthCm,
                                     int heightCm, const std::string& name);
+
+// Sets an environment variable while it lives; the value it had (or its absence) comes back
+// after.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const std::string& value);
+    ~ScopedVariable();
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    std::string name_;
+    std::optional<std::string> saved_;
+};
 
 struct CapturedMessageBox {
     std::string text;
@@ -67,12 +82,7 @@ protected:
 
 private:
     std::string root_;
-    std::string savedRoot_;
-    bool hadRoot_ = false;
-    std::string savedDisplay_;
-    bool hadDisplay_ = false;
-    std::string savedConfig_;
-    bool hadConfig_ = false;
+    std::optional<ScopedVariable> rootVariable_, displayVariable_, configVariable_;
 };
 
 // Removes a directory tree; used by the fixture and by tests that make their own folders.

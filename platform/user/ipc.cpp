@@ -313,14 +313,26 @@ bool processAlive(int64_t process) {
     return false;
 }
 
-BOOL postToProcess(int64_t process, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+namespace {
+
+// The connection a message to another process leaves on, after this process's windows are
+// published (so that handles the message names can be looked up); null, with the process
+// forgotten and ERROR_INVALID_WINDOW_HANDLE, when the process is gone.
+std::shared_ptr<Connection> connectionForMessage(int64_t process) {
     publishWindows();
     auto c = connectionTo(process, false);
     if (!c) {
         forgetProcess(process);
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
     }
+    return c;
+}
+
+}  // namespace
+
+BOOL postToProcess(int64_t process, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto c = connectionForMessage(process);
+    if (!c) return FALSE;
     Packet p{Kind::Post, message, 0, reinterpret_cast<uintptr_t>(hwnd), wParam, lParam, 0, 0, 0};
     if (writePacket(c->socket.get(), p)) return TRUE;
     SetLastError(errno == EAGAIN ? ERROR_NOT_ENOUGH_QUOTA : ERROR_INVALID_WINDOW_HANDLE);
@@ -328,13 +340,8 @@ BOOL postToProcess(int64_t process, HWND hwnd, UINT message, WPARAM wParam, LPAR
 }
 
 LRESULT sendToProcess(int64_t process, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    publishWindows();
-    auto c = connectionTo(process, false);
-    if (!c) {
-        forgetProcess(process);
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return 0;
-    }
+    auto c = connectionForMessage(process);
+    if (!c) return 0;
     Links& l = links();
     auto waiting = std::make_shared<PendingSend>();
     waiting->thread = GetCurrentThreadId();

@@ -678,10 +678,7 @@ WINPLAT_API DWORD MsgWaitForMultipleObjects(DWORD nCount, const HANDLE* pHandles
 WINPLAT_API DWORD WaitForInputIdle(HANDLE hProcess, DWORD dwMilliseconds) {
     return guardedCall(DWORD{WAIT_FAILED}, [&]() -> DWORD {
         auto process = processOf(hProcess);
-        if (!process) {
-            SetLastError(ERROR_INVALID_HANDLE);
-            return WAIT_FAILED;
-        }
+        if (!process) return WAIT_FAILED;
         const DWORD start = GetTickCount();
         for (;;) {
             switch (process->idleState()) {

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "fresh_root.h"
@@ -21,20 +21,15 @@ protected:
     void SetUp() override {
         FreshRootTest::SetUp();
         // A runtime folder of the test's own, so that the session folder can be looked at.
-        const char* old = std::getenv("XDG_RUNTIME_DIR");
-        hadRuntime_ = old != nullptr;
-        if (old) savedRuntime_ = old;
         runtime_ = rootPath("run");
         fs::create_directories(runtime_);
         chmod(runtime_.c_str(), 0700);
-        setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
+        runtimeVariable_.emplace("XDG_RUNTIME_DIR", runtime_);
         WinplatResetProcessState();
     }
     void TearDown() override {
-        if (hadRuntime_)
-            setenv("XDG_RUNTIME_DIR", savedRuntime_.c_str(), 1);
-        else
-            unsetenv("XDG_RUNTIME_DIR");
+        WinplatResetProcessState();  // leaves the session while its folder is the test's
+        runtimeVariable_.reset();
         FreshRootTest::TearDown();
     }
     static HANDLE create(const char* name, DWORD size = 4096, DWORD protect = PAGE_READWRITE) {
@@ -43,8 +38,7 @@ protected:
     std::string runtime_;
 
 private:
-    bool hadRuntime_ = false;
-    std::string savedRuntime_;
+    std::optional<spx::test::ScopedVariable> runtimeVariable_;
 };
 
 TEST_F(MappingTest, ANameIsSharedWhileAHandleOrViewHoldsIt) {
