@@ -34,10 +34,18 @@ void resetCom();
 bool trayIconClicked(HWND owner, UINT id, UINT mouseMessage);
 void resetTrayIcons();
 
-// The running program's file, and the suite folder (the folder of libwinplat), where programs
-// and libraries are looked for by their bare names (libraries.cpp).
+// The running program's file (empty when it cannot be read), the file of libwinplat itself,
+// and the suite folder (libwinplat's folder), where programs and libraries are looked for by
+// their bare names after the program's own folder (kernel/module_paths.cpp).
 std::string runningProgramPath();
+std::string platformLibraryPath();
 std::string suiteFolder();
+// The program's folder, then the suite's when it differs.
+std::vector<std::string> programAndSuiteFolders();
+// The folder part of a path ("." when it has none), and a path made absolute and lexically
+// normal (the path itself when that fails).
+std::string folderOf(const std::string& path);
+std::string absolute(const std::string& path);
 
 // Fills the plug-and-play keys of the 95 family from the display backend's monitors
 // (display_pnp.cpp). The registry calls it when this process first uses HKEY_DYN_DATA.

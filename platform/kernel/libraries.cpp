@@ -33,7 +33,6 @@
 
 #include "ascii_case.h"
 #include "detail.h"
-#include "module_paths.h"
 #include "paths.h"
 #include "win32.h"
 
@@ -119,7 +118,7 @@ link_map* linkMapOf(void* handle) {
 // The path of a library the loader has, or of the program for its record.
 std::string pathOf(void* handle) {
     link_map* map = linkMapOf(handle);
-    if (!map || !map->l_name || !*map->l_name) return programPath();
+    if (!map || !map->l_name || !*map->l_name) return runningProgramPath();
     return absolute(map->l_name);
 }
 
@@ -303,7 +302,7 @@ std::optional<Opened> openPlatformLibrary() {
 std::optional<Opened> openProgram() {
     void* h = dlopen(nullptr, RTLD_LAZY);
     if (!h) return std::nullopt;
-    return openedFrom(h, programPath());
+    return openedFrom(h, runningProgramPath());
 }
 
 // Enters a library into the table: a new module, or one more reference (or none, or a pin) on
@@ -408,13 +407,6 @@ HMODULE programModule() {
 }
 
 }  // namespace
-
-std::string runningProgramPath() { return programPath(); }
-
-std::string suiteFolder() {
-    std::string path = platformLibraryPath();
-    return path.empty() ? std::string() : folderOf(absolute(path));
-}
 
 void resetLibraries() {
     detachAll(nullptr);
@@ -577,7 +569,7 @@ WINPLAT_API DWORD GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nS
     return guardedCall(DWORD{0}, [&]() -> DWORD {
         std::string path;
         if (!hModule) {
-            path = programPath();
+            path = runningProgramPath();
         } else if (auto used = use(hModule)) {
             path = used->path;
         } else {

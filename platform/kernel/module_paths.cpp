@@ -1,4 +1,5 @@
-#include "module_paths.h"
+// Where the running program and the platform layer live.
+#include "detail.h"
 
 #include <dlfcn.h>
 
@@ -19,7 +20,7 @@ std::string platformLibraryPath() {
     return info.dli_fname;
 }
 
-std::string programPath() {
+std::string runningProgramPath() {
     std::error_code ec;
     std::filesystem::path p = std::filesystem::read_symlink("/proc/self/exe", ec);
     return ec ? std::string() : p.string();
@@ -37,9 +38,14 @@ std::string absolute(const std::string& path) {
     return ec ? path : p.lexically_normal().string();
 }
 
+std::string suiteFolder() {
+    std::string path = platformLibraryPath();
+    return path.empty() ? std::string() : folderOf(absolute(path));
+}
+
 std::vector<std::string> programAndSuiteFolders() {
     std::vector<std::string> folders;
-    for (const std::string& path : {programPath(), platformLibraryPath()}) {
+    for (const std::string& path : {runningProgramPath(), platformLibraryPath()}) {
         if (path.empty()) continue;
         std::string folder = folderOf(absolute(path));
         if (std::find(folders.begin(), folders.end(), folder) == folders.end()) folders.push_back(folder);

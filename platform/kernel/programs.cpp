@@ -10,7 +10,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <filesystem>
 
 #include "ascii_case.h"
 #include "detail.h"
@@ -24,17 +23,6 @@ namespace {
 bool isProgramFile(const std::string& path) {
     struct stat st {};
     return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
-}
-
-std::string absolute(const std::string& path) {
-    std::error_code ec;
-    std::filesystem::path p = std::filesystem::absolute(path, ec);
-    return ec ? path : p.lexically_normal().string();
-}
-
-std::string folderOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash == 0 ? 1 : slash);
 }
 
 // The name as given, then without ".exe".
@@ -80,9 +68,7 @@ std::string findProgram(std::string_view name) {
         }
         return {};
     }
-    std::string program = runningProgramPath();
-    std::vector<std::string> folders{program.empty() ? std::string() : folderOf(program), suiteFolder()};
-    if (std::string found = findIn(folders, name); !found.empty()) return found;
+    if (std::string found = findIn(programAndSuiteFolders(), name); !found.empty()) return found;
     return findIn(pathFolders(), name);
 }
 
