@@ -37,8 +37,10 @@ std::string environmentWith(const std::string& extra) {
 // GUI driver (the block names none), so that showing its window needs no display.
 class Child {
 public:
-    explicit Child(const std::string& arguments, const STARTUPINFOA* startup = nullptr) {
-        std::string line = std::string("winplat_gui_child.exe ") + kChildClass + " \"" + kChildTitle + "\" " + arguments;
+    explicit Child(const std::string& arguments, const STARTUPINFOA* startup = nullptr,
+                   const std::string& title = kChildTitle)
+        : title_(title) {
+        std::string line = std::string("winplat_gui_child.exe ") + kChildClass + " \"" + title + "\" " + arguments;
         STARTUPINFOA plain{};
         plain.cb = sizeof plain;
         std::string env = environmentWith("SPECTRINE_GUI_DRIVER=/nonexistent/libwinplat_qt.so");
@@ -59,7 +61,7 @@ public:
     // Its main window, once it waits for input.
     HWND window() {
         if (!started || WaitForInputIdle(info.hProcess, 10000) != 0) return nullptr;
-        return FindWindowA(kChildClass, nullptr);
+        return FindWindowA(kChildClass, title_.c_str());
     }
     DWORD exitCode() {
         DWORD code = 0xdeadbeef;
@@ -69,6 +71,9 @@ public:
 
     BOOL started = FALSE;
     PROCESS_INFORMATION info{};
+
+private:
+    std::string title_;
 };
 
 LRESULT CALLBACK parentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -282,6 +287,62 @@ TEST_F(SessionTest, AKilledProcessLeavesNoWindowAndASendToItFails) {
     EXPECT_LT(GetTickCount() - after, 1000u);
     EXPECT_EQ(WaitForSingleObject(child.info.hProcess, 5000), static_cast<DWORD>(WAIT_OBJECT_0));
     EXPECT_EQ(child.exitCode(), 128u + SIGKILL);
+}
+
+TEST_F(SessionTest, WhatAKilledProcessHeldIsReleased) {
+    writeFile("held.txt", "data");
+    const std::string path = rootPath("held.txt");
+    Child child("--hold \"" + path + "\"");
+    HWND w = child.window();
+    ASSERT_NE(w, nullptr);
+    ASSERT_EQ(SendMessageA(w, WM_USER + 6, 0, 0), 1);
+    HANDLE seen = OpenFileMappingA(FILE_MAP_READ, FALSE, "SpxChildOwned");
+    ASSERT_NE(seen, nullptr);
+    auto* bytes = static_cast<unsigned char*>(MapViewOfFile(seen, FILE_MAP_READ, 0, 0, 1024));
+    ASSERT_NE(bytes, nullptr);
+    EXPECT_EQ(bytes[1023], 0x5A);
+    UnmapViewOfFile(bytes);
+    CloseHandle(seen);
+    EXPECT_EQ(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr),
+              INVALID_HANDLE_VALUE);
+
+    kill(static_cast<pid_t>(child.info.dwProcessId), SIGKILL);
+    ASSERT_EQ(WaitForSingleObject(child.info.hProcess, 5000), static_cast<DWORD>(WAIT_OBJECT_0));
+    SetLastError(0xdeadbeef);
+    EXPECT_EQ(OpenFileMappingA(FILE_MAP_READ, FALSE, "SpxChildOwned"), nullptr);  // its holder died
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    HANDLE fresh = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 1024, "SpxChildOwned");
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
+    bytes = static_cast<unsigned char*>(MapViewOfFile(fresh, FILE_MAP_READ, 0, 0, 1024));
+    ASSERT_NE(bytes, nullptr);
+    EXPECT_EQ(bytes[1023], 0);  // made again, empty
+    UnmapViewOfFile(bytes);
+    CloseHandle(fresh);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(file, INVALID_HANDLE_VALUE);  // its share mode went with it
+    CloseHandle(file);
+}
+
+TEST_F(SessionTest, OtherProcessesWindowsComeInTheOrderTheyStartedLastFirstAndHearBroadcasts) {
+    Child first("", nullptr, "First Child");
+    ASSERT_NE(first.window(), nullptr);
+    Child second("", nullptr, "Second Child");
+    ASSERT_NE(second.window(), nullptr);
+    HWND older = first.window(), newer = second.window();
+    EXPECT_EQ(FindWindowA(kChildClass, nullptr), newer);
+    EXPECT_EQ(FindWindowExA(nullptr, newer, kChildClass, nullptr), older);
+    EXPECT_EQ(FindWindowExA(nullptr, older, kChildClass, nullptr), nullptr);
+    EXPECT_EQ(FindWindowExA(GetDesktopWindow(), nullptr, nullptr, "First Child"), older);
+    SetLastError(0xdeadbeef);
+    EXPECT_EQ(FindWindowA("SpxNoSuchClass", nullptr), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CANNOT_FIND_WND_CLASS));
+
+    EXPECT_TRUE(PostMessageA(HWND_BROADCAST, WM_COMMAND, 5, 0));
+    ASSERT_EQ(WaitForSingleObject(first.info.hProcess, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+    ASSERT_EQ(WaitForSingleObject(second.info.hProcess, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_EQ(first.exitCode(), 5u);
+    EXPECT_EQ(second.exitCode(), 5u);
 }
 
 TEST_F(SessionTest, WaitsEndWithTheProcessOrTheQueue) {

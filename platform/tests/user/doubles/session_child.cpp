@@ -8,7 +8,8 @@
 // box "SpxChildBox" first; the registered "SpxChildQuestion" answers wParam * 3 + 1; WM_USER + 1
 // answers this process's number for "SpxChildQuestion"; WM_USER + 2 checks and rewrites the
 // 1024-byte mapping "SpxChildMapping"; WM_USER + 3 never returns; WM_USER + 4 sends
-// WM_USER + 5 (wParam) to the window in lParam and answers its result + 1.
+// WM_USER + 5 (wParam) to the window in lParam and answers its result + 1; WM_USER + 6 makes
+// the 1024-byte mapping "SpxChildOwned", fills it with 0x5A and keeps it.
 #include <unistd.h>
 
 #include <cstdio>
@@ -52,6 +53,12 @@ LRESULT CALLBACK childProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         for (;;) pause();
     case WM_USER + 4:
         return SendMessageA(reinterpret_cast<HWND>(lParam), WM_USER + 5, wParam, 0) + 1;
+    case WM_USER + 6: {
+        HANDLE owned = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 1024, "SpxChildOwned");
+        void* bytes = owned ? MapViewOfFile(owned, FILE_MAP_ALL_ACCESS, 0, 0, 0) : nullptr;
+        if (bytes) std::memset(bytes, 0x5A, 1024);
+        return bytes ? 1 : 0;  // held until the process ends
+    }
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
