@@ -289,39 +289,50 @@ TEST_F(SessionTest, AKilledProcessLeavesNoWindowAndASendToItFails) {
     EXPECT_EQ(child.exitCode(), 128u + SIGKILL);
 }
 
-TEST_F(SessionTest, WhatAKilledProcessHeldIsReleased) {
+// A file without sharing and named memory held by the child, released when it ends, also when
+// it is killed: the memory is then made again empty and the file opens without sharing.
+TEST_F(SessionTest, WhatAProcessHeldIsReleasedWhenItEnds) {
     writeFile("held.txt", "data");
     const std::string path = rootPath("held.txt");
-    Child child("--hold \"" + path + "\"");
-    HWND w = child.window();
-    ASSERT_NE(w, nullptr);
-    ASSERT_EQ(SendMessageA(w, WM_USER + 6, 0, 0), 1);
-    HANDLE seen = OpenFileMappingA(FILE_MAP_READ, FALSE, "SpxChildOwned");
-    ASSERT_NE(seen, nullptr);
-    auto* bytes = static_cast<unsigned char*>(MapViewOfFile(seen, FILE_MAP_READ, 0, 0, 1024));
-    ASSERT_NE(bytes, nullptr);
-    EXPECT_EQ(bytes[1023], 0x5A);
-    UnmapViewOfFile(bytes);
-    CloseHandle(seen);
-    EXPECT_EQ(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr),
-              INVALID_HANDLE_VALUE);
+    for (bool killed : {false, true}) {
+        SCOPED_TRACE(killed ? "killed" : "ended by a posted command");
+        Child child("--hold \"" + path + "\"");
+        HWND w = child.window();
+        ASSERT_NE(w, nullptr);
+        ASSERT_EQ(SendMessageA(w, WM_USER + 6, 0, 0), 1);
+        HANDLE seen = OpenFileMappingA(FILE_MAP_READ, FALSE, "SpxChildOwned");
+        ASSERT_NE(seen, nullptr);
+        auto* bytes = static_cast<unsigned char*>(MapViewOfFile(seen, FILE_MAP_READ, 0, 0, 1024));
+        ASSERT_NE(bytes, nullptr);
+        EXPECT_EQ(bytes[1023], 0x5A);
+        UnmapViewOfFile(bytes);
+        CloseHandle(seen);
+        SetLastError(0xdeadbeef);
+        EXPECT_EQ(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                              nullptr),
+                  INVALID_HANDLE_VALUE);
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
 
-    kill(static_cast<pid_t>(child.info.dwProcessId), SIGKILL);
-    ASSERT_EQ(WaitForSingleObject(child.info.hProcess, 5000), static_cast<DWORD>(WAIT_OBJECT_0));
-    SetLastError(0xdeadbeef);
-    EXPECT_EQ(OpenFileMappingA(FILE_MAP_READ, FALSE, "SpxChildOwned"), nullptr);  // its holder died
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-    HANDLE fresh = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 1024, "SpxChildOwned");
-    ASSERT_NE(fresh, nullptr);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
-    bytes = static_cast<unsigned char*>(MapViewOfFile(fresh, FILE_MAP_READ, 0, 0, 1024));
-    ASSERT_NE(bytes, nullptr);
-    EXPECT_EQ(bytes[1023], 0);  // made again, empty
-    UnmapViewOfFile(bytes);
-    CloseHandle(fresh);
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    EXPECT_NE(file, INVALID_HANDLE_VALUE);  // its share mode went with it
-    CloseHandle(file);
+        if (killed)
+            kill(static_cast<pid_t>(child.info.dwProcessId), SIGKILL);
+        else
+            ASSERT_TRUE(PostMessageA(w, WM_COMMAND, 1, 0));
+        ASSERT_EQ(WaitForSingleObject(child.info.hProcess, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+        SetLastError(0xdeadbeef);
+        EXPECT_EQ(OpenFileMappingA(FILE_MAP_READ, FALSE, "SpxChildOwned"), nullptr);
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+        HANDLE fresh = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 1024, "SpxChildOwned");
+        ASSERT_NE(fresh, nullptr);
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
+        bytes = static_cast<unsigned char*>(MapViewOfFile(fresh, FILE_MAP_READ, 0, 0, 1024));
+        ASSERT_NE(bytes, nullptr);
+        EXPECT_EQ(bytes[1023], 0);
+        UnmapViewOfFile(bytes);
+        CloseHandle(fresh);
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_NE(file, INVALID_HANDLE_VALUE);
+        CloseHandle(file);
+    }
 }
 
 TEST_F(SessionTest, OtherProcessesWindowsComeInTheOrderTheyStartedLastFirstAndHearBroadcasts) {
@@ -399,24 +410,6 @@ TEST_F(SessionTest, TheStartersShowCommandAppliesToTheFirstShow) {
         ASSERT_NE(w, nullptr);
         EXPECT_EQ(IsWindowVisible(w), c.visible ? TRUE : FALSE);
     }
-}
-
-TEST_F(SessionTest, ShareModesHoldBetweenProcesses) {
-    writeFile("held.txt", "data");
-    const std::string path = rootPath("held.txt");
-    Child child("--hold \"" + path + "\"");
-    HWND w = child.window();
-    ASSERT_NE(w, nullptr);
-    SetLastError(0xdeadbeef);
-    EXPECT_EQ(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                          nullptr),
-              INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
-    ASSERT_TRUE(PostMessageA(w, WM_COMMAND, 1, 0));
-    ASSERT_EQ(WaitForSingleObject(child.info.hProcess, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    EXPECT_NE(file, INVALID_HANDLE_VALUE);
-    CloseHandle(file);
 }
 
 BOOL recordReboot(UINT flags, void* ctx) {
