@@ -1,6 +1,7 @@
 #include "wizard_dialog.h"
 
 #include "calibration_log.h"
+#include "debug_exchange.h"
 #include "finish_calibration.h"
 #include "logo_files.h"
 #include "message_dialog.h"
@@ -51,6 +52,7 @@ RECT childRect(HWND dialog, int id) {
 
 WizardDialog::WizardDialog(const WizardSetup& setup)
     : setup_(setup), monitors_(*setup.monitors), ramps_(setup.ramps) {
+    debugMessage_ = debugExchangeMessage();
     for (size_t k = 0; k < steps_.size(); ++k) steps_[k] = makeStep(static_cast<StepKind>(k), *this);
     nextText_ = loadString(IDS_NEXT);
     finishText_ = loadString(IDS_FINISH);
@@ -152,8 +154,31 @@ INT_PTR WizardDialog::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DESTROY:
             if (active_) active_->destroy();
             return FALSE;
-        default: return FALSE;
+        default:
+            if (message != debugMessage_ || !debugMessage_) return FALSE;
+            SetWindowLongPtrA(window_, DWLP_MSGRESULT, serveDebugExchange(wParam != 0));
+            return TRUE;
     }
+}
+
+// The debug exchange: import (from the shared block into the working record, the active step
+// loading it and repainting) or export (the active step storing first). 0 when the block cannot
+// be mapped, with nothing changed.
+LRESULT WizardDialog::serveDebugExchange(bool import) {
+    DebugBlock block;
+    if (!block) return 0;
+    if (!import) {
+        if (active_) active_->store(working_);
+        block.write(exportFields(working_));
+        return 1;
+    }
+    const auto& color = static_cast<const MatchingStep&>(*steps_[static_cast<size_t>(StepKind::Color)]);
+    importFields(block.read(), working_, color.table().positions());
+    if (active_) {
+        active_->load(working_);
+        RedrawWindow(active_->window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    }
+    return 1;
 }
 
 void WizardDialog::initialise() {

@@ -89,6 +89,7 @@ private:
     void onHelp();
     void end(int exitCode);
     void loadLogos();
+    LRESULT serveDebugExchange(bool import);
 
     WizardSetup setup_;
     const MonitorList& monitors_;
@@ -110,6 +111,7 @@ private:
     std::vector<GdiHandle<HBITMAP>> logos_;
     bool ended_ = false;
     int exitCode_ = kExitCancelled;
+    UINT debugMessage_ = 0;  // "HuevistaDebug"
 };
 
 }  // namespace huevista

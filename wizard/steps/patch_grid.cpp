@@ -84,6 +84,7 @@ void PatchGrid::loadLevels(const int (&levels)[3], int valid) {
         column.markerY = markerYOf(static_cast<int>(found - definition_.levels.begin()));
         column.chosen = valid != 0;
     }
+    if (window()) followNext();  // loaded while showing (an import)
 }
 
 void PatchGrid::created() {
@@ -247,20 +248,20 @@ namespace {
 constexpr int kVeryDarkIndex = 9;  // a first visible patch of level 72 or brighter
 constexpr int kHighGammaIndex = 1, kLowGammaIndex = 21;
 
+}  // namespace
+
 std::vector<int> blackPointLevels() {
     std::vector<int> levels;
     for (int k = 0; k < kSpacedPatches; ++k) levels.push_back(8 * k - 8);  // stored: the level below
     return levels;
 }
 
-std::vector<int> toneLevels(bool highlights) {
+std::vector<int> toneGridLevels(bool highlights) {
     std::vector<int> levels;
     for (int i = 0; i < gridShape(GridKind::Dense).positions; ++i)
         levels.push_back(highlights ? (i == 0 ? 255 : 256 - 4 * i) : 192 - 4 * i);
     return levels;
 }
-
-}  // namespace
 
 BlackPointStep::BlackPointStep(WizardHost& host)
     : PatchGrid(host, {{IDD_BLACKPOINT, IDS_TITLE_BLACKPOINT, IDS_BLACKPOINT_INSTRUCTION, 205},
@@ -295,7 +296,7 @@ ToneGridStep::ToneGridStep(WizardHost& host, bool highlights)
     : PatchGrid(host, {highlights ? StepInfo{IDD_HIGHLIGHTS, IDS_TITLE_HIGHLIGHTS, IDS_HIGHLIGHTS_INSTRUCTION, 203}
                                   : StepInfo{IDD_SHADOWS, IDS_TITLE_SHADOWS, IDS_SHADOWS_INSTRUCTION, 203},
                        GridKind::Dense,
-                       toneLevels(highlights),
+                       toneGridLevels(highlights),
                        highlights ? 255 : 192,
                        136}),
       highlights_(highlights) {}

@@ -85,6 +85,11 @@ private:
     bool overColumn_ = false;
 };
 
+// The levels the grids store, per position from the top: Black Pt. (the level just below each
+// patch) and Shadows or Highlights.
+std::vector<int> blackPointLevels();
+std::vector<int> toneGridLevels(bool highlights);
+
 // Black Pt.: the first visible patch per channel; the black point is the level just below it.
 class BlackPointStep final : public PatchGrid {
 public:

@@ -57,12 +57,21 @@ void SliderStep::load(const CalibrationRecord& record) {
         for (int i = 0; i < 3; ++i) values_[i] = std::clamp(levels[i], s[i].low, s[i].high);
         return;
     }
-    if (record.shadow[channel_] == -1) {
-        for (int i = 0; i < 3; ++i) values_[i] = s[i].preset, moved_[i] = false;
-        return;
-    }
+    // A level not measured yet (-1) leaves its trackbar at the preset, not moved.
     const int levels[3] = {record.highlight[channel_], record.midtone[channel_], record.shadow[channel_]};
-    for (int i = 0; i < 3; ++i) values_[i] = std::clamp(levels[i], s[i].low, s[i].high), moved_[i] = true;
+    for (int i = 0; i < 3; ++i) {
+        moved_[i] = levels[i] != -1;
+        values_[i] = moved_[i] ? std::clamp(levels[i], s[i].low, s[i].high) : s[i].preset;
+    }
+    if (window()) showValues();  // loaded while showing (an import)
+}
+
+void SliderStep::showValues() const {
+    for (int i = 0; i < 3; ++i) {
+        const Slot& s = slots(white_)[static_cast<size_t>(i)];
+        SendDlgItemMessageA(window(), s.id, TBM_SETPOS, TRUE, s.offset - values_[static_cast<size_t>(i)]);
+    }
+    followNext();
 }
 
 void SliderStep::store(CalibrationRecord& record) {
@@ -102,9 +111,8 @@ void SliderStep::created() {
                      SWP_NOZORDER | SWP_NOACTIVATE);
         setSliderBitmaps(slider, channelBitmap_.get(), thumbBitmap_.get());
         SendMessageA(slider, TBM_SETRANGE, FALSE, MAKELPARAM(s.offset - s.high, s.offset - s.low));
-        SendMessageA(slider, TBM_SETPOS, TRUE, s.offset - values_[static_cast<size_t>(i)]);
     }
-    followNext();
+    showValues();
 }
 
 void SliderStep::followNext() const {

@@ -25,18 +25,22 @@ public:
     std::array<int, 3> values() const { return values_; }
     bool allMoved() const { return moved_[0] && moved_[1] && moved_[2]; }
 
-private:
+    // The three trackbars, left to right (the colour steps': highlight, midtone and shadow
+    // matches), with the levels they offer.
     struct Slot {
         int id, low, high, offset, preset;
     };
     static const std::array<Slot, 3>& slots(bool white);
 
+private:
     void created() override;
     void paint(HDC dc) override;
     bool handle(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     RECT stripRect(int slot) const;
     int stripChannel(int slot) const;
     void followNext() const;
+    // Trackbars at the values, Next following.
+    void showValues() const;
 
     int channel_;
     bool white_;
