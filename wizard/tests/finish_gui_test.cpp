@@ -1,6 +1,7 @@
 // Finishing the calibration on Next from the last Color: the stored calibrations (CRT and panel,
 // under their names with the monitor's number), lighting, monitor count, monitor names, screen
-// types, the unadjusted preset, the profiles (opened by Little CMS) and the loaded ramps; Back
+// types, the date, the unadjusted preset, the profiles (opened by Little CMS, aimed at the preset
+// in force only when it is usable, unadjusted without ramp support) and the loaded ramps; Back
 // from Done! takes the ramps off and Next again stores the same. Done!'s display page, with a
 // double of the page library registered under its class id, and Done! without it.
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 
 #include "calibration_log.h"
 #include "display_page_sheet.h"
@@ -62,6 +64,13 @@ Ramp identity() {
     Ramp ramp;
     for (int i = 0; i < 768; ++i) ramp[static_cast<size_t>(i)] = static_cast<WORD>((i % 256) * 256);
     return ramp;
+}
+
+// Every file of the colour folder with its bytes.
+std::map<std::string, std::vector<uint8_t>> colourFolder(const std::string& folder) {
+    std::map<std::string, std::vector<uint8_t>> out;
+    for (const auto& f : icctest::listDirectory(folder)) out[f] = icctest::readBytes(folder + "/" + f);
+    return out;
 }
 
 // How many top-level windows `owner` owns.
@@ -149,6 +158,9 @@ protected:
 TEST_F(FinishTest, OneCrtStoresItsCalibrationProfilesPresetAndRamp) {
     writeDisplayIni({spx::test::VirtualMonitor{}});
     WinplatResetProcessState();
+    const char* clock = std::getenv("SPECTRINE_FAKE_TIME");
+    const std::string savedClock = clock ? clock : "";
+    setenv("SPECTRINE_FAKE_TIME", "2011-07-09T10:11:12", 1);
     const int code = runWizard({[&] { forwardTo(StepKind::Lighting, 0); },
                                 [&] {
                                     measuredCrt();
@@ -159,6 +171,7 @@ TEST_F(FinishTest, OneCrtStoresItsCalibrationProfilesPresetAndRamp) {
                                     EXPECT_EQ(dialog().working().temperature, r.temperature);
                                     EXPECT_EQ(GetSpectrineCalibrationLighting(), 0);
                                     EXPECT_EQ(GetSpectrineNbMonitors(), 1);
+                                    EXPECT_EQ(storedCalibration("Date"), (std::vector<std::string>{"07", "09", "2011"}));
                                     char text[256] = "";
                                     GetSpectrineMonitorName(text, sizeof text);
                                     EXPECT_STREQ(text, "CRT Average");
@@ -183,7 +196,61 @@ TEST_F(FinishTest, OneCrtStoresItsCalibrationProfilesPresetAndRamp) {
                                     EXPECT_EQ(windowsOwnedBy(wizard()), 0);
                                     next();  // Finish
                                 }});
+    if (clock) setenv("SPECTRINE_FAKE_TIME", savedClock.c_str(), 1);
+    else unsetenv("SPECTRINE_FAKE_TIME");
     EXPECT_EQ(code, huevista::kExitFinished);
+}
+
+// The preset in force becomes the profiles' target only when it can be one: non-zero gammas and
+// 4000 < T <= 25000, or its unadjusted bit. The profiles written are compared with those the
+// builder writes for the expected target (writing them again must change nothing).
+TEST_F(FinishTest, TheCurrentPresetBecomesTheTargetOnlyWhenUsable) {
+    writeDisplayIni({spx::test::VirtualMonitor{}});
+    WinplatResetProcessState();
+    const struct {
+        const char* name;
+        double gamma;
+        LONG temperature;
+        LONG flags;
+        bool used;
+    } cases[] = {
+        {"gamma 0", 0.0, 6500, 0, false},         {"4000 K", 1.8, 4000, 0, false},
+        {"4001 K", 1.8, 4001, 0, true},           {"25000 K", 1.8, 25000, 0, true},
+        {"25001 K", 1.8, 25001, 0, false},        {"3000 K, unadjusted", 1.8, 3000, PRESET_UNADJUSTED, true},
+    };
+    const std::string folder = rootPath("WINDOWS/SYSTEM/COLOR");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        PresetRecord current{};
+        current.size = PRESETRECORD_SIZE;
+        current.gammaRed = current.gammaBlue = 2.0;
+        current.gammaGreen = c.gamma;
+        current.temperature = c.temperature;
+        current.flags = c.flags;
+        std::snprintf(current.description, sizeof current.description, "%s", "Mine");
+        ASSERT_TRUE(WriteSpectrinePreset("Current", &current));
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        CalibrationRecord finished;
+        const int code = runWizard({[&] { forwardTo(StepKind::Lighting, 0); },
+                                    [&] {
+                                        measuredCrt();
+                                        matchAndGo();
+                                        ASSERT_EQ(kind(), StepKind::Done);
+                                        finished = dialog().records()[0];
+                                        next();  // Finish
+                                    }});
+        EXPECT_EQ(code, huevista::kExitFinished);
+        const auto written = colourFolder(folder);
+        ASSERT_FALSE(written.empty());
+        const double measured[3] = {finished.mottaGamma[0], finished.mottaGamma[1], finished.mottaGamma[2]};
+        const double preset[3] = {2.0, c.gamma, 2.0};
+        const bool unadjusted = !c.used || (c.flags & PRESET_UNADJUSTED);
+        ASSERT_TRUE(ComputeProfiles(nullptr, "Unadjusted", c.used ? preset : measured,
+                                    static_cast<DWORD>(c.used ? c.temperature : finished.temperature), nullptr,
+                                    COMPUTE_PROFILES | (unadjusted ? COMPUTE_UNADJUSTED : 0), 0));
+        EXPECT_EQ(colourFolder(folder), written);
+    }
 }
 
 TEST_F(FinishTest, ACrtThenAPanelAreStoredUnderTheirNamesAndBackAndNextStoreTheSameAgain) {
@@ -298,9 +365,18 @@ TEST_F(FinishTest, WithoutRampSupportDoneSaysSoAndTheProfilesAreTheMeasuredOnes)
                                     matchAndGo();
                                     ASSERT_EQ(kind(), StepKind::Done);
                                     EXPECT_EQ(instructionShown(), huevista::loadString(IDS_DONE_NO_RAMP));
-                                    expectCrtCalibration("Monitor", dialog().records()[0], 0);
-                                    const auto files = icctest::listDirectory(rootPath("WINDOWS/SYSTEM/COLOR"));
-                                    EXPECT_FALSE(files.empty());
+                                    const CalibrationRecord& r = dialog().records()[0];
+                                    expectCrtCalibration("Monitor", r, 0);
+                                    // The unadjusted profiles of the measured state, though the
+                                    // preset in force (2.2, 6500 K) is usable.
+                                    const std::string folder = rootPath("WINDOWS/SYSTEM/COLOR");
+                                    const auto written = colourFolder(folder);
+                                    ASSERT_FALSE(written.empty());
+                                    for (const auto& f : written) icctest::expectLcmsAccepts(folder + "/" + f.first);
+                                    ASSERT_TRUE(ComputeProfiles(nullptr, "Unadjusted", r.mottaGamma,
+                                                                static_cast<DWORD>(r.temperature), nullptr,
+                                                                COMPUTE_PROFILES | COMPUTE_UNADJUSTED, 0));
+                                    EXPECT_EQ(colourFolder(folder), written);
                                     next();
                                 }});
     EXPECT_EQ(code, huevista::kExitFinished);
