@@ -117,11 +117,17 @@ TEST_F(CardStepsTest, TheAreaAroundTheCardFollowsTheToneModelAndTheDimRoomWarnin
 TEST_F(CardStepsTest, OnAPanelTheWizardSlidesDownToItsScreensBottomAndBackUp) {
     const struct {
         const char* name;
+        int monitor;
         int monitorBottom;
-    } cases[] = {{"first monitor", 768}};
+    } cases[] = {{"first monitor", 0, 768}, {"second monitor, a CRT on the first", 1, 500}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        runWizard({[&] { forwardTo(StepKind::Lighting, 1); },
+        runWizard({[&] {
+                       for (int i = 0; i < 30 && !(dialog().monitor() == c.monitor && kind() == StepKind::Lighting); ++i)
+                           forward(dialog().monitor() == c.monitor ? 1 : 0);
+                       ASSERT_EQ(dialog().monitor(), c.monitor);
+                       ASSERT_EQ(kind(), StepKind::Lighting);
+                   },
                    [&] {
                        RECT r{};
                        GetWindowRect(wizard(), &r);
