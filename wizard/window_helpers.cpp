@@ -19,9 +19,11 @@ INT_PTR dialogGrey(WPARAM dc) {
     return reinterpret_cast<INT_PTR>(GetStockObject(LTGRAY_BRUSH));
 }
 
-void drawPictureButton(const DRAWITEMSTRUCT& item, bool chosen, const HBITMAP (&faces)[3]) {
+namespace {
+
+void drawPictureButton(const DRAWITEMSTRUCT& item, bool chosen, const ButtonFaces& faces) {
     const bool down = (item.itemState & ODS_SELECTED) || chosen;
-    HBITMAP bitmap = faces[down ? 2 : ((item.itemState & ODS_FOCUS) ? 1 : 0)];
+    HBITMAP bitmap = faces[down ? 2 : ((item.itemState & ODS_FOCUS) ? 1 : 0)].get();
     BITMAP size{};
     if (!bitmap || !GetObjectA(bitmap, sizeof size, &size)) return;
     HDC source = CreateCompatibleDC(item.hDC);
@@ -33,11 +35,26 @@ void drawPictureButton(const DRAWITEMSTRUCT& item, bool chosen, const HBITMAP (&
     DeleteDC(source);
 }
 
-int clickedButton(WPARAM wParam, std::span<const int> ids) {
-    if (HIWORD(wParam) != BN_CLICKED) return -1;
-    for (size_t k = 0; k < ids.size(); ++k)
-        if (LOWORD(wParam) == ids[k]) return static_cast<int>(k);
-    return -1;
+}  // namespace
+
+bool pictureButtonMessage(UINT message, WPARAM wParam, LPARAM lParam, std::span<const int> ids,
+                          std::span<const ButtonFaces> faces, int chosen, const std::function<void(int)>& choose,
+                          INT_PTR& result) {
+    if (message == WM_DRAWITEM) {
+        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        for (size_t k = 0; k < ids.size() && k < faces.size(); ++k)
+            if (ids[k] == static_cast<int>(item.CtlID)) drawPictureButton(item, chosen == static_cast<int>(k), faces[k]);
+        result = TRUE;
+        return true;
+    }
+    if (message != WM_COMMAND || HIWORD(wParam) != BN_CLICKED) return false;
+    for (size_t k = 0; k < ids.size(); ++k) {
+        if (LOWORD(wParam) != ids[k]) continue;
+        choose(static_cast<int>(k));
+        result = TRUE;
+        return true;
+    }
+    return false;
 }
 
 }  // namespace huevista

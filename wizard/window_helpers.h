@@ -1,8 +1,11 @@
 // Small pieces the wizard's windows share.
 #pragma once
 
+#include <array>
+#include <functional>
 #include <span>
 
+#include "gdi_handle.h"
 #include "win32.h"
 
 namespace huevista {
@@ -15,10 +18,15 @@ void registerWindowClass(HINSTANCE instance, const char* name, WNDPROC procedure
 // them on `dc` (a WM_CTLCOLOR* message's wParam) and returns the brush to answer with.
 INT_PTR dialogGrey(WPARAM dc);
 
-// Draws an owner-drawn picture button stretched over its face: `faces` up, hot and down; down
-// while pressed or when `chosen`, hot while focused.
-void drawPictureButton(const DRAWITEMSTRUCT& item, bool chosen, const HBITMAP (&faces)[3]);
-// The index in `ids` of the button a WM_COMMAND's wParam reports clicked; -1 for anything else.
-int clickedButton(WPARAM wParam, std::span<const int> ids);
+// The faces of an owner-drawn picture button: up, hot and down.
+using ButtonFaces = std::array<GdiHandle<HBITMAP>, 3>;
+
+// The messages of a row of owner-drawn picture buttons `ids`, `faces` holding each one's faces:
+// WM_DRAWITEM of one stretches its face over it (down while pressed or when its index is
+// `chosen`, hot while focused); a click on one calls `choose` with its index. True when handled,
+// with `result` TRUE.
+bool pictureButtonMessage(UINT message, WPARAM wParam, LPARAM lParam, std::span<const int> ids,
+                          std::span<const ButtonFaces> faces, int chosen, const std::function<void(int)>& choose,
+                          INT_PTR& result);
 
 }  // namespace huevista

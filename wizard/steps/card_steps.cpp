@@ -173,14 +173,6 @@ void LightingStep::choose(int lighting) {
     if (first) followNext();
 }
 
-void LightingStep::drawButton(const DRAWITEMSTRUCT& item) const {
-    int k = 0;
-    while (k < 4 && kLightingButtons[k] != static_cast<int>(item.CtlID)) ++k;
-    if (k == 4) return;
-    const HBITMAP faces[3] = {faces_[k][0].get(), faces_[k][1].get(), faces_[k][2].get()};
-    drawPictureButton(item, lighting_ == k, faces);
-}
-
 void LightingStep::paint(HDC dc) {
     RECT client{};
     GetClientRect(window(), &client);
@@ -197,20 +189,8 @@ void LightingStep::paint(HDC dc) {
 }
 
 bool LightingStep::handle(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
-    switch (message) {
-        case WM_DRAWITEM:
-            drawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-            result = TRUE;
-            return true;
-        case WM_COMMAND: {
-            const int k = clickedButton(wParam, kLightingButtons);
-            if (k < 0) return false;
-            choose(k);
-            result = TRUE;
-            return true;
-        }
-        default: return false;
-    }
+    return pictureButtonMessage(message, wParam, lParam, kLightingButtons, faces_, lighting_,
+                                [this](int lighting) { choose(lighting); }, result);
 }
 
 // ---- MatchingStep ------------------------------------------------------------------------------

@@ -11,6 +11,7 @@
 
 #include "gdi_handle.h"
 #include "white_table.h"
+#include "window_helpers.h"
 #include "wizard_step.h"
 
 namespace huevista {
@@ -59,9 +60,8 @@ private:
     bool handle(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     void choose(int lighting);
     void followNext() const;
-    void drawButton(const DRAWITEMSTRUCT& item) const;
     void slideDown();
-    std::array<std::array<GdiHandle<HBITMAP>, 3>, 4> faces_;
+    std::array<ButtonFaces, 4> faces_;
     int rememberedBottom_ = 0;
 };
 

@@ -107,35 +107,15 @@ void SetupStep::choose(int type) {
     host_.chooseDisplayType(type);
 }
 
-void SetupStep::drawButton(const DRAWITEMSTRUCT& item) const {
-    int type = 0;
-    while (type < 3 && kButtons[type] != static_cast<int>(item.CtlID)) ++type;
-    if (type == 3) return;
-    const HBITMAP faces[3] = {faces_[type][0].get(), faces_[type][1].get(), faces_[type][2].get()};
-    drawPictureButton(item, remembered_ == type, faces);
-}
-
 bool SetupStep::handle(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
-    switch (message) {
-        case WM_DRAWITEM:
-            drawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-            result = TRUE;
-            return true;
-        case WM_COMMAND: {
-            const int type = clickedButton(wParam, kButtons);
-            if (type < 0) return false;
-            choose(type);
-            result = TRUE;
-            return true;
-        }
-        case WM_TIMER:
-            if (wParam != kAutoStartTimer) return false;
-            KillTimer(window(), kAutoStartTimer);
-            choose(mode_.preselected());
-            result = TRUE;
-            return true;
-        default: return false;
-    }
+    if (pictureButtonMessage(message, wParam, lParam, kButtons, faces_, remembered_, [this](int type) { choose(type); },
+                             result))
+        return true;
+    if (message != WM_TIMER || wParam != kAutoStartTimer) return false;
+    KillTimer(window(), kAutoStartTimer);
+    choose(mode_.preselected());
+    result = TRUE;
+    return true;
 }
 
 }  // namespace huevista

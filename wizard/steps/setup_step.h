@@ -5,6 +5,7 @@
 #include <array>
 
 #include "gdi_handle.h"
+#include "window_helpers.h"
 #include "wizard_step.h"
 
 namespace huevista {
@@ -41,11 +42,10 @@ private:
     bool handle(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
     void choose(int type);
     void layOut();
-    void drawButton(const DRAWITEMSTRUCT& item) const;
 
     DisplayMode mode_;
     int remembered_ = kNotChosen;
-    std::array<std::array<GdiHandle<HBITMAP>, 3>, 3> faces_;  // per type: up, hot, down
+    std::array<ButtonFaces, 3> faces_;  // per type: up, hot, down
 };
 
 }  // namespace huevista
