@@ -112,6 +112,17 @@ protected:
         for (int ch = 0; ch < 3; ++ch) r.black[ch] = 8, r.shadow[ch] = 160, r.highlight[ch] = 208;
         r.blackValid = r.shadowValid = r.highlightValid = 1;
     }
+    // One CRT calibrated and finished; its record as Done! has it. The wizard's exit code.
+    int calibrateOneCrt(CalibrationRecord& finished) {
+        return runWizard({[&] { forwardTo(StepKind::Lighting, 0); },
+                          [&] {
+                              measuredCrt();
+                              matchAndGo();
+                              ASSERT_EQ(kind(), StepKind::Done);
+                              finished = dialog().records()[0];
+                              next();  // Finish
+                          }});
+    }
     // From Lighting (fluorescent) over Luminance and Color at their defaults.
     void matchAndGo() {
         ASSERT_EQ(kind(), StepKind::Lighting);
@@ -158,9 +169,7 @@ protected:
 TEST_F(FinishTest, OneCrtStoresItsCalibrationProfilesPresetAndRamp) {
     writeDisplayIni({spx::test::VirtualMonitor{}});
     WinplatResetProcessState();
-    const char* clock = std::getenv("SPECTRINE_FAKE_TIME");
-    const std::string savedClock = clock ? clock : "";
-    setenv("SPECTRINE_FAKE_TIME", "2011-07-09T10:11:12", 1);
+    const spx::test::ScopedVariable clock("SPECTRINE_FAKE_TIME", "2011-07-09T10:11:12");
     const int code = runWizard({[&] { forwardTo(StepKind::Lighting, 0); },
                                 [&] {
                                     measuredCrt();
@@ -196,15 +205,15 @@ TEST_F(FinishTest, OneCrtStoresItsCalibrationProfilesPresetAndRamp) {
                                     EXPECT_EQ(windowsOwnedBy(wizard()), 0);
                                     next();  // Finish
                                 }});
-    if (clock) setenv("SPECTRINE_FAKE_TIME", savedClock.c_str(), 1);
-    else unsetenv("SPECTRINE_FAKE_TIME");
     EXPECT_EQ(code, huevista::kExitFinished);
 }
 
 // The preset in force becomes the profiles' target only when it can be one: non-zero gammas and
 // 4000 < T <= 25000, or its unadjusted bit. The profiles written are compared with those the
-// builder writes for the expected target (writing them again must change nothing).
+// builder writes for the expected target (writing them again must change nothing; the clock,
+// which names and dates them, stands still).
 TEST_F(FinishTest, TheCurrentPresetBecomesTheTargetOnlyWhenUsable) {
+    const spx::test::ScopedVariable clock("SPECTRINE_FAKE_TIME", icctest::kTestClockText);
     writeDisplayIni({spx::test::VirtualMonitor{}});
     WinplatResetProcessState();
     const struct {
@@ -232,14 +241,7 @@ TEST_F(FinishTest, TheCurrentPresetBecomesTheTargetOnlyWhenUsable) {
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
         CalibrationRecord finished;
-        const int code = runWizard({[&] { forwardTo(StepKind::Lighting, 0); },
-                                    [&] {
-                                        measuredCrt();
-                                        matchAndGo();
-                                        ASSERT_EQ(kind(), StepKind::Done);
-                                        finished = dialog().records()[0];
-                                        next();  // Finish
-                                    }});
+        const int code = calibrateOneCrt(finished);
         EXPECT_EQ(code, huevista::kExitFinished);
         const auto written = colourFolder(folder);
         ASSERT_FALSE(written.empty());
@@ -326,14 +328,7 @@ TEST_F(FinishTest, FinishLogsEachMonitorAndABlockedLogAsksToRetryOrCancel) {
         LogBox box{log, c.answer, {}};
         WinplatSetMessageBoxHandler(LogBox::handle, &box);
         CalibrationRecord finished;
-        const int code = runWizard({[&] { forwardTo(StepKind::Lighting, 0); },
-                                    [&] {
-                                        measuredCrt();
-                                        matchAndGo();
-                                        ASSERT_EQ(kind(), StepKind::Done);
-                                        finished = dialog().records()[0];
-                                        next();  // Finish
-                                    }});
+        const int code = calibrateOneCrt(finished);
         EXPECT_EQ(code, huevista::kExitFinished);
         ASSERT_EQ(box.texts.size(), 1u);
         EXPECT_EQ(box.texts[0], "Spectrine Huevista|Can't Open Huevista log file.\nCheck if it is used by an "
@@ -355,6 +350,7 @@ TEST_F(FinishTest, FinishLogsEachMonitorAndABlockedLogAsksToRetryOrCancel) {
 }
 
 TEST_F(FinishTest, WithoutRampSupportDoneSaysSoAndTheProfilesAreTheMeasuredOnes) {
+    const spx::test::ScopedVariable clock("SPECTRINE_FAKE_TIME", icctest::kTestClockText);
     writeDisplayIni({spx::test::VirtualMonitor{}});
     WinplatResetProcessState();
     const DWORD off = 0;
