@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 #include "debug_exchange.h"
@@ -273,35 +274,55 @@ fs::path sessionFolderHolding(const std::string& name) {
     return {};
 }
 
+// No block to map: a folder in the place of the name's lock file (the name can be neither made
+// nor opened), or a block of the name that another made smaller than 1024 bytes.
 TEST_F(DebugExchangeTest, WithoutSharedMemoryTheMessageAnswersZeroAndChangesNothing) {
-    // The test's own mapping goes, and a folder takes the place of the name's lock file: the
-    // name can be neither created nor opened.
     UnmapViewOfFile(view_);
     view_ = nullptr;
+    mapping_.close();
     const std::string probe = "HuevistaProbe" + std::to_string(getpid());
     winplat::FileHandle probeMapping(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 64, probe.c_str()));
     ASSERT_TRUE(probeMapping);
     const fs::path session = sessionFolderHolding(probe);
     ASSERT_FALSE(session.empty());
-    mapping_.close();
-    ASSERT_TRUE(fs::create_directory(session / "map-HuevistaDebug.lock"));
+    const fs::path lockPlace = session / "map-HuevistaDebug.lock";
+    winplat::FileHandle smaller;
+    const struct {
+        const char* name;
+        std::function<void()> arrange, undo;
+    } cases[] = {
+        {"a folder in the lock file's place", [&] { ASSERT_TRUE(fs::create_directory(lockPlace)); },
+         [&] { fs::remove(lockPlace); }},
+        {"a block of 32 bytes",
+         [&] {
+             smaller = winplat::FileHandle(
+                 CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 32, "HuevistaDebug"));
+             ASSERT_TRUE(smaller);
+         },
+         [&] { smaller.close(); }},
+    };
     runWizard({[&] { forwardTo(StepKind::BlackPoint, 0); },
                [&] {
                    completeStep(0, 2);
                    const DebugFields before = huevista::exportFields(dialog().working());
                    const auto chosen = grid().chosen();
-                   for (bool import : {true, false}) {
-                       SCOPED_TRACE(import ? "import" : "export");
-                       EXPECT_EQ(send(import), 0);
-                       EXPECT_EQ(huevista::exportFields(dialog().working()), before);
-                       EXPECT_EQ(dialog().working().blackValid, 0);
-                       EXPECT_EQ(grid().chosen(), chosen);
-                       EXPECT_TRUE(nextEnabled());
+                   for (const auto& c : cases) {
+                       SCOPED_TRACE(c.name);
+                       c.arrange();
+                       for (bool import : {true, false}) {
+                           SCOPED_TRACE(import ? "import" : "export");
+                           EXPECT_EQ(send(import), 0);
+                           EXPECT_EQ(huevista::exportFields(dialog().working()), before);
+                           EXPECT_EQ(dialog().working().blackValid, 0);
+                           EXPECT_EQ(grid().chosen(), chosen);
+                           EXPECT_TRUE(nextEnabled());
+                       }
+                       c.undo();
                    }
-                   EXPECT_EQ(dialog().working().black[0], -1);  // the export did not store either
+                   EXPECT_EQ(dialog().working().black[0], -1);  // no export stored either
                    DestroyWindow(wizard());
                }});
-    fs::remove(session / "map-HuevistaDebug.lock");
+    fs::remove(lockPlace);
 }
 
 }  // namespace
