@@ -16,7 +16,7 @@
 #include "drive_script.h"
 #include "vltutil.h"
 #include "win32_holders.h"
-#include "wizard_driver.h"
+#include "script_player.h"
 
 namespace {
 
@@ -65,11 +65,11 @@ int main(int argc, char** argv) {
     }
     winplat::ProcessHandle process(info.hProcess), thread(info.hThread);
 
-    WizardDriver driver(process.get(), std::cout);
-    const bool driven = driver.run(monitors);
+    ScriptPlayer player(process.get(), std::cout);
+    const bool driven = player.run(monitors);
     if (!driven) {
-        std::cerr << "huevista-drive: " << driver.failure() << "\n";
-        driver.abandon();
+        std::cerr << "huevista-drive: " << player.failure() << "\n";
+        player.abandon();
     }
     DWORD code = STILL_ACTIVE;
     if (WaitForSingleObject(process.get(), 60000) == WAIT_OBJECT_0) GetExitCodeProcess(process.get(), &code);

@@ -1,4 +1,4 @@
-#include "wizard_driver.h"
+#include "script_player.h"
 
 #include <ostream>
 
@@ -8,17 +8,17 @@
 
 namespace huevista::drive {
 
-WizardDriver::WizardDriver(HANDLE process, std::ostream& out, DriveTimeouts timeouts)
+ScriptPlayer::ScriptPlayer(HANDLE process, std::ostream& out, DriveTimeouts timeouts)
     : process_(process), out_(out), timeouts_(timeouts) {}
 
-bool WizardDriver::running() const {
+bool ScriptPlayer::running() const {
     DWORD code = 0;
     return GetExitCodeProcess(process_, &code) && code == STILL_ACTIVE;
 }
 
 // Polls `done` until it holds, the wizard ends or the time is up.
 template <typename Done>
-bool WizardDriver::waitFor(Done done, DWORD timeout) const {
+bool ScriptPlayer::waitFor(Done done, DWORD timeout) const {
     const DWORD start = GetTickCount();
     while (true) {
         if (done()) return true;
@@ -27,13 +27,13 @@ bool WizardDriver::waitFor(Done done, DWORD timeout) const {
     }
 }
 
-bool WizardDriver::fail(const std::string& why) {
+bool ScriptPlayer::fail(const std::string& why) {
     failure_ = where_ + ": " + why;
     if (!running()) failure_ += " (the wizard has ended)";
     return false;
 }
 
-bool WizardDriver::run(const std::vector<DebugValues>& monitors) {
+bool ScriptPlayer::run(const std::vector<DebugValues>& monitors) {
     where_ = "start";
     if (!exchange_.ready()) return fail("the shared block \"HuevistaDebug\" cannot be made");
     if (!waitFor([&] { return (main_ = findMainDialog()) != nullptr; }, timeouts_.window))
@@ -43,7 +43,7 @@ bool WizardDriver::run(const std::vector<DebugValues>& monitors) {
     return true;
 }
 
-bool WizardDriver::driveMonitor(size_t monitor, const DebugValues& values, bool last) {
+bool ScriptPlayer::driveMonitor(size_t monitor, const DebugValues& values, bool last) {
     const std::string name = "monitor " + std::to_string(monitor + 1);
     where_ = name + ", step \"Setup\"";
     if (!waitFor([&] { return onSetup(main_) && activeStep(main_); }, timeouts_.step))
@@ -66,7 +66,7 @@ bool WizardDriver::driveMonitor(size_t monitor, const DebugValues& values, bool 
     }
 }
 
-bool WizardDriver::checkExport(const DebugValues& values) {
+bool ScriptPlayer::checkExport(const DebugValues& values) {
     const auto exported = exchange_.exportFrom(main_);
     if (!exported) return fail("the wizard did not answer the export");
     if (*exported != values) return fail("the export differs from the script: " + describe(*exported, &values));
@@ -74,7 +74,7 @@ bool WizardDriver::checkExport(const DebugValues& values) {
 }
 
 // The picture of the display type, clicked: its notification to the step.
-bool WizardDriver::chooseDisplayType(int type) {
+bool ScriptPlayer::chooseDisplayType(int type) {
     HWND step = activeStep(main_);
     if (type < kCrt || type > kNotebook) return fail("no display type " + std::to_string(type));
     PostMessageA(step, WM_COMMAND, MAKEWPARAM(IDC_CRT + type, BN_CLICKED), 0);
@@ -85,7 +85,7 @@ bool WizardDriver::chooseDisplayType(int type) {
 
 // The forward button pressed once it may be, then waiting until the next step is up (or,
 // after Finish, until the wizard ends); boxes on the way are answered.
-bool WizardDriver::pressForward() {
+bool ScriptPlayer::pressForward() {
     HWND button = nullptr;
     if (!waitFor([&] { button = forwardButton(main_); return button && IsWindowVisible(button) && IsWindowEnabled(button); },
                  timeouts_.step))
@@ -107,7 +107,7 @@ bool WizardDriver::pressForward() {
 }
 
 // A warning is answered "Continue"; anything else fails the drive.
-bool WizardDriver::answerBox(HWND box) {
+bool ScriptPlayer::answerBox(HWND box) {
     const std::string text = boxText(box);
     if (!hasButton(box, "&Continue")) return fail("the wizard shows a box: \"" + text + "\"");
     out_ << where_ << ": warning \"" << text << "\": Continue" << std::endl;
@@ -116,7 +116,7 @@ bool WizardDriver::answerBox(HWND box) {
     return true;
 }
 
-void WizardDriver::abandon() {
+void ScriptPlayer::abandon() {
     if (!main_ || !running()) return;
     const DWORD limit = 10000;
     if (HWND box = openBox(main_); box && !hasButton(box, "&Yes")) {

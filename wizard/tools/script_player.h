@@ -19,10 +19,10 @@ struct DriveTimeouts {
     DWORD step = 60000;    // for a press to take effect (finishing writes every profile)
 };
 
-class WizardDriver {
+class ScriptPlayer {
 public:
     // `process` is the wizard's (its exit ends every wait); progress lines go to `out`.
-    WizardDriver(HANDLE process, std::ostream& out, DriveTimeouts timeouts = {});
+    ScriptPlayer(HANDLE process, std::ostream& out, DriveTimeouts timeouts = {});
 
     // Plays the script up to Finish; false with failure() naming the monitor and the step.
     bool run(const std::vector<DebugValues>& monitors);
