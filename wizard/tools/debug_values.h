@@ -2,9 +2,9 @@
 // 32-bit integers at offsets 0 to 60 of the shared block "HuevistaDebug".
 #pragma once
 
-#include <array>
-#include <cstdint>
 #include <string>
+
+#include "debug_exchange.h"
 
 namespace huevista::drive {
 
@@ -20,7 +20,8 @@ enum Field : size_t {
     kFieldCount = 16
 };
 
-using DebugValues = std::array<int32_t, kFieldCount>;
+using DebugValues = DebugFields;
+static_assert(std::tuple_size_v<DebugValues> == kFieldCount);
 
 // "display type 0, black point 8 8 8, ..." for messages; `other` marks the fields that differ
 // from it with '*'.

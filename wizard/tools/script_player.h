@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "debug_exchange.h"
+#include "debug_client.h"
 
 namespace huevista::drive {
 
@@ -46,7 +46,7 @@ private:
     HANDLE process_;
     std::ostream& out_;
     DriveTimeouts timeouts_;
-    DebugExchange exchange_;
+    DebugClient exchange_;
     HWND main_ = nullptr;
     std::string where_;  // "monitor n, step "title""
     std::string failure_;
