@@ -2,6 +2,7 @@
 // (WM_QUERYNEWPALETTE, WM_NCACTIVATE, WM_ACTIVATE), then sends WM_KILLFOCUS and WM_SETFOCUS.
 // WM_PALETTECHANGED is never sent: surfaces are true colour.
 #include "detail.h"
+#include "session.h"
 #include "wintable.h"
 
 namespace winplat::detail {
@@ -151,8 +152,11 @@ WINPLAT_API BOOL EnableWindow(HWND hWnd, BOOL bEnable) {
 }
 
 WINPLAT_API BOOL IsWindowEnabled(HWND hWnd) {
-    WindowTable& t = windowTable();
-    std::lock_guard lock(t.mutex);
-    auto w = findWindow(t, hWnd);
-    return w && !(w->style & WS_DISABLED);
+    {
+        WindowTable& t = windowTable();
+        std::lock_guard lock(t.mutex);
+        if (auto w = findWindow(t, hWnd)) return !(w->style & WS_DISABLED);
+    }
+    auto other = foreignWindow(hWnd);  // another process's window: its own style
+    return other && !(other->style & WS_DISABLED) ? TRUE : FALSE;
 }

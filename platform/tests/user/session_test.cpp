@@ -204,12 +204,20 @@ TEST_F(SessionTest, TheChildsWindowIsFoundAndAPostedCommandEndsIt) {
     ASSERT_NE(pane, nullptr);
     EXPECT_TRUE(IsWindow(pane));
     EXPECT_EQ(FindWindowExA(w, pane, nullptr, nullptr), nullptr);
+    // Enabled or not, as the child last made it.
+    EXPECT_TRUE(IsWindowEnabled(pane));
+    EXPECT_EQ(SendMessageA(w, WM_USER + 7, FALSE, 0), 1);
+    EXPECT_FALSE(IsWindowEnabled(pane));
+    EXPECT_TRUE(IsWindowEnabled(w));
+    EXPECT_EQ(SendMessageA(w, WM_USER + 7, TRUE, 0), 1);
+    EXPECT_TRUE(IsWindowEnabled(pane));
 
     ASSERT_TRUE(PostMessageA(w, WM_COMMAND, MAKEWPARAM(42, 0), 0));
     ASSERT_EQ(WaitForSingleObject(child.info.hProcess, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
     EXPECT_EQ(child.exitCode(), 42u);
     EXPECT_FALSE(IsWindow(w));
     EXPECT_FALSE(IsWindow(pane));
+    EXPECT_FALSE(IsWindowEnabled(pane));
     SetLastError(0xdeadbeef);
     EXPECT_FALSE(PostMessageA(w, WM_COMMAND, 1, 0));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));

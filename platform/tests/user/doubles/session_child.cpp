@@ -9,7 +9,8 @@
 // answers this process's number for "SpxChildQuestion"; WM_USER + 2 checks and rewrites the
 // 1024-byte mapping "SpxChildMapping"; WM_USER + 3 never returns; WM_USER + 4 sends
 // WM_USER + 5 (wParam) to the window in lParam and answers its result + 1; WM_USER + 6 makes
-// the 1024-byte mapping "SpxChildOwned", fills it with 0x5A and keeps it.
+// the 1024-byte mapping "SpxChildOwned", fills it with 0x5A and keeps it; WM_USER + 7 enables
+// (wParam TRUE) or disables the pane.
 #include <unistd.h>
 
 #include <cstdio>
@@ -59,6 +60,9 @@ LRESULT CALLBACK childProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         if (bytes) std::memset(bytes, 0x5A, 1024);
         return bytes ? 1 : 0;  // held until the process ends
     }
+    case WM_USER + 7:
+        EnableWindow(FindWindowExA(hwnd, nullptr, "SpxChildPane", nullptr), static_cast<BOOL>(wParam));
+        return 1;
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
