@@ -110,7 +110,10 @@ bool ScriptPlayer::pressForward() {
 bool ScriptPlayer::answerBox(HWND box) {
     const std::string text = boxText(box);
     if (!hasButton(box, "&Continue")) return fail("the wizard shows a box: \"" + text + "\"");
-    out_ << where_ << ": warning \"" << text << "\": Continue" << std::endl;
+    std::string line = text;
+    for (char& c : line)
+        if (c == '\n') c = ' ';
+    out_ << where_ << ": warning \"" << line << "\": Continue" << std::endl;
     PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
     waitFor([&] { return !IsWindow(box); }, timeouts_.step);
     return true;

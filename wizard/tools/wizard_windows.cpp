@@ -55,12 +55,14 @@ HWND openBox(HWND main) {
     return nullptr;
 }
 
+// The longest of the box's static texts: its message (an icon's static reads "#<number>").
 std::string boxText(HWND box) {
+    std::string longest;
     for (HWND w = nullptr; (w = FindWindowExA(box, w, "Static", nullptr)) != nullptr;) {
         std::string text = textOf(w);
-        if (!text.empty()) return text;
+        if (text.size() > longest.size()) longest = std::move(text);
     }
-    return {};
+    return longest;
 }
 
 bool hasButton(HWND window, const char* text) { return FindWindowExA(window, nullptr, "Button", text) != nullptr; }

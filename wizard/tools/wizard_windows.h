@@ -29,7 +29,7 @@ bool forwardIsFinish(HWND main);
 // A "Spectrine Huevista" box open over the main dialog (a warning, a question or the log's
 // box); null when none is.
 HWND openBox(HWND main);
-// The box's own text (its first static with text) and whether it has a button so titled.
+// The box's message (its longest static text) and whether it has a button so titled.
 std::string boxText(HWND box);
 bool hasButton(HWND window, const char* text);
 
