@@ -1,5 +1,6 @@
 #include "fake_suite.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -17,6 +18,16 @@ std::string readText(const std::string& path) {
     std::stringstream content;
     content << in.rdbuf();
     return content.str();
+}
+
+bool writeInstalledCurrentPreset() {
+    PresetRecord current{};
+    current.size = PRESETRECORD_SIZE;
+    current.gammaRed = current.gammaGreen = current.gammaBlue = 2.2;
+    current.temperature = 6500;
+    current.flags = PRESET_STANDARD;
+    std::snprintf(current.description, sizeof current.description, "%s", "Standard");
+    return WriteSpectrinePreset("Current", &current) != 0;
 }
 
 FakeSuite installFakeSuite(const std::string& root) {

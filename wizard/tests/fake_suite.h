@@ -18,6 +18,9 @@ struct FakeSuite {
 
 // Writes the files and the settings; the shipped huevista.ini and Preset.inf are copied.
 FakeSuite installFakeSuite(const std::string& root);
+// The preset in force as an installation leaves it: gamma 2.2 at 6500 K ("Current"); false
+// when it could not be written.
+bool writeInstalledCurrentPreset();
 // Replaces a file's content.
 void writeText(const std::string& path, const std::string& content);
 std::string readText(const std::string& path);

@@ -20,6 +20,7 @@
 #include "icc_checks.h"
 #include "profforge.h"
 #include "resource_ids.h"
+#include "stored_results.h"
 #include "text_table.h"
 #include "tone_model.h"
 #include "vltutil.h"
@@ -31,40 +32,11 @@ namespace {
 using huevista::CalibrationRecord;
 using huevista::StepKind;
 using huevista::test::WizardTest;
-using Ramp = std::array<WORD, 768>;
-
-std::vector<std::string> storedCalibration(const char* name) {
-    char data[1024];
-    DWORD type = 0, size = sizeof data;
-    if (GetSpectrineRegValue("Calibration", name, &type, reinterpret_cast<BYTE*>(data), &size) != 0) return {};
-    // Elements up to the list's terminator; the first (the description) may be empty.
-    std::vector<std::string> elements;
-    for (DWORD at = 0; at < size;) {
-        elements.emplace_back(data + at);
-        at += static_cast<DWORD>(elements.back().size()) + 1;
-    }
-    while (!elements.empty() && elements.back().empty()) elements.pop_back();
-    return elements;
-}
-
-std::string printed(const char* format, double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
-
-Ramp rampOf(int monitor) {
-    Ramp ramp;
-    ramp.fill(0xdead);
-    VLTGetDeviceGammaRamp(nullptr, ramp.data(), monitor);
-    return ramp;
-}
-
-Ramp identity() {
-    Ramp ramp;
-    for (int i = 0; i < 768; ++i) ramp[static_cast<size_t>(i)] = static_cast<WORD>((i % 256) * 256);
-    return ramp;
-}
+using huevista::test::identityRamp;
+using huevista::test::printed;
+using huevista::test::Ramp;
+using huevista::test::rampOf;
+using huevista::test::storedCalibration;
 
 // Every file of the colour folder with its bytes.
 std::map<std::string, std::vector<uint8_t>> colourFolder(const std::string& folder) {
@@ -94,13 +66,7 @@ protected:
     // The preset in force as an installation leaves it: gamma 2.2 at 6500 K.
     void SetUp() override {
         WizardTest::SetUp();
-        PresetRecord current{};
-        current.size = PRESETRECORD_SIZE;
-        current.gammaRed = current.gammaGreen = current.gammaBlue = 2.2;
-        current.temperature = 6500;
-        current.flags = PRESET_STANDARD;
-        std::snprintf(current.description, sizeof current.description, "%s", "Standard");
-        ASSERT_TRUE(WriteSpectrinePreset("Current", &current));
+        ASSERT_TRUE(huevista::test::writeInstalledCurrentPreset());
     }
     void forwardTo(StepKind wanted, int type) {
         for (int i = 0; i < 20 && kind() != wanted; ++i) forward(type);
@@ -196,7 +162,7 @@ TEST_F(FinishTest, OneCrtStoresItsCalibrationProfilesPresetAndRamp) {
                                     EXPECT_FALSE(files.empty());
                                     for (const auto& f : files) icctest::expectLcmsAccepts(rootPath("WINDOWS/SYSTEM/COLOR/" + f));
                                     const Ramp loaded = rampOf(0);
-                                    EXPECT_NE(loaded, identity());
+                                    EXPECT_NE(loaded, identityRamp());
                                     SetGammaRamp(0);
                                     EXPECT_EQ(rampOf(0), loaded);
                                 },
@@ -279,12 +245,12 @@ TEST_F(FinishTest, ACrtThenAPanelAreStoredUnderTheirNamesAndBackAndNextStoreTheS
              ASSERT_TRUE(ReadSpectrinePreset("Unadjusted", &preset));
              EXPECT_EQ(preset.gammaRed, std::round(records[0].mottaGamma[0] * 100) / 100);
              const Ramp crt = rampOf(0), lcd = rampOf(1);
-             EXPECT_NE(crt, identity());
+             EXPECT_NE(crt, identityRamp());
              EXPECT_NE(lcd, rampOf(0));
              back();
              ASSERT_EQ(kind(), StepKind::Color);
-             EXPECT_EQ(rampOf(0), identity());
-             EXPECT_EQ(rampOf(1), identity());
+             EXPECT_EQ(rampOf(0), identityRamp());
+             EXPECT_EQ(rampOf(1), identityRamp());
              EXPECT_EQ(dialog().working().displayType, huevista::kFlatPanel);
              next();
              ASSERT_EQ(kind(), StepKind::Done);
@@ -452,7 +418,7 @@ TEST_F(DisplayPageTest, ThePageShowsAfterTheCalibrationIsStoredCancelsOnBackAndA
                                     ASSERT_EQ(kind(), StepKind::Color);
                                     const std::vector<std::string> cancelled = {"reset", "release"};
                                     EXPECT_EQ(events, cancelled);
-                                    EXPECT_EQ(rampOf(0), identity());
+                                    EXPECT_EQ(rampOf(0), identityRamp());
                                     EXPECT_FALSE(IsWindow(page));
                                     events.clear();
                                     next();

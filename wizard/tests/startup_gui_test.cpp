@@ -9,6 +9,7 @@
 #include "background_window.h"
 #include "profforge.h"
 #include "splash.h"
+#include "stored_results.h"
 #include "vltutil.h"
 #include "win32_holders.h"
 #include "wizard_driver.h"
@@ -18,24 +19,13 @@ namespace {
 using huevista::StepKind;
 using huevista::test::WizardTest;
 
-using Ramp = std::array<WORD, 768>;
+using huevista::test::identityRamp;
+using huevista::test::Ramp;
+using huevista::test::rampOf;
 
 Ramp seededRamp(int monitor) {
     Ramp r{};
     for (int i = 0; i < 768; ++i) r[static_cast<size_t>(i)] = static_cast<WORD>((i % 256) * (200 + 20 * monitor));
-    return r;
-}
-
-Ramp identityRamp() {
-    Ramp r{};
-    for (int i = 0; i < 768; ++i) r[static_cast<size_t>(i)] = static_cast<WORD>((i % 256) * 256);
-    return r;
-}
-
-Ramp rampOf(int monitor) {
-    Ramp r{};
-    winplat::DeviceContext screen = winplat::DeviceContext::screen();
-    VLTGetDeviceGammaRamp(screen.get(), r.data(), monitor);
     return r;
 }
 
