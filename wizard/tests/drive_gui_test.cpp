@@ -4,7 +4,10 @@
 // Checked: the drive's exit status, what the calibration stored, the log and the ramps.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <clocale>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <sstream>
@@ -20,6 +23,7 @@
 #include "second_process.h"
 #include "stored_results.h"
 #include "vltutil.h"
+#include "win32_holders.h"
 #include "xorg_server.h"
 
 namespace {
@@ -84,14 +88,18 @@ protected:
         install();
     }
     // huevista-drive on `script` under `locale`, with a fixed clock; its exit status.
-    // The wizard's copy finds the build's libraries (a list separated by ':') by their folders.
-    static int drive(const std::string& script, const char* locale = "C") {
+    // The folders of the build's libraries (a list separated by ':'), where the wizard's copy
+    // finds them.
+    static std::string libraryFolders() {
         std::string folders;
         std::istringstream libraries(HUEVISTA_LIBRARIES);
         for (std::string library; std::getline(libraries, library, ':');)
             folders += (folders.empty() ? "" : ":") + fs::path(library).parent_path().string();
+        return folders;
+    }
+    static int drive(const std::string& script, const char* locale = "C") {
         spx::test::ScopedVariable lc("LC_ALL", locale), clock("SPECTRINE_FAKE_TIME", "2026-03-04T05:06:07"),
-            search("LD_LIBRARY_PATH", folders);
+            search("LD_LIBRARY_PATH", libraryFolders());
         return spx::test::runProgram({HUEVISTA_DRIVE_PATH, script});
     }
     std::string log() const { return suite.folder + "/Huevista.csv"; }
@@ -132,6 +140,67 @@ TEST_F(DriveTest, ACrtAndAPanelPlayedFromAnotherProcessAreStoredLoadedAndLogged)
         for (size_t i = 0; i < measured.size(); ++i) EXPECT_EQ(lines[first + 1 + i], measured[i]);
         EXPECT_EQ(lines[first + 14].rfind("WhitePoint,,", 0), 0u) << lines[first + 14];
     }
+}
+
+// huevista-drive with its output and error text; the exit status, -1 when it did not exit.
+struct DriveRun {
+    int status = -1;
+    std::string output;
+};
+
+TEST_F(DriveTest, WhatCannotBePlayedEndsWithItsStatusAndReasonAndLeavesTheRampsAsTheyWere) {
+    const std::string sample = readText(kSample);
+    const std::string oneMonitor = sample.substr(0, sample.find("[Monitor 2]"));
+    struct Case {
+        const char* name;
+        std::string script;  // written to the root; empty: no file
+        std::string options;
+        int status;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"fewer monitors than the wizard", oneMonitor, "", 1,
+         "monitor 1: the wizard moved on to the Setup of another monitor; the script has no more"},
+        {"a triple of two", "[Monitor 1]\nDisplayType=0\nBlackPoint=8,8\n", "", 2,
+         "[Monitor 1] BlackPoint: three whole numbers separated by commas expected, found \"8,8\""},
+        {"a key missing", "[Monitor 1]\nDisplayType=0\n", "", 2,
+         "[Monitor 1] BlackPoint: three whole numbers separated by commas expected, found \"\""},
+        {"no monitor", "[Monitors]\nDisplayType=0\n", "", 2, "no [Monitor 1] section"},
+        {"no script", "", "", 2, "no such script file"},
+        {"no wizard", sample, "--wizard '" + root() + "/nowhere/huevista'", 3, "cannot be started"},
+    };
+    // Ramps of the monitors' own, which Cancel must give back.
+    Ramp before[2];
+    for (int m = 0; m < 2; ++m) {
+        Ramp seeded;
+        for (size_t i = 0; i < seeded.size(); ++i) seeded[i] = static_cast<WORD>((i % 256) * (200 + 20 * m));
+        winplat::DeviceContext screen = winplat::DeviceContext::screen();
+        ASSERT_TRUE(VLTSetDeviceGammaRamp(screen.get(), seeded.data(), m));
+        before[m] = rampOf(m);
+        ASSERT_EQ(before[m], seeded);
+    }
+    WinplatResetProcessState();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string script = rootPath("script.ini");
+        std::filesystem::remove(script);
+        if (!c.script.empty()) writeText(script, c.script);
+        const std::string command = "'" HUEVISTA_DRIVE_PATH "' " + c.options + " '" + script + "' 2>&1";
+        DriveRun run;
+        spx::test::ScopedVariable search("LD_LIBRARY_PATH", libraryFolders());
+        if (FILE* pipe = popen(command.c_str(), "r")) {
+            char buffer[512];
+            for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.output.append(buffer, got);
+            const int status = pclose(pipe);
+            run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        EXPECT_EQ(run.status, c.status) << run.output;
+        EXPECT_NE(run.output.find(c.reason), std::string::npos) << run.output;
+    }
+    // The wizard the first case left was cancelled: nothing stored, every ramp as before.
+    WinplatResetProcessState();
+    EXPECT_TRUE(storedCalibration("Monitor").empty());
+    for (int m = 0; m < 2; ++m) EXPECT_EQ(rampOf(m), before[m]) << "monitor " << m + 1;
 }
 
 TEST_F(DriveTest, UnderALocaleWithDecimalCommasTheRegistryTextsAndLogBytesAreTheSame) {

@@ -54,7 +54,8 @@ bool ScriptPlayer::driveMonitor(size_t monitor, const DebugValues& values, bool 
     while (true) {
         where_ = name + ", step \"" + stepTitle(main_) + "\"";
         if (onSetup(main_)) {
-            if (last) return fail("the wizard has more monitors than the script");
+            where_ = name;
+            if (last) return fail("the wizard moved on to the Setup of another monitor; the script has no more");
             return true;
         }
         if (!checkExport(values)) return false;
