@@ -6,14 +6,16 @@
 // "-Embedding", finds its main dialog, and for each monitor of SCRIPT (format: drive_script.h)
 // imports the values through the debug exchange, presses Next through the steps checking each
 // export, and presses Finish. Exit status: 0 when every step took the script's values and the
-// wizard ended with 0; 1 when a step failed (the message names the monitor and the step; the
-// wizard is then cancelled, which gives the monitors their old ramps back); 2 for a bad command
-// line or script; 3 when the wizard could not be started.
+// wizard ended with 0 (the ramps the monitors then hold are printed); 1 when a step failed
+// (the message names the monitor and the step; the wizard is then cancelled, which gives the
+// monitors their old ramps back) or the wizard ended otherwise; 2 for a bad command line or
+// script; 3 when the wizard could not be started.
 #include <iostream>
 #include <string>
 #include <variant>
 
 #include "drive_script.h"
+#include "ramp_report.h"
 #include "vltutil.h"
 #include "win32_holders.h"
 #include "script_player.h"
@@ -80,5 +82,6 @@ int main(int argc, char** argv) {
         return kDriveFailed;
     }
     std::cout << "huevista-drive: " << monitors.size() << " monitor(s) calibrated, the wizard ended with 0" << std::endl;
+    printRamps(std::cout, static_cast<int>(monitors.size()));
     return kDriven;
 }
