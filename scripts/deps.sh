@@ -5,12 +5,14 @@ set -euo pipefail
 
 # windres compiles the resource scripts; Qt (the GUI driver; its private headers give the
 # offscreen plugin's display changes) and the metric-compatible Liberation faces the programs
-# draw their text with; xdg-open (xdg-utils) opens files, addresses and help pages for the shell.
+# draw their text with; xdg-open (xdg-utils) opens files, addresses and help pages for the shell;
+# xset (x11-xserver-utils) tells run.sh whether the X server of $DISPLAY answers.
 build_packages=(cmake ninja-build g++ pkg-config libsqlite3-dev libx11-dev libxrandr-dev
-                binutils-mingw-w64-x86-64 qt6-base-dev qt6-base-private-dev fonts-liberation2 xdg-utils)
+                binutils-mingw-w64-x86-64 qt6-base-dev qt6-base-private-dev fonts-liberation2 xdg-utils
+                x11-xserver-utils)
 test_packages=(googletest libgtest-dev libgmock-dev liblcms2-dev liblcms2-utils argyll sqlite3
                clang-14 libclang-rt-14-dev libbenchmark-dev
-               xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-utils locales)
+               xserver-xorg-core xserver-xorg-video-dummy x11-utils locales)
 
 wanted=("${build_packages[@]}")
 [ "${1:-build}" = test ] && wanted+=("${test_packages[@]}")
