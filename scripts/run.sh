@@ -56,10 +56,28 @@ else
     printf '[Display]\nMonitors=2\n[Monitor1]\nWidth=1024\nHeight=768\n[Monitor2]\nWidth=1024\nHeight=768\n' \
       >"$SPECTRINE_ROOT/display.ini"
   fi
+  # Without a preset in force the calibration would be stored unadjusted (identity ramps); the
+  # installer's sample calibration makes "sRGB" the target, and the played calibration replaces it.
+  presets=$("$prefix/bin/regcmd" "$suite_key\\Preset" 2>/dev/null || true)
+  if ! grep -q '^Current=' <<<"$presets"; then
+    "$suite/spectrine-install" --root "$SPECTRINE_ROOT" --suite "$suite" --sample-calibration >/dev/null ||
+      echo "run.sh: no preset is in force, so the calibration is stored unadjusted (identity ramps)"
+  fi
   echo "== The sample calibration played through the wizard on the virtual display (system root $SPECTRINE_ROOT)"
-  "$prefix/bin/huevista-drive" "$suite/huevista-drive-sample.ini"
+  # (Qt's offscreen platform says for every window raised that it cannot raise it.)
+  "$prefix/bin/huevista-drive" "$suite/huevista-drive-sample.ini" 2> >(grep -v 'does not support raise()' >&2)
 fi
 echo "== The stored calibration ($suite_key\\Calibration)"
-"$prefix/bin/regcmd" "$suite_key\\Calibration"
+# regcmd shows lists as their bytes in hex: the calibrations and the date are shown as text, their
+# elements separated by "|", and the builders' binary data not at all.
+"$prefix/bin/regcmd" "$suite_key\\Calibration" | while IFS= read -r line; do
+  name=${line%%=*}
+  case $name in
+    Monitor | LCDPanel* | Date)
+      printf '%s=%s\n' "$name" "$(printf "$(sed -E 's/ ?([0-9a-f]{2})/\\x\1/g' <<<"${line#*=}")" | tr '\0' '|')" ;;
+    PlugInData) echo "$name=(binary)" ;;
+    *) echo "$line" ;;
+  esac
+done
 echo "== The monitor profiles ($SPECTRINE_ROOT/WINDOWS/SYSTEM/COLOR)"
 ls -1 "$SPECTRINE_ROOT/WINDOWS/SYSTEM/COLOR"
