@@ -265,7 +265,7 @@ TEST_F(DebugExchangeTest, AFlatPanelsSlidersTakeOnlyTheirRanges) {
 // The session folder of this root: the one where the test's own named memory left its lock.
 fs::path sessionFolderHolding(const std::string& name) {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    for (const fs::path base : {fs::path(runtime && runtime[0] == '/' ? runtime : "/nonexistent") / "spectrine",
+    for (const fs::path& base : {fs::path(runtime && runtime[0] == '/' ? runtime : "/nonexistent") / "spectrine",
                                 fs::path("/tmp/spectrine-" + std::to_string(geteuid()))}) {
         std::error_code ec;
         for (const auto& e : fs::directory_iterator(base, ec))
