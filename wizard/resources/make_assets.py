@@ -4,35 +4,14 @@ time): the display-type buttons in their up, hot and down faces, the progress do
 brightness and contrast symbols, the slider channel and thumbs, the application icon, the two
 grid cursors and the application palette. Deterministic; run it from this folder to remake the
 checked-in files."""
+import os
 import struct
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'scripts'))
+from dib_pixels import dib_header, packed_rows, stride  # noqa: E402
 
 GREY = (192, 192, 192)
-
-
-def stride(width, bits):
-    return (width * bits + 31) // 32 * 4
-
-
-def packed_rows(width, height, bits, pixel):
-    """Bottom-up rows of pixel(x, y) values at `bits` per pixel, each padded to 4 bytes."""
-    out = bytearray()
-    for y in reversed(range(height)):
-        row, acc, used = bytearray(), 0, 0
-        for x in range(width):
-            acc = (acc << bits) | pixel(x, y)
-            used += bits
-            if used == 8:
-                row.append(acc)
-                acc, used = 0, 0
-        if used:
-            row.append(acc << (8 - used))
-        row.extend(b'\0' * (stride(width, bits) - len(row)))
-        out += row
-    return bytes(out)
-
-
-def dib_header(width, height, bits, colours=0, image=0):
-    return struct.pack('<IiiHHIIiiII', 40, width, height, 1, bits, 0, image, 0, 0, colours, 0)
 
 
 class Canvas:

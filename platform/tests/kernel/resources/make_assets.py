@@ -1,40 +1,18 @@
 #!/usr/bin/env python3
 """Writes the small pictures the resource tests embed: an 8-bit DIB, a two-size cursor and an
 icon with three images. Deterministic; run it from this folder to remake the checked-in files."""
+import os
 import struct
+import sys
 
-
-def dib_header(width, height, bit_count, colours):
-    # BITMAPINFOHEADER; for icon and cursor images the height counts the XOR and AND masks.
-    return struct.pack('<IiiHHIIiiII', 40, width, height, 1, bit_count, 0, 0, 0, 0, colours, 0)
-
-
-def stride(width, bits):
-    return (width * bits + 31) // 32 * 4
-
-
-def rows(width, height, bits, pixel):
-    """Bottom-up rows of `pixel(x, y)` values packed at `bits` per pixel, each padded to 4 bytes."""
-    out = bytearray()
-    for y in reversed(range(height)):
-        row, acc, used = bytearray(), 0, 0
-        for x in range(width):
-            acc = (acc << bits) | pixel(x, y)
-            used += bits
-            if used == 8:
-                row.append(acc)
-                acc, used = 0, 0
-        if used:
-            row.append(acc << (8 - used))
-        row.extend(b'\0' * (stride(width, bits) - len(row)))
-        out += row
-    return bytes(out)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', '..', '..', 'scripts'))
+from dib_pixels import dib_header, packed_rows  # noqa: E402
 
 
 def bitmap_8bit():
     width, height = 5, 3  # 5 bytes of pixels per row, padded to 8
     table = b''.join(struct.pack('<BBBB', i, 255 - i, i // 2, 0) for i in range(256))  # B, G, R
-    pixels = rows(width, height, 8, lambda x, y: 16 * y + 40 * x + 1)
+    pixels = packed_rows(width, height, 8, lambda x, y: 16 * y + 40 * x + 1)
     info = dib_header(width, height, 8, 0) + table + pixels
     file_header = struct.pack('<2sIHHI', b'BM', 14 + len(info), 0, 0, 14 + 40 + len(table))
     return file_header + info
@@ -44,8 +22,8 @@ def icon_image(size, bits, seed):
     colours = 1 << bits if bits <= 8 else 0
     table = b''.join(struct.pack('<BBBB', (i * 7 + seed) & 255, (i * 3) & 255, i & 255, 0)
                      for i in range(colours))
-    xor = rows(size, size, bits, lambda x, y: (x + y + seed) % max(colours, 2))
-    mask = rows(size, size, 1, lambda x, y: 1 if x < y else 0)  # transparent below the diagonal
+    xor = packed_rows(size, size, bits, lambda x, y: (x + y + seed) % max(colours, 2))
+    mask = packed_rows(size, size, 1, lambda x, y: 1 if x < y else 0)  # transparent below the diagonal
     return dib_header(size, 2 * size, bits, colours if bits < 8 else 0) + table + xor + mask
 
 
