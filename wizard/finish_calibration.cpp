@@ -15,23 +15,6 @@ constexpr DWORD kPresetSize = 552;
 
 bool isCrt(const CalibrationRecord& record) { return record.displayType == kCrt; }
 
-PANELMODELRECORD panelModel(const CalibrationRecord& record) {
-    PANELMODELRECORD model{};
-    model.count = PANEL_MODEL_GROUPS;
-    const struct {
-        double level;
-        const int* matches;
-    } tones[3] = {{1.0 / 3.0, record.shadow}, {0.5, record.midtone}, {2.0 / 3.0, record.highlight}};
-    for (int g = 0; g < 3; ++g) {
-        model.groups[g][0] = tones[g].level;
-        for (int ch = 0; ch < 3; ++ch) model.groups[g][1 + ch] = tones[g].matches[ch] / 255.0;
-    }
-    // The white as the colour step found it, not normalised.
-    model.groups[3][0] = 1.0;
-    for (int ch = 0; ch < 3; ++ch) model.groups[3][1 + ch] = record.tableColor[ch];
-    return model;
-}
-
 // The current preset replaces the profile target only when it can serve as one.
 bool usablePreset(const PresetRecord& p) {
     if (p.flags & PRESET_UNADJUSTED) return true;
@@ -51,7 +34,7 @@ void finishMonitor(HWND window, CalibrationRecord& record, int n) {
     const int lighting = GetSpectrineCalibrationLighting();
 
     double white[2] = {0.0, 0.0};
-    const PANELMODELRECORD model = panelModel(record);
+    const PANELMODELRECORD model = panelModelOf(record);
     if (isCrt(record)) ComputeWhitePoint(white, monitorName.c_str(), record.mottaGamma, record.mottaK, record.tableColor, lighting, n);
     else ComputeWhitePoint2(white, monitorName.c_str(), &model, lighting, n);
     const double x = white[0], y = white[1];
@@ -93,6 +76,23 @@ void finishMonitor(HWND window, CalibrationRecord& record, int n) {
 }
 
 }  // namespace
+
+PANELMODELRECORD panelModelOf(const CalibrationRecord& record) {
+    PANELMODELRECORD model{};
+    model.count = PANEL_MODEL_GROUPS;
+    const struct {
+        double level;
+        const int* matches;
+    } tones[3] = {{1.0 / 3.0, record.shadow}, {0.5, record.midtone}, {2.0 / 3.0, record.highlight}};
+    for (int g = 0; g < 3; ++g) {
+        model.groups[g][0] = tones[g].level;
+        for (int ch = 0; ch < 3; ++ch) model.groups[g][1 + ch] = tones[g].matches[ch] / 255.0;
+    }
+    // The white as the colour step found it, not normalised.
+    model.groups[3][0] = 1.0;
+    for (int ch = 0; ch < 3; ++ch) model.groups[3][1 + ch] = record.tableColor[ch];
+    return model;
+}
 
 std::string calibrationNameOf(int displayType, int monitor) {
     std::string name = displayType == kCrt ? "Monitor" : "LCDPanel";
