@@ -7,6 +7,10 @@
 #include <QString>
 
 #include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <tuple>
 #include <vector>
 
 #include "driver.h"
@@ -17,12 +21,20 @@ struct WinplatSurface {
 
 namespace winplat::qt {
 
+struct FontGlyphs;  // qt_text.cpp
+// A font request as a key: face, em pixels, width, bold, italic.
+using FontKey = std::tuple<int, long, long, bool, bool>;
+
 struct DriverState {
     WinplatHostFunctions host{};
     QPoint origin;  // Qt coordinates of the desktop's origin
     QString sansFamily, serifFamily, monoFamily;
     std::vector<std::function<void()>> pending;  // host calls waiting for the end of the wait
     bool delivered = false;                      // input arrived during this wait
+    // The glyphs laid out for each font, shared by the fonts made from the same request while
+    // one of them lives.
+    std::mutex glyphsMutex;
+    std::map<FontKey, std::weak_ptr<FontGlyphs>> glyphs;
 };
 
 DriverState& state();

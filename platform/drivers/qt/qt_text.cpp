@@ -1,18 +1,44 @@
 // Text: the Liberation faces loaded from their files (so fontconfig cannot change metrics),
-// aliased with full hinting, drawn one character at a time at the positions winplat measured.
+// aliased with full hinting, each character at the position winplat measured. A character is
+// drawn with the glyphs Qt's text engine gives it on its own (shaped once per font and kept),
+// and a run's glyphs go to the painter together.
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QPainter>
+#include <QRawFont>
 #include <QRegion>
+#include <QTextLayout>
+
+#include <array>
+#include <optional>
 
 #include "qt_state.h"
 
 struct WinplatFont {
     QFont font;
+    std::shared_ptr<winplat::qt::FontGlyphs> glyphs;
 };
 
 namespace winplat::qt {
+
+// One character laid out alone: its glyphs and where they sit from the character's origin on
+// the baseline. `alone` when its glyphs come from another face than the font's own, so that it
+// is drawn by itself.
+struct CharGlyphs {
+    QList<quint32> indexes;
+    QList<QPointF> offsets;
+    bool alone = false;
+};
+
+// The Windows-1252 characters of one font as laid out when first drawn.
+struct FontGlyphs {
+    std::mutex mutex;
+    std::optional<QRawFont> face;                      // the face the text engine draws with
+    std::array<std::optional<CharGlyphs>, 256> chars;  // by code
+};
+
 namespace {
 
 constexpr const char* kFontFolder = "/usr/share/fonts/truetype/liberation2/";
@@ -42,7 +68,16 @@ WinplatFont* createFont(const WinplatFontRequest* request) {
         int natural = QFontMetrics(font).averageCharWidth();
         if (natural > 0) font.setStretch(std::clamp(static_cast<int>(request->width * 100 / natural), 1, 4000));
     }
-    return new WinplatFont{font};
+    // Fonts of the same request share their glyphs; tables no font uses any more are dropped.
+    const FontKey key{request->face, request->emPixels, request->width, request->bold != 0, request->italic != 0};
+    std::lock_guard lock(s.glyphsMutex);
+    std::erase_if(s.glyphs, [](const auto& entry) { return entry.second.expired(); });
+    std::shared_ptr<FontGlyphs> glyphs = s.glyphs[key].lock();
+    if (!glyphs) {
+        glyphs = std::make_shared<FontGlyphs>();
+        s.glyphs[key] = glyphs;
+    }
+    return new WinplatFont{font, std::move(glyphs)};
 }
 
 void destroyFont(WinplatFont* font) { delete font; }
@@ -59,6 +94,37 @@ void fontMetrics(WinplatFont* font, WinplatFontMetrics* m) {
     for (int c = 0; c < 256; ++c) m->widths[c] = fm.horizontalAdvance(charFromWindows1252(static_cast<unsigned char>(c)));
 }
 
+// What drawing the character alone would draw: a space and a soft hyphen draw nothing (the
+// layout shows a soft hyphen that ends its line; text drawn in one piece does not).
+const CharGlyphs& glyphsOf(const QFont& font, FontGlyphs& glyphs, unsigned char code) {
+    std::optional<CharGlyphs>& kept = glyphs.chars[code];
+    if (kept) return *kept;
+    kept.emplace();
+    const QChar c = charFromWindows1252(code);
+    if (c == QLatin1Char(' ') || c.unicode() == 0x00AD) return *kept;
+    QTextLayout layout(QString(c), font);
+    layout.beginLayout();
+    const QTextLine line = layout.createLine();
+    layout.endLayout();
+    const QPointF origin(0, line.ascent());
+    for (const QGlyphRun& run : layout.glyphRuns()) {
+        if (!glyphs.face) glyphs.face = run.rawFont();
+        if (run.rawFont() != *glyphs.face) kept->alone = true;
+        const QList<quint32> indexes = run.glyphIndexes();
+        const QList<QPointF> positions = run.positions();
+        for (qsizetype k = 0; k < indexes.size() && k < positions.size(); ++k) {
+            kept->indexes.push_back(indexes[k]);
+            kept->offsets.push_back(positions[k] - origin);
+        }
+    }
+    return *kept;
+}
+
+void drawAlone(QPainter& p, int x, int baseline, unsigned char code) {
+    const QChar c = charFromWindows1252(code);
+    if (c != QLatin1Char(' ')) p.drawText(QPoint(x, baseline), QString(c));
+}
+
 void drawText(WinplatSurface* surface, const RECT* clip, int clipCount, WinplatFont* font, const char* text,
               int length, const int* x, int baseline, uint32_t colour) {
     if (!surface || !font || length <= 0) return;
@@ -71,10 +137,33 @@ void drawText(WinplatSurface* surface, const RECT* clip, int clipCount, WinplatF
     p.setClipRegion(region);
     p.setFont(font->font);
     p.setPen(QColor::fromRgb(colour & 0xFFFFFF));
-    for (int i = 0; i < length; ++i) {
-        QChar c = charFromWindows1252(static_cast<unsigned char>(text[i]));
-        if (c != QLatin1Char(' ')) p.drawText(QPoint(x[i], baseline), QString(c));
+    // Underlines and strike-outs go under each character as drawing it alone puts them.
+    if (font->font.underline() || font->font.strikeOut()) {
+        for (int i = 0; i < length; ++i) drawAlone(p, x[i], baseline, static_cast<unsigned char>(text[i]));
+        return;
     }
+    FontGlyphs& table = *font->glyphs;
+    std::lock_guard lock(table.mutex);
+    QList<quint32> indexes;
+    QList<QPointF> positions;
+    indexes.reserve(length);
+    positions.reserve(length);
+    for (int i = 0; i < length; ++i) {
+        const auto code = static_cast<unsigned char>(text[i]);
+        const CharGlyphs& glyphs = glyphsOf(font->font, table, code);
+        if (glyphs.alone) drawAlone(p, x[i], baseline, code);
+        if (glyphs.alone || glyphs.indexes.isEmpty()) continue;
+        for (qsizetype k = 0; k < glyphs.indexes.size(); ++k) {
+            indexes.push_back(glyphs.indexes[k]);
+            positions.push_back(QPointF(x[i], baseline) + glyphs.offsets[k]);
+        }
+    }
+    if (indexes.isEmpty() || !table.face) return;
+    QGlyphRun run;
+    run.setRawFont(*table.face);
+    run.setGlyphIndexes(indexes);
+    run.setPositions(positions);
+    p.drawGlyphRun(QPointF(0, 0), run);
 }
 
 }  // namespace
