@@ -29,6 +29,7 @@
 #include "vltutil.h"
 #include "winplat.h"
 #include "wizard_dialog.h"
+#include "wizard_loop.h"
 
 namespace {
 
@@ -260,31 +261,6 @@ BENCHMARK(PlainFinishingCalls)->Iterations(1)->Repetitions(kRuns)->UseManualTime
 
 std::vector<char*> benchArguments;
 spx::bench::RatioReporter reporter;
-bool reachedColor = false;
-
-// Runs inside the wizard's own loop, once it shows Setup.
-void CALLBACK runBenchmarks(HWND, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(nullptr, timer);
-    reachedColor = toLastColor();
-    if (reachedColor) {
-        // A first Next (not timed) gives the records the plain calls start from.
-        press(kNext);
-        pump();
-        records = dialog().records();
-        press(kBack);
-        pump();
-        int n = static_cast<int>(benchArguments.size());
-        benchmark::Initialize(&n, benchArguments.data());
-        benchmark::RunSpecifiedBenchmarks(&reporter);
-    }
-    DestroyWindow(wizard);
-}
-
-void hook(HWND dialog, HINSTANCE, LPCSTR name, void*) {
-    if (name != MAKEINTRESOURCEA(102)) return;
-    wizard = dialog;
-    SetTimer(nullptr, 0, 10, runBenchmarks);
-}
 
 }  // namespace
 
@@ -296,14 +272,25 @@ int main(int argc, char** argv) {
 
     const std::string root = makeRoot();
     installSuite(root);
-    WinplatSetDialogHook(hook, nullptr);
-    huevista::runWizard({root + "/suite/huevista", {"-Embedding"}});
-    if (!QApplication::instance()) {
-        std::fprintf(stderr, "bench_wizard_finish: no GUI driver\n");
-        return 1;
-    }
-    if (!reachedColor) {
-        std::fprintf(stderr, "bench_wizard_finish: the wizard did not reach the second monitor's Color step\n");
+    bool reachedColor = false;
+    const bool ran = spx::bench::runInWizard(root + "/suite/huevista", [&](HWND window) {
+        wizard = window;
+        reachedColor = toLastColor();
+        if (!reachedColor) return;
+        // A first Next (not timed) gives the records the plain calls start from.
+        press(kNext);
+        pump();
+        records = dialog().records();
+        press(kBack);
+        pump();
+        int n = static_cast<int>(benchArguments.size());
+        benchmark::Initialize(&n, benchArguments.data());
+        benchmark::RunSpecifiedBenchmarks(&reporter);
+    });
+    if (!ran || !reachedColor) {
+        std::fprintf(stderr, "bench_wizard_finish: %s\n",
+                     ran ? "the wizard did not reach the second monitor's Color step" : "no GUI driver");
+        fs::remove_all(root);
         return 1;
     }
     const char* suffix = "/iterations:1/repeats:20/manual_time_median";

@@ -24,6 +24,7 @@
 #include "vltutil.h"
 #include "winplat.h"
 #include "wizard_dialog.h"
+#include "wizard_loop.h"
 
 namespace {
 
@@ -139,23 +140,6 @@ BENCHMARK(QtFrameWithPicture)->Iterations(kRuns)->UseManualTime()->Unit(benchmar
 int argumentCount = 0;
 char** arguments = nullptr;
 
-// Runs inside the wizard's own loop, once it stands on Brightness.
-void CALLBACK runBenchmarks(HWND, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(nullptr, timer);
-    // CRT: on to Brightness.
-    SendDlgItemMessageA(huevista::WizardDialog::of(wizard)->activeStep()->window(), 1014, BM_CLICK, 0, 0);
-    benchmark::Initialize(&argumentCount, arguments);
-    spx::bench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    DestroyWindow(wizard);
-}
-
-void hook(HWND dialog, HINSTANCE, LPCSTR name, void*) {
-    if (name != MAKEINTRESOURCEA(102)) return;
-    wizard = dialog;
-    SetTimer(nullptr, 0, 10, runBenchmarks);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -168,9 +152,15 @@ int main(int argc, char** argv) {
     const std::string program = root + "/suite/huevista";
     WriteSpectrineRegString("Settings", "AppFile", program.c_str());
     WriteSpectrineRegString("Settings", "InfFile", (root + "/suite/spectrine.inf").c_str());
-    WinplatSetDialogHook(hook, nullptr);
-    huevista::runWizard({program, {"-Embedding"}});
-    if (!QApplication::instance()) {
+    const bool ran = spx::bench::runInWizard(program, [](HWND window) {
+        wizard = window;
+        // CRT: on to Brightness.
+        SendDlgItemMessageA(huevista::WizardDialog::of(wizard)->activeStep()->window(), 1014, BM_CLICK, 0, 0);
+        benchmark::Initialize(&argumentCount, arguments);
+        spx::bench::RatioReporter reporter;
+        benchmark::RunSpecifiedBenchmarks(&reporter);
+    });
+    if (!ran) {
         std::fprintf(stderr, "bench_wizard_step: no GUI driver\n");
         return 1;
     }
