@@ -152,7 +152,10 @@ public:
     bool publishProfile(size_t monitor, const std::vector<BYTE>& profile) override {
         Display* d = display_.get();
         std::string name = "_ICC_PROFILE";
-        if (monitor > 0) name += "_" + std::to_string(monitor);
+        if (monitor > 0) {
+            name += '_';
+            name += std::to_string(monitor);
+        }
         ErrorTrap trap(d);
         Atom atom = XInternAtom(d, name.c_str(), False);
         if (atom == None) return false;
