@@ -79,7 +79,10 @@ BOOL CALLBACK defaultHelp(HWND w, LPCSTR file, UINT command, ULONG_PTR data, voi
     DWORD anchor = 0;
     if (command == HELP_CONTEXT || command == HELP_CONTEXTPOPUP) anchor = static_cast<DWORD>(data);
     if (command == HELP_WM_HELP || command == HELP_CONTEXTMENU) anchor = helpIdOf(w, data);
-    if (anchor) address += "#" + std::to_string(anchor);
+    if (anchor) {
+        address += '#';
+        address += std::to_string(anchor);
+    }
     return reinterpret_cast<INT_PTR>(ShellExecuteA(w, "open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
 }
 
