@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "fake_suite.h"
 #include "finish_calibration.h"
 #include "grid_geometry.h"
 #include "huevista.h"
@@ -47,17 +48,10 @@ std::string makeRoot() {
     std::string root = (fs::temp_directory_path() / "spectrine-bench-XXXXXX").string();
     if (!mkdtemp(root.data())) std::abort();
     fs::create_directories(root + "/WINDOWS/SYSTEM/COLOR");
-    fs::create_directories(root + "/suite");
     std::ofstream(root + "/display.ini", std::ios::binary)
         << "[Display]\r\nAdapter=Virtual Display Adapter\r\nMonitors=2\r\n"
            "\r\n[Monitor1]\r\nLeft=0\r\nTop=0\r\nWidth=1024\r\nHeight=768\r\nBitsPerPixel=32\r\nPlanes=1\r\n"
            "\r\n[Monitor2]\r\nLeft=1024\r\nTop=-100\r\nWidth=800\r\nHeight=600\r\nBitsPerPixel=32\r\nPlanes=1\r\n";
-    fs::copy_file(SUITE_DATA "/huevista.ini", root + "/suite/huevista.ini");
-    fs::copy_file(SUITE_DATA "/Preset.inf", root + "/suite/Preset.inf");
-    std::ofstream(root + "/suite/spectrine.inf", std::ios::binary)
-        << "[Monitors]\r\n"
-           "CRT Average=Generic, CRT Average, 1280, 960, 1, 0.6250, 0.3400, 0.2850, 0.6050, 0.1500, 0.0650, 0.27\r\n"
-           "LCD Average=Generic, LCD Average, 1330, 1064, 1, 0.6400, 0.3300, 0.3000, 0.6000, 0.1500, 0.0600, 0.26\r\n";
     return root;
 }
 
@@ -66,16 +60,8 @@ void installSuite(const std::string& root) {
     setenv("SPECTRINE_DISPLAY", "virtual", 1);
     setenv("SPECTRINE_QT_STYLE", "Fusion", 1);
     WinplatResetProcessState();
-    PresetRecord current{};
-    current.size = PRESETRECORD_SIZE;
-    current.gammaRed = current.gammaGreen = current.gammaBlue = 2.2;
-    current.temperature = 6500;
-    current.flags = PRESET_STANDARD;
-    std::snprintf(current.description, sizeof current.description, "%s", "Standard");
-    if (!WriteSpectrineRegString("Settings", "AppFile", (root + "/suite/huevista").c_str()) ||
-        !WriteSpectrineRegString("Settings", "InfFile", (root + "/suite/spectrine.inf").c_str()) ||
-        !WriteSpectrinePreset("Current", &current))
-        std::abort();
+    huevista::test::installFakeSuite(root);
+    if (!huevista::test::writeInstalledCurrentPreset()) std::abort();
 }
 
 HWND wizard = nullptr;
